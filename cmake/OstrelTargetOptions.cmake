@@ -1,0 +1,25 @@
+# Options applied per target, never through CMAKE_CXX_FLAGS, so that nothing leaks
+# into projects that consume Ostrel.
+
+# ostrel_target_options(<target> [HIDDEN])
+#   Warnings as errors, optional hidden visibility, and the sanitizers when
+#   OSTREL_SANITIZE is on.
+function(ostrel_target_options target)
+  cmake_parse_arguments(ARG "HIDDEN" "" "" ${ARGN})
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  if(ARG_HIDDEN)
+    set_target_properties(${target} PROPERTIES
+      CXX_VISIBILITY_PRESET hidden
+      VISIBILITY_INLINES_HIDDEN ON)
+  endif()
+  ostrel_sanitize(${target})
+endfunction()
+
+# ostrel_sanitize(<target>): ASan + UBSan without recovery, when enabled.
+function(ostrel_sanitize target)
+  if(OSTREL_SANITIZE)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()

@@ -1,0 +1,37 @@
+// CNLogLogger: forwards every record to the five entry points of libNLogC.so, unchanged.
+#pragma once
+
+#include <ostrel/Logger.h>
+
+namespace Logging {
+
+using NLogLogVFunction = void (*)(int, const wchar_t*, const SLogContext*, const wchar_t*, va_list);
+using NLogWriteLogFunction = void (*)(int, const wchar_t*, const SLogContext*, const wchar_t*);
+using NLogIsLogEnabledFunction = bool (*)(int, const wchar_t*);
+using NLogSetGlobalDiagnosticsContextFunction = void (*)(const wchar_t*, const wchar_t*);
+using NLogFlushFunction = void (*)(int);
+
+class CNLogLogger final : public ILogDispatcher {
+public:
+  CNLogLogger(NLogLogVFunction logV, NLogWriteLogFunction writeLog,
+              NLogIsLogEnabledFunction isLogEnabled,
+              NLogSetGlobalDiagnosticsContextFunction setGlobalDiagnosticsContext,
+              NLogFlushFunction flush);
+
+  void WriteLog(int level, const wchar_t* logger, const SLogContext* context,
+                const wchar_t* message) override;
+  void LogV(int level, const wchar_t* logger, const SLogContext* context, const wchar_t* format,
+            va_list arguments) override;
+  bool IsLogEnabled(int level, const wchar_t* logger) override;
+  void SetGlobalDiagnosticsContext(const wchar_t* item, const wchar_t* value) override;
+  void Flush(int timeout) override;
+
+private:
+  NLogLogVFunction m_logV;
+  NLogWriteLogFunction m_writeLog;
+  NLogIsLogEnabledFunction m_isLogEnabled;
+  NLogSetGlobalDiagnosticsContextFunction m_setGlobalDiagnosticsContext;
+  NLogFlushFunction m_flush;
+};
+
+}  // namespace Logging

@@ -1,0 +1,11 @@
+// Chooses the process-wide log dispatcher once: libNLogC.so when it loads with all five
+// entry points, else the dropping dispatcher. Never fails, never logs.
+#pragma once
+
+#include <ostrel/Logger.h>
+
+namespace Logging {
+
+ILogDispatcher& SelectLogDispatcher();
+
+}  // namespace Logging

@@ -1,0 +1,32 @@
+#include "platform/SharedLibrary.h"
+
+#include <dlfcn.h>
+
+#include <mutex>
+
+namespace Platform {
+namespace {
+// dlerror() keeps one message per thread, but reading it right after the failing call
+// under one lock keeps reports from several loaders apart.
+std::mutex s_loaderMutex;
+}  // namespace
+
+void* OpenLibrary(const char* path, std::string* error) {
+  std::lock_guard<std::mutex> lock(s_loaderMutex);
+  dlerror();
+  void* module = dlopen(path, RTLD_NOW);
+  if (module == nullptr && error != nullptr) {
+    const char* reason = dlerror();
+    *error = reason != nullptr ? reason : "unknown error";
+  }
+  return module;
+}
+
+void* FindSymbol(void* module, const char* name) {
+  if (module == nullptr || name == nullptr) {
+    return nullptr;
+  }
+  return dlsym(module, name);
+}
+
+}  // namespace Platform

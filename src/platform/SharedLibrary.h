@@ -1,0 +1,15 @@
+// The operating system's dynamic loader. Libraries are never unloaded.
+#pragma once
+
+#include <string>
+
+namespace Platform {
+
+// Loads `path` with every symbol resolved now; null on failure, with the loader's
+// reason in *error when error is not null.
+void* OpenLibrary(const char* path, std::string* error);
+
+// The address exported as `name`, or null.
+void* FindSymbol(void* module, const char* name);
+
+}  // namespace Platform

@@ -1,0 +1,15 @@
+// Conversions between UTF-8 (the narrow code page here) and wide strings. wchar_t is
+// UTF-32 on this platform and UTF-16 on Windows; both are handled. Invalid input never
+// fails: bad UTF-8 bytes become U+FFFD, unpaired surrogates become U+FFFD.
+#pragma once
+
+#include <string>
+
+namespace Platform {
+
+std::wstring Utf8ToWide(const char* text);
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const wchar_t* text);
+std::string WideToUtf8(const std::wstring& text);
+
+}  // namespace Platform

@@ -1,0 +1,38 @@
+// CbException: the base library's exception, thrown by value. It records the throw
+// site; catch it as IException.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <tamarack/CbIDumpable.h>
+#include <tamarack/Export.h>
+#include <tamarack/IException.h>
+#include <tamarack/IObject.h>
+#include <tamarack/IReferenceCounted.h>
+
+class TAMARACK_API CbException : public IException,
+                                 public IObject,
+                                 public IReferenceCounted,
+                                 public CbIDumpable<1> {
+public:
+  CbException(const char* file, unsigned line, const char* function);
+  CbException(const CbException& other);
+  ~CbException() override;
+  CbException& operator=(const CbException&) = delete;
+
+  const char* GetFileName() const override { return m_file.c_str(); }
+  std::uint32_t GetLineNumber() const override { return m_line; }
+  const char* GetFunctionName() const override { return m_function.c_str(); }
+  std::uint32_t GetThreadID() const override { return m_threadId; }
+  SReferenceCounter* GetReferenceCounter() const override { return &m_counter; }
+  // "<function> (<file>:<line>)".
+  std::string Dump() const override;
+
+private:
+  std::string m_file;
+  std::uint32_t m_line;
+  std::string m_function;
+  std::uint32_t m_threadId;
+  mutable SReferenceCounter m_counter;
+};

@@ -1,0 +1,13 @@
+// CbExceptionOutOfMemory: thrown by value when a block of memory cannot be obtained.
+#pragma once
+
+#include <tamarack/CbException.h>
+#include <tamarack/Export.h>
+
+class TAMARACK_API CbExceptionOutOfMemory : public CbException {
+public:
+  CbExceptionOutOfMemory(const char* file, unsigned line, const char* function);
+  CbExceptionOutOfMemory(const CbExceptionOutOfMemory& other);
+  ~CbExceptionOutOfMemory() override;
+  std::string Dump() const override;
+};

@@ -1,0 +1,14 @@
+// CbIDumpable<N>: objects that can describe themselves as text for diagnostics.
+#pragma once
+
+#include <string>
+
+template <int Version>
+class CbIDumpable {
+public:
+  CbIDumpable() = default;
+  CbIDumpable(const CbIDumpable&) = default;
+  CbIDumpable& operator=(const CbIDumpable&) = default;
+  virtual ~CbIDumpable() = default;
+  virtual std::string Dump() const = 0;
+};

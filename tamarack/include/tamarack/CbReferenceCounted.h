@@ -1,0 +1,20 @@
+// CbReferenceCounted: a ready base class that implements IReferenceCounted for bean and
+// service classes. It derives virtually, so a class may also implement interfaces that
+// derive virtually from IReferenceCounted and still has one counter record.
+#pragma once
+
+#include <tamarack/IReferenceCounted.h>
+
+class CbReferenceCounted : public virtual IReferenceCounted {
+public:
+  CbReferenceCounted() = default;
+  // A copy is a new object with a count of its own.
+  CbReferenceCounted(const CbReferenceCounted&) : IReferenceCounted() {}
+  CbReferenceCounted& operator=(const CbReferenceCounted&) { return *this; }
+  ~CbReferenceCounted() override = default;
+
+  SReferenceCounter* GetReferenceCounter() const override { return &m_counter; }
+
+private:
+  mutable SReferenceCounter m_counter;
+};

@@ -1,0 +1,3 @@
+#include <tamarack/IObject.h>
+
+IObject::~IObject() = default;

@@ -1,0 +1,3 @@
+#include <tamarack/IReferenceCounted.h>
+
+IReferenceCounted::~IReferenceCounted() = default;

@@ -1,0 +1,136 @@
+#include "CaptureLog.h"
+
+#include <unistd.h>
+
+#include <mutex>
+
+#include <ostrel/Logger.h>
+
+#include "WideFormat.h"
+
+namespace CaptureLog {
+namespace {
+
+struct SState {
+  std::mutex mutex;
+  std::vector<SRecord> records;
+  std::vector<std::pair<std::wstring, std::wstring>> items;
+  std::vector<int> flushes;
+  int threshold = 0;
+  int queries = 0;
+};
+
+SState& State() {
+  static SState* state = new SState;  // outlives every static logger
+  return *state;
+}
+
+void Add(SRecord record) {
+  SState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.records.push_back(std::move(record));
+}
+
+SRecord Make(ECall call, int level, const wchar_t* logger, const Logging::SLogContext* context) {
+  SRecord r;
+  r.call = call;
+  r.level = level;
+  r.logger = logger != nullptr ? logger : L"<null>";
+  r.file = context != nullptr && context->file != nullptr ? context->file : "";
+  r.line = context != nullptr ? context->line : -1;
+  r.function = context != nullptr && context->function != nullptr ? context->function : "";
+  r.threadId = static_cast<unsigned>(gettid());
+  return r;
+}
+
+}  // namespace
+
+std::vector<SRecord> Records() {
+  SState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return s.records;
+}
+
+void Clear() {
+  SState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.records.clear();
+  s.items.clear();
+  s.flushes.clear();
+  s.queries = 0;
+}
+
+void SetThreshold(int level) {
+  SState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.threshold = level;
+}
+
+int EnabledQueries() {
+  SState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return s.queries;
+}
+
+std::vector<std::pair<std::wstring, std::wstring>> DiagnosticItems() {
+  SState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return s.items;
+}
+
+std::vector<int> Flushes() {
+  SState& s = State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  return s.flushes;
+}
+
+std::vector<SRecord> WithMessage(const std::wstring& message) {
+  std::vector<SRecord> out;
+  for (SRecord& r : Records()) {
+    if (r.message == message) {
+      out.push_back(std::move(r));
+    }
+  }
+  return out;
+}
+
+}  // namespace CaptureLog
+
+extern "C" {
+
+CAPTURE_API void NLog_CSWriteLogW(int level, const wchar_t* logger,
+                                  const Logging::SLogContext* context, const wchar_t* message) {
+  CaptureLog::SRecord r = CaptureLog::Make(CaptureLog::ECall::WriteLog, level, logger, context);
+  r.message = message != nullptr ? message : L"";
+  CaptureLog::Add(std::move(r));
+}
+
+CAPTURE_API void NLog_CSLogVW(int level, const wchar_t* logger,
+                              const Logging::SLogContext* context, const wchar_t* format,
+                              va_list arguments) {
+  CaptureLog::SRecord r = CaptureLog::Make(CaptureLog::ECall::LogV, level, logger, context);
+  r.format = format != nullptr ? format : L"";
+  r.message = NLogC::FormatWide(format, arguments);
+  CaptureLog::Add(std::move(r));
+}
+
+CAPTURE_API bool NLog_IsLogEnabledW(int level, const wchar_t*) {
+  CaptureLog::SState& s = CaptureLog::State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  ++s.queries;
+  return level >= s.threshold;
+}
+
+CAPTURE_API void NLog_SetGlobalDiagnosticsContextW(const wchar_t* item, const wchar_t* value) {
+  CaptureLog::SState& s = CaptureLog::State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.items.emplace_back(item != nullptr ? item : L"", value != nullptr ? value : L"");
+}
+
+CAPTURE_API void NLog_Flush(int timeout) {
+  CaptureLog::SState& s = CaptureLog::State();
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.flushes.push_back(timeout);
+}
+
+}  // extern "C"
