@@ -1,0 +1,60 @@
+// Hash policies of CbMap. Narrow strings: h = h * 33 + byte, the byte taken as a signed
+// char; wide strings: h = h * 33 + code unit; std::string statistics keys and pointers:
+// 64-bit FNV-1a. All arithmetic wraps in 64 bits.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+struct CbNarrowHash {
+  static std::uint64_t Hash(std::string_view text) {
+    std::uint64_t h = 0;
+    for (char c : text) {
+      h = h * 33 + static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(c)));
+    }
+    return h;
+  }
+};
+
+struct CbWideHash {
+  static std::uint64_t Hash(std::wstring_view text) {
+    std::uint64_t h = 0;
+    for (wchar_t c : text) {
+      h = h * 33 + static_cast<std::uint64_t>(static_cast<std::make_unsigned_t<wchar_t>>(c));
+    }
+    return h;
+  }
+};
+
+struct CbFnv1aHash {
+  static std::uint64_t Bytes(const void* data, std::size_t size) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) {
+      h ^= bytes[i];
+      h *= 0x100000001b3ull;
+    }
+    return h;
+  }
+  static std::uint64_t Hash(std::string_view text) { return Bytes(text.data(), text.size()); }
+  static std::uint64_t Hash(const void* pointer) { return Bytes(&pointer, sizeof pointer); }
+};
+
+// The policy a key type uses unless the map names another.
+template <class K, class Enable = void>
+struct CbMapHash;
+
+template <>
+struct CbMapHash<std::string> : CbNarrowHash {};
+
+template <>
+struct CbMapHash<std::wstring> : CbWideHash {};
+
+template <class P>
+struct CbMapHash<P*> {
+  static std::uint64_t Hash(const void* pointer) { return CbFnv1aHash::Hash(pointer); }
+};
