@@ -1,0 +1,50 @@
+// IBeanWrapper: implemented by client code, one wrapper class per bean class. The
+// container creates instances and calls methods by name through it, passing untyped
+// argument addresses (see ArgumentVector). The slot order is fixed: clients and the
+// container agree on it across shared objects.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <ostrel/BeanTypes.h>
+#include <ostrel/Export.h>
+
+namespace Ostrel {
+
+class OSTREL_API IBeanWrapper {
+public:
+  virtual ~IBeanWrapper() = default;
+
+  // The class name; used in log messages.
+  virtual const char* GetClassName() const = 0;
+
+  // Creates an instance through creation method `method` with `count` arguments
+  // (`arguments` is null when there are none). `self` is the creating wrapper itself;
+  // `exitMethod` ("" when none) is for the wrapper to bind to the instance's end. The
+  // instance's counter record must be writable: the container replaces its deleter.
+  // Returns an empty pointer when the instance cannot be made.
+  virtual CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
+                                                   const ArgumentVector* arguments,
+                                                   std::shared_ptr<const IBeanWrapper> self,
+                                                   const char* exitMethod,
+                                                   const DependencyList& dependencies) const = 0;
+
+  // Calls `method` on `instance`; true when the method exists, accepts the arguments
+  // and was called.
+  virtual bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
+                      const ArgumentVector* arguments) const = 0;
+
+  // Reserved; the container never calls it. Keeps the slots after it in place.
+  virtual void Reserved() const {}
+
+  // Fills `types` with the type names of `method`'s `count` arguments, in order ("int",
+  // "char*", "bean", ...). An empty entry rejects a configuration that passes an
+  // argument there.
+  virtual void GetArgumentTypes(const char* method, std::size_t count,
+                                std::vector<std::string>& types) = 0;
+};
+
+}  // namespace Ostrel

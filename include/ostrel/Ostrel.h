@@ -1,0 +1,16 @@
+// Everything a client of Ostrel needs.
+#pragma once
+
+#include <tamarack/CbReferenceCounted.h>
+#include <tamarack/CbSmartPointer.h>
+#include <tamarack/IException.h>
+
+#include <ostrel/BeanTypes.h>
+#include <ostrel/CException.h>
+#include <ostrel/Export.h>
+#include <ostrel/IBeanFactory.h>
+#include <ostrel/IBeanWrapper.h>
+#include <ostrel/ITypeRegistration.h>
+#include <ostrel/LocalLibrary.h>
+#include <ostrel/Logger.h>
+#include <ostrel/MakerName.h>
