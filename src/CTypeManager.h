@@ -1,0 +1,52 @@
+// CTypeManager: the type names of literal values ("int", "char*", ...) and their
+// conversions, plus the object type that resolves "bean" and "service" references.
+// Read-only after construction; one per bean factory.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "IType.h"
+#include "support/CbMap.h"
+
+namespace Ostrel {
+
+class CTypeManager {
+public:
+  // Registers the 21 basic type names; the object type stays unset.
+  CTypeManager();
+  ~CTypeManager();
+  CTypeManager(const CTypeManager&) = delete;
+  CTypeManager& operator=(const CTypeManager&) = delete;
+
+  // The type of `type`: the object type for exactly "bean" and "service", else the
+  // registered basic type. Throws CException "Could not find type bean" otherwise.
+  IType* FindTypeBean(const char* type) const;
+
+  // Installs the object type, deleting the one installed before.
+  void SetObjectType(std::unique_ptr<IType> objectType);
+
+  // Number of registered basic type names.
+  std::uint32_t GetTypeCount() const { return m_types.GetCount(); }
+
+private:
+  CbMap<std::string, std::unique_ptr<IType>> m_types{128};
+  std::unique_ptr<IType> m_objectType;
+};
+
+// The conversions of literal value texts. Numbers never fail: text without a number
+// gives 0 and trailing text is ignored.
+namespace Conversions {
+bool stringToBool(const wchar_t* text);  // exactly "true" or "false", else throws
+char stringToChar(const wchar_t* text);
+template <class T> T stringToByte(const wchar_t* text);
+template <class T> T stringToShort(const wchar_t* text);
+template <class T> T stringToInt(const wchar_t* text);
+long stringToLong(const wchar_t* text);
+unsigned long stringToULong(const wchar_t* text);
+float stringToFloat(const wchar_t* text);
+double stringToDouble(const wchar_t* text);
+template <class T> T stringToString(const wchar_t* text);
+}  // namespace Conversions
+
+}  // namespace Ostrel
