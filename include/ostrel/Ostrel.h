@@ -14,3 +14,6 @@
 #include <ostrel/LocalLibrary.h>
 #include <ostrel/Logger.h>
 #include <ostrel/MakerName.h>
+#include <ostrel/Application.h>
+#include <ostrel/BeanStatistics.h>
+#include <ostrel/Container.h>

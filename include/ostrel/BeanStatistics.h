@@ -1,0 +1,26 @@
+// Read-only diagnostics: how many instances of each bean are alive, process-wide over
+// every factory. Counts cover instances that a factory created and that have not been
+// released yet; an entry disappears when its last instance goes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <ostrel/Export.h>
+
+namespace Ostrel {
+
+struct SBeanStatisticsEntry {
+  std::string name;
+  std::uint64_t live;     // created and not yet released
+  std::uint64_t created;  // created since the entry was made
+};
+
+// A snapshot of every bean name with live instances. Thread-safe.
+OSTREL_API std::vector<SBeanStatisticsEntry> GetBeanStatistics();
+
+// The entry of one bean name; false (and `entry` untouched) when it has none.
+OSTREL_API bool GetBeanStatistics(const char* name, SBeanStatisticsEntry& entry);
+
+}  // namespace Ostrel

@@ -1,0 +1,81 @@
+// CContainer: a handle on one bean factory. Containers made in integration mode share
+// the process-wide default factory (their configurations merge); stand-alone containers
+// hold a factory of their own, shared only with their copies. Copies share the
+// factory; a moved-from container holds none and its operations throw CException.
+// Containers may be constructed, copied, reset and destroyed from any thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include <ostrel/CException.h>
+#include <ostrel/Export.h>
+#include <ostrel/IBeanFactory.h>
+
+namespace Ostrel {
+
+class OSTREL_API CContainer {
+public:
+  // Attaches to the default factory, creating it when none is alive; loads nothing.
+  CContainer();
+  // An empty stand-alone configuration, never shared except with copies.
+  CContainer(std::nullptr_t);
+  // Loads a configuration from UTF-8 XML text (an empty text loads nothing), into the
+  // default factory when `integrate` is true, else into a new one. Throws the loader's
+  // CException on any error; nothing is left behind then.
+  CContainer(const char* xml, bool integrate);
+  // Loads a configuration file and the files it includes.
+  CContainer(const wchar_t* file, bool integrate);
+  CContainer(const CContainer& other);
+  CContainer(CContainer&& other) noexcept;
+  CContainer& operator=(const CContainer& other);
+  CContainer& operator=(CContainer&& other) noexcept;
+  ~CContainer();
+
+  // True when the configuration defines a bean of this name (may load its library).
+  bool Exists(const char* name) const;
+  // Removes every service registration of an instance the client registered; throws
+  // when it has none.
+  void ReleaseInstance(CbSmartPointer<IReferenceCounted> instance);
+  // Empties the factory; every container sharing it sees the empty configuration.
+  void Reset();
+  // Empties the factory, then loads XML text into it.
+  void Reset(const char* xml);
+  // Empties the factory, then loads a file into it.
+  void Reset(const wchar_t* file);
+
+  // The factory; null for a moved-from container.
+  IBeanFactory* GetFactory() const noexcept { return m_factory.get(); }
+
+  // The bean `name` as a T; empty when it cannot be made or is no T.
+  template <class T>
+  CbSmartPointer<T> GetBean(const char* name) const {
+    return DynamicPointerCast<T>(Factory("Ostrel::CContainer::GetBean").GetBean(name, nullptr));
+  }
+
+  // The service registered at `index` (0: the first) for `typeId`, as a T; empty when
+  // there is none or it is no T.
+  template <class T>
+  CbSmartPointer<T> GetService(const char* typeId, std::uint32_t index = 0) const {
+    return DynamicPointerCast<T>(
+        Factory("Ostrel::CContainer::GetService").GetServiceInstance(typeId, index));
+  }
+
+  // Number of services registered for `typeId`.
+  std::uint32_t GetServiceCount(const char* typeId) const {
+    return Factory("Ostrel::CContainer::GetServiceCount").GetServiceCount(typeId);
+  }
+
+private:
+  IBeanFactory& Factory(const char* function) const {
+    if (!m_factory) {
+      throw CException(__FILE__, __LINE__, function, "The container holds no factory (moved from)");
+    }
+    return *m_factory;
+  }
+
+  std::shared_ptr<IBeanFactory> m_factory;
+};
+
+}  // namespace Ostrel

@@ -1,0 +1,55 @@
+#include <ostrel/Application.h>
+
+#include <ostrel/Logger.h>
+#include <tamarack/CbTimer.h>
+
+namespace Ostrel {
+namespace {
+const Logging::CLogger s_logger(L"Ostrel");
+constexpr const char* kInit = "Ostrel::AApplication::Init";
+}  // namespace
+
+AApplication::AApplication() : m_container(nullptr) {}
+AApplication::AApplication(const AApplication& other) : m_container(other.m_container) {}
+AApplication& AApplication::operator=(const AApplication& other) {
+  m_container = other.m_container;
+  return *this;
+}
+AApplication::~AApplication() = default;
+
+bool AApplication::Init() {
+  try {
+    s_logger.Info(__FILE__, __LINE__, kInit, L"Loading configuration:");
+    CbTimer timer(CbTimer::Milliseconds);
+    timer.Start();
+    std::wstring text = GetConfigurationText(eConfigurationStepStartup);
+    if (text.empty()) {
+      GetFallbackConfigurationText(eConfigurationStepStartup);
+    }
+    timer.Stop();
+    std::wstring time = timer.GetFormatted();
+    s_logger.Info(__FILE__, __LINE__, kInit, L"Configuration loading successful (loading time: %s)",
+                  time.c_str());
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool AApplication::Exit() {
+  try {
+    if (m_container == nullptr) {
+      return true;
+    }
+    CContainer* container = m_container;
+    m_container = nullptr;
+    delete container;
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool AApplication::init(EConfigurationStep, EConfigurationType) { return true; }
+
+}  // namespace Ostrel

@@ -1,0 +1,81 @@
+#include "BeanStatistics.h"
+
+#include <ostrel/BeanStatistics.h>
+#include <tamarack/CbCriticalSection.h>
+
+#include <mutex>
+#include <string>
+
+#include "support/CbMap.h"
+
+namespace Ostrel {
+namespace Internal {
+namespace {
+
+struct STables {
+  CbMap<std::string, SBeanStatistics, CbFnv1aHash> statistics{128};
+  CbMap<const void*, const char*> instances{128};
+  CbCriticalSection lock;
+};
+
+STables& Tables() {
+  // Never destroyed: beans may be released by static destructors at process exit.
+  static STables* tables = new STables;
+  return *tables;
+}
+
+[[maybe_unused]] STables& s_tables = Tables();
+
+}  // namespace
+
+void RecordBean(const char* name, const IReferenceCounted* instance) {
+  STables& t = Tables();
+  std::lock_guard<CbCriticalSection> lock(t.lock);
+  auto* entry = t.statistics.GetOrInsert(std::string_view(name != nullptr ? name : ""));
+  ++entry->value.live;
+  ++entry->value.created;
+  t.instances.GetOrInsert(static_cast<const void*>(instance))->value = entry->key.c_str();
+}
+
+void ReleaseBean(IReferenceCounted* instance) {
+  {
+    STables& t = Tables();
+    std::lock_guard<CbCriticalSection> lock(t.lock);
+    const void* address = instance;
+    if (auto* known = t.instances.Lookup(address)) {
+      if (auto* entry = t.statistics.Lookup(std::string_view(known->value))) {
+        if (--entry->value.live == 0) {
+          t.statistics.Remove(std::string_view(known->value));
+        }
+      }
+      t.instances.Remove(address);
+    }
+  }
+  delete instance;
+}
+
+}  // namespace Internal
+
+std::vector<SBeanStatisticsEntry> GetBeanStatistics() {
+  Internal::STables& t = Internal::Tables();
+  std::lock_guard<CbCriticalSection> lock(t.lock);
+  std::vector<SBeanStatisticsEntry> entries;
+  entries.reserve(t.statistics.GetCount());
+  for (const auto& entry : t.statistics) {
+    entries.push_back({entry.key, entry.value.live, entry.value.created});
+  }
+  return entries;
+}
+
+bool GetBeanStatistics(const char* name, SBeanStatisticsEntry& entry) {
+  Internal::STables& t = Internal::Tables();
+  std::lock_guard<CbCriticalSection> lock(t.lock);
+  auto* found = t.statistics.Lookup(std::string_view(name != nullptr ? name : ""));
+  if (found == nullptr) {
+    return false;
+  }
+  entry = {found->key, found->value.live, found->value.created};
+  return true;
+}
+
+}  // namespace Ostrel

@@ -1,0 +1,367 @@
+#include "CXMLResource.h"
+
+#include <limits.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "CDynamicLibrary.h"
+#include "CXMLResourceState.h"
+#include "CServiceConfig.h"
+#include "platform/TextConversion.h"
+#include "support/Throw.h"
+
+namespace Ostrel {
+
+namespace {
+
+constexpr const char* kConstructor = "Ostrel::CXMLResource::CXMLResource";
+
+std::string ParseErrorText(const SXMLResults& results) {
+  std::string text = "Error when parssing 'ostrel'";
+  if (results.line != 0) {
+    text += " at line " + std::to_string(results.line) + ", column " + std::to_string(results.column);
+  }
+  return text + ".";
+}
+
+// The folder part of a path, with its separator; empty when there is none.
+std::wstring Directory(const std::wstring& path) {
+  std::size_t slash = path.find_last_of(L"/\\");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+// A name that is the same for every spelling of one existing file.
+std::string CanonicalName(const std::wstring& path) {
+  std::string narrow = Platform::WideToUtf8(path);
+  char buffer[PATH_MAX];
+  if (realpath(narrow.c_str(), buffer) != nullptr) {
+    return buffer;
+  }
+  return narrow;
+}
+
+CServiceConfig* AsServiceConfig(const std::shared_ptr<ITypeRegistration>& registration) {
+  return dynamic_cast<CServiceConfig*>(registration.get());
+}
+
+}  // namespace
+
+CXMLResource::CXMLResource(IBeanFactory& factory) : m_state(new SState(factory)) {}
+
+CXMLResource::CXMLResource(IBeanFactory& factory, const char* xml) : m_state(new SState(factory)) {
+  if (xml == nullptr) {
+    OSTREL_THROW(kConstructor, "No XML text given");
+  }
+  if (xml[0] == '\0') {
+    return;
+  }
+  SXMLResults results{};
+  XMLNode root = XMLNode::ParseString(xml, "ostrel", &results);
+  if (results.code != 0) {
+    OSTREL_THROW(kConstructor, "Error when parsing xml: " + ParseErrorText(results));
+  }
+  parseLibrary(root);
+  IndexNames();
+}
+
+CXMLResource::CXMLResource(IBeanFactory& factory, const wchar_t* file)
+    : m_state(new SState(factory)) {
+  if (file == nullptr) {
+    OSTREL_THROW(kConstructor, "No file name given");
+  }
+  std::vector<std::string> chain;
+  LoadFile(file, chain);
+}
+
+CXMLResource::CXMLResource(IBeanFactory& factory, const std::wstring& file,
+                           std::vector<std::string>& includeChain)
+    : m_state(new SState(factory)) {
+  LoadFile(file, includeChain);
+}
+
+CXMLResource::~CXMLResource() = default;
+
+void CXMLResource::LoadFile(const std::wstring& file, std::vector<std::string>& includeChain) {
+  const std::string narrowPath = Platform::WideToUtf8(file);
+  const std::string canonical = CanonicalName(file);
+  if (std::find(includeChain.begin(), includeChain.end(), canonical) != includeChain.end()) {
+    OSTREL_THROW(kConstructor, "Include cycle detected: '" + narrowPath + "'");
+  }
+  SXMLResults results{};
+  XMLNode root = XMLNode::ParseFile(file.c_str(), "ostrel", &results);
+  if (results.code == 12) {
+    OSTREL_THROW(kConstructor, "File not found: " + narrowPath);
+  }
+  if (results.code != 0) {
+    OSTREL_THROW(kConstructor,
+                 "Error when parsing file: " + narrowPath + "' - " + ParseErrorText(results));
+  }
+  const std::wstring directory = Directory(file);
+  includeChain.push_back(canonical);
+  int cursor = 0;
+  for (XMLNode include = root.GetChild("include", &cursor); !include.IsEmpty();
+       include = root.GetChild("include", &cursor)) {
+    const char* path = include.GetAttribute("path");
+    if (path == nullptr || path[0] == '\0') {
+      OSTREL_THROW(kConstructor, "Missing argument 'path' in include tag");
+    }
+    std::wstring relative = Platform::Utf8ToWide(path);
+    std::replace(relative.begin(), relative.end(), L'\\', L'/');
+    CXMLResource included(*m_state->factory, directory + relative, includeChain);
+    Integrate(included);
+  }
+  includeChain.pop_back();
+  m_state->path = file;
+  parseLibrary(root);
+  IndexNames();
+}
+
+void CXMLResource::parseLibrary(const XMLNode& root) {
+  int cursor = 0;
+  for (XMLNode library = root.GetChild("library", &cursor); !library.IsEmpty();
+       library = root.GetChild("library", &cursor)) {
+    const char* path = library.GetAttribute("path");
+    if (path == nullptr || path[0] == '\0') {
+      OSTREL_THROW("Ostrel::CXMLResource::parseLibrary",
+                   "Error (path not found) when parsing library in file '" +
+                       Platform::WideToUtf8(m_state->path) + "'");
+    }
+    SLibrary* record = GetOrAddLibrary(path);
+    XMLNode beans = library.GetChild("beans");
+    if (!beans.IsEmpty()) {
+      Internal::SubstitutionMap variables(128);
+      parseBeans(beans, record, variables);
+    }
+  }
+}
+
+SLibrary* CXMLResource::GetOrAddLibrary(const char* path) {
+  const std::string text = path != nullptr ? path : "";
+  bool inserted = false;
+  auto* entry = m_state->libraryPaths.GetOrInsert(text, &inserted);
+  if (inserted) {
+    m_state->libraries.push_back(std::make_unique<SLibrary>());
+    m_state->libraries.back()->path = text;
+    entry->value = m_state->libraries.back().get();
+  }
+  return entry->value;
+}
+
+void CXMLResource::IndexNames() {
+  // The first definition of a name in library order, then reading order, is the one
+  // that gets a configuration.
+  for (const auto& library : m_state->libraries) {
+    for (const SBeanDefinition& bean : library->beans) {
+      bool inserted = false;
+      auto* entry = m_state->names.GetOrInsert(bean.name, &inserted);
+      if (inserted) entry->value = library.get();
+    }
+  }
+}
+
+void CXMLResource::Integrate(CXMLResource& loaded) {
+  SState& s = *m_state;
+  SState& l = *loaded.m_state;
+  for (const auto& library : l.libraries) {
+    for (const SBeanDefinition& bean : library->beans) {
+      if (s.names.Lookup(bean.name) != nullptr) {
+        OSTREL_THROW("Ostrel::CXMLResource::Integrate", "Overriding bean '" + bean.name + "'");
+      }
+    }
+  }
+  for (const auto& library : l.libraries) {
+    for (const SBeanDefinition& bean : library->beans) {
+      std::shared_ptr<ITypeRegistration> registration;
+      for (const std::string& typeId : bean.providedInterfaces) {
+        IBeanFactory* factory = s.factory;
+        std::string name = bean.name;
+        registration = RegisterFactory(
+            typeId.c_str(), true,
+            [factory, name] { return factory->GetBean(name.c_str(), nullptr); }, registration);
+      }
+      if (registration != nullptr && bean.singleton) {
+        registration->SetSingleton();
+      }
+    }
+  }
+  s.eagerNames.insert(s.eagerNames.end(), l.eagerNames.begin(), l.eagerNames.end());
+  for (auto& library : l.libraries) {
+    auto* existing = s.libraryPaths.Lookup(library->path);
+    SLibrary* target;
+    if (existing != nullptr) {
+      target = existing->value;
+      for (SBeanDefinition& bean : library->beans) {
+        target->beans.push_back(std::move(bean));
+        if (!target->beans.back().lazy) s.eagerLibraries[target->beans.back().name] = target;
+      }
+      library->beans.clear();
+    } else {
+      target = library.get();
+      s.libraries.push_back(std::move(library));
+      s.libraryPaths[target->path] = target;
+      for (const SBeanDefinition& bean : target->beans) {
+        if (!bean.lazy) s.eagerLibraries[bean.name] = target;
+      }
+    }
+  }
+  l.libraries.clear();
+  l.libraryPaths.RemoveAll();
+  l.names.RemoveAll();
+  IndexNames();
+}
+
+std::vector<std::pair<std::string, SLibrary*>> CXMLResource::GetEagerBeans() const {
+  std::vector<std::pair<std::string, SLibrary*>> eager;
+  eager.reserve(m_state->eagerNames.size());
+  for (const std::string& name : m_state->eagerNames) {
+    auto* entry = m_state->eagerLibraries.Lookup(name);
+    eager.emplace_back(name, entry != nullptr ? entry->value : nullptr);
+  }
+  return eager;
+}
+
+CBeanConfig* CXMLResource::FindBeanConfig(const char* name) {
+  if (name == nullptr) {
+    return nullptr;
+  }
+  if (auto* entry = m_state->definitions.Lookup(name)) {
+    return entry->value.get();
+  }
+  auto* owner = m_state->names.Lookup(name);
+  if (owner == nullptr) {
+    return nullptr;
+  }
+  processLibrary(*owner->value);
+  auto* entry = m_state->definitions.Lookup(name);
+  return entry != nullptr ? entry->value.get() : nullptr;
+}
+
+void CXMLResource::processLibrary(SLibrary& library) {
+  ILibrary* loaded = nullptr;
+  for (const auto& candidate : m_state->loadedLibraries) {
+    const char* name = candidate->GetName();
+    if (name != nullptr && library.path == name) {
+      loaded = candidate.get();
+      break;
+    }
+  }
+  if (loaded == nullptr) {
+    m_state->loadedLibraries.push_back(std::make_unique<CDynamicLibrary>(library.path.c_str()));
+    loaded = m_state->loadedLibraries.back().get();
+  }
+  for (const SBeanDefinition& bean : library.beans) {
+    if (m_state->definitions.Lookup(bean.name) == nullptr) {
+      processBean(bean, *loaded, library);
+    }
+  }
+}
+
+std::shared_ptr<ITypeRegistration> CXMLResource::RegisterInstance(
+    const char* typeId, bool atFront, CbSmartPointer<IReferenceCounted> instance,
+    std::shared_ptr<ITypeRegistration> registration) {
+  const std::string id = typeId != nullptr ? typeId : "";
+  RegistrationList& list = m_state->services.GetOrInsert(id)->value;
+  if (registration == nullptr) {
+    for (const auto& existing : list) {
+      CServiceConfig* config = AsServiceConfig(existing);
+      if (config != nullptr && config->Holds(instance.Get())) {
+        OSTREL_THROW("Ostrel::CXMLResource::RegisterInstance",
+                     "Service instance is already registered for interface '" + id + "'");
+      }
+    }
+    registration = std::make_shared<CServiceConfig>(instance);
+  }
+  if (atFront) {
+    list.AddHead(registration);
+  } else {
+    list.AddTail(registration);
+  }
+  return registration;
+}
+
+std::shared_ptr<ITypeRegistration> CXMLResource::RegisterFactory(
+    const char* typeId, bool atFront, ServiceCreator creator,
+    std::shared_ptr<ITypeRegistration> registration) {
+  const std::string id = typeId != nullptr ? typeId : "";
+  RegistrationList& list = m_state->services.GetOrInsert(id)->value;
+  if (registration == nullptr) {
+    registration = std::make_shared<CServiceConfig>(std::move(creator));
+  }
+  if (atFront) {
+    list.AddHead(registration);
+  } else {
+    list.AddTail(registration);
+  }
+  return registration;
+}
+
+void CXMLResource::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& instance) {
+  bool removed = false;
+  std::vector<std::string> emptied;
+  if (!instance) {
+    OSTREL_THROW("Ostrel::CXMLResource::ReleaseInstance", "Service instance was not registered");
+  }
+  for (auto& entry : m_state->services) {
+    RegistrationList& list = entry.value;
+    for (auto* node = list.GetHead(); node != nullptr; node = node->next) {
+      CServiceConfig* config = AsServiceConfig(node->value);
+      if (config != nullptr && config->Holds(instance.Get())) {
+        list.Remove(node);
+        removed = true;
+        break;
+      }
+    }
+    if (list.IsEmpty()) emptied.push_back(entry.key);
+  }
+  for (const std::string& id : emptied) {
+    m_state->services.Remove(id);
+  }
+  if (!removed) {
+    OSTREL_THROW("Ostrel::CXMLResource::ReleaseInstance", "Service instance was not registered");
+  }
+}
+
+CbSmartPointer<IReferenceCounted> CXMLResource::GetServiceInstance(const char* typeId) {
+  return GetServiceInstance(typeId, 0);
+}
+
+CbSmartPointer<IReferenceCounted> CXMLResource::GetServiceInstance(const char* typeId,
+                                                                   std::uint32_t index) {
+  if (typeId == nullptr) {
+    return nullptr;
+  }
+  auto* entry = m_state->services.Lookup(typeId);
+  if (entry == nullptr) {
+    return nullptr;
+  }
+  auto* node = entry->value.GetAt(index);
+  if (node == nullptr) {
+    return nullptr;
+  }
+  // Held while the creator runs: a creator may change the registrations.
+  std::shared_ptr<ITypeRegistration> registration = node->value;
+  CServiceConfig* config = AsServiceConfig(registration);
+  return config != nullptr ? config->GetInstance() : nullptr;
+}
+
+std::uint32_t CXMLResource::GetServiceCount(const char* typeId) const {
+  if (typeId == nullptr) {
+    return 0;
+  }
+  auto* entry = m_state->services.Lookup(typeId);
+  return entry != nullptr ? entry->value.GetCount() : 0;
+}
+
+const std::vector<std::unique_ptr<SLibrary>>& CXMLResource::GetLibraries() const {
+  return m_state->libraries;
+}
+
+const std::vector<std::string>& CXMLResource::GetEagerNames() const { return m_state->eagerNames; }
+
+std::size_t CXMLResource::GetLoadedLibraryCount() const { return m_state->loadedLibraries.size(); }
+
+std::uint32_t CXMLResource::GetConfigCount() const { return m_state->definitions.GetCount(); }
+
+}  // namespace Ostrel
