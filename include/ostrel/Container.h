@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <typeinfo>
 
 #include <ostrel/CException.h>
 #include <ostrel/Export.h>
@@ -60,6 +61,13 @@ public:
   CbSmartPointer<T> GetService(const char* typeId, std::uint32_t index = 0) const {
     return DynamicPointerCast<T>(
         Factory("Ostrel::CContainer::GetService").GetServiceInstance(typeId, index));
+  }
+
+  // The first service registered for interface I under its type id (see
+  // RegisterInterface in <ostrel/BeanWrapper.h>).
+  template <class I>
+  CbSmartPointer<I> GetService() const {
+    return GetService<I>(typeid(I).name());
   }
 
   // Number of services registered for `typeId`.

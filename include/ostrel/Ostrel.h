@@ -17,3 +17,4 @@
 #include <ostrel/Application.h>
 #include <ostrel/BeanStatistics.h>
 #include <ostrel/Container.h>
+#include <ostrel/BeanWrapper.h>

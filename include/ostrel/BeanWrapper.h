@@ -1,0 +1,335 @@
+// The wrapper toolkit: declare a bean class's wrapper in a few lines instead of
+// writing IBeanWrapper by hand.
+//
+//   class CBasketWrapper : public Ostrel::CBeanWrapper<shop::CBasket> {
+//   public:
+//     CBasketWrapper() : CBeanWrapper("shop::CBasket") {
+//       Constructor<>("CBasket");
+//       Constructor<int, std::string>("CBasket");
+//       Method("SetCustomer", &shop::CBasket::SetCustomer);
+//       Method("Open", &shop::CBasket::Open);
+//       Method("Close", &shop::CBasket::Close);
+//     }
+//   };
+//   OSTREL_EXPORT_WRAPPER_MAKER(shop_CBasket, CBasketWrapper)
+//
+// Creation methods and methods are found by name and argument count, so overloads by
+// count work. Arguments are converted to the parameter types (see
+// WrapperArguments.h); a bean reference to an object of another class, or a missing
+// value, makes Create or Invoke fail and log why. An exit method named in the
+// configuration runs once, when the instance is destroyed: instances made by
+// Constructor are of a class derived from T whose destructor calls it. Wrappers are
+// immutable after construction and may be used from any thread.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+#include <ostrel/IBeanWrapper.h>
+#include <ostrel/LocalLibrary.h>
+#include <ostrel/Logger.h>
+#include <ostrel/WrapperArguments.h>
+
+namespace Ostrel {
+
+namespace WrapperDetail {
+
+inline const Logging::CLogger& Logger() {
+  static const Logging::CLogger logger(L"Ostrel");
+  return logger;
+}
+
+inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// An instance of T whose destructor first runs the exit method bound to it.
+template <class T>
+class CBoundBean final : public T {
+public:
+  template <class... A>
+  explicit CBoundBean(A&&... arguments) : T(std::forward<A>(arguments)...) {}
+  ~CBoundBean() override {
+    if (m_exit) {
+      try {
+        m_exit(static_cast<T&>(*this));
+      } catch (...) {
+        Logger().Warn(__FILE__, __LINE__, "Ostrel::CBeanWrapper::~CBoundBean",
+                      L"The exit method of a bean threw an exception");
+      }
+    }
+  }
+  std::function<void(T&)> m_exit;
+};
+
+// Reads all arguments into a tuple of stored parameter values, stopping at the first
+// that does not convert.
+template <class... P, std::size_t... I>
+bool ReadAll([[maybe_unused]] const ArgumentVector& arguments,
+             [[maybe_unused]] std::tuple<Stored<P>...>& values, std::string& error,
+             std::index_sequence<I...>) {
+  std::size_t index = 0;
+  bool ok = ((index = I, SArgument<Stored<P>>::Read(arguments[I], std::get<I>(values), error)) && ...);
+  if (!ok) {
+    error = "argument " + std::to_string(index + 1) + " " + error;
+  }
+  return ok;
+}
+
+template <class... P>
+bool Read(const ArgumentVector* arguments, std::tuple<Stored<P>...>& values, std::string& error) {
+  if constexpr (sizeof...(P) == 0) {
+    return true;
+  } else {
+    if (arguments == nullptr || arguments->size() < sizeof...(P)) {
+      error = "received too few arguments";
+      return false;
+    }
+    return ReadAll<P...>(*arguments, values, error, std::index_sequence_for<P...>{});
+  }
+}
+
+template <class... P>
+std::vector<std::string> Names() {
+  return {SArgument<Stored<P>>::Name()...};
+}
+
+template <class R>
+CbSmartPointer<IReferenceCounted> AsInstance(R&& result) {
+  using D = std::decay_t<R>;
+  if constexpr (std::is_pointer<D>::value) {
+    return CbSmartPointer<IReferenceCounted>(result);
+  } else {
+    return CbSmartPointer<IReferenceCounted>(result.Get());
+  }
+}
+
+}  // namespace WrapperDetail
+
+template <class T>
+class CBeanWrapper : public IBeanWrapper {
+  static_assert(std::is_base_of<IReferenceCounted, T>::value,
+                "bean classes derive from IReferenceCounted (e.g. CbReferenceCounted)");
+
+public:
+  explicit CBeanWrapper(std::string className) : m_className(std::move(className)) {}
+
+  const char* GetClassName() const override { return m_className.c_str(); }
+
+  CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
+                                           const ArgumentVector* arguments,
+                                           std::shared_ptr<const IBeanWrapper>,
+                                           const char* exitMethod,
+                                           const DependencyList&) const override {
+    const std::string name = method != nullptr ? method : "";
+    const SCreator* creator = Find(m_creators, name, count);
+    if (creator == nullptr) {
+      return Fail("Create", "has no creation method '" + name + "' with " + std::to_string(count) +
+                                " arguments");
+    }
+    std::function<void(T&)> exit;
+    const std::string exitName = exitMethod != nullptr ? exitMethod : "";
+    if (!exitName.empty()) {
+      const SMethod* exitEntry = Find(m_methods, exitName, 0);
+      if (exitEntry == nullptr || !creator->bindsExit) {
+        return Fail("Create", exitEntry == nullptr
+                                  ? "has no exit method '" + exitName + "'"
+                                  : "cannot bind exit method '" + exitName + "' to creation method '" +
+                                        name + "'");
+      }
+      auto call = exitEntry->call;
+      exit = [call](T& instance) {
+        std::string ignored;
+        call(instance, nullptr, ignored);
+      };
+    }
+    std::string error;
+    CbSmartPointer<IReferenceCounted> instance = creator->create(arguments, std::move(exit), error);
+    if (!instance) {
+      return Fail("Create", "could not create '" + name + "': " + (error.empty() ? "no instance" : error));
+    }
+    return instance;
+  }
+
+  bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
+              const ArgumentVector* arguments) const override {
+    const std::string name = method != nullptr ? method : "";
+    T* object = dynamic_cast<T*>(instance);
+    if (object == nullptr) {
+      Fail("Invoke", "was asked to call '" + name + "' on an object of another class");
+      return false;
+    }
+    const SMethod* entry = Find(m_methods, name, count);
+    if (entry == nullptr) {
+      Fail("Invoke", "has no method '" + name + "' with " + std::to_string(count) + " arguments");
+      return false;
+    }
+    std::string error;
+    if (!entry->call(*object, arguments, error)) {
+      Fail("Invoke", "could not call '" + name + "': " + error);
+      return false;
+    }
+    return true;
+  }
+
+  void GetArgumentTypes(const char* method, std::size_t count,
+                        std::vector<std::string>& types) override {
+    const std::string name = method != nullptr ? method : "";
+    const SMethod* entry = Find(m_methods, name, count);
+    const SCreator* creator = entry == nullptr ? Find(m_creators, name, count) : nullptr;
+    const std::vector<std::string>* names =
+        entry != nullptr ? &entry->types : creator != nullptr ? &creator->types : nullptr;
+    for (std::size_t i = 0; i < count; ++i) {
+      types.push_back(names != nullptr && i < names->size() ? (*names)[i] : std::string());
+    }
+  }
+
+protected:
+  // A creation method that constructs T from parameters P...; exit methods bind to
+  // instances made this way.
+  template <class... P>
+  CBeanWrapper& Constructor(std::string name) {
+    SCreator creator;
+    creator.name = std::move(name);
+    creator.types = WrapperDetail::Names<P...>();
+    creator.bindsExit = !std::is_final<T>::value;
+    creator.create = [](const ArgumentVector* arguments, std::function<void(T&)> exit,
+                        std::string& error) -> CbSmartPointer<IReferenceCounted> {
+      std::tuple<WrapperDetail::Stored<P>...> values;
+      if (!WrapperDetail::Read<P...>(arguments, values, error)) {
+        return nullptr;
+      }
+      return std::apply(
+          [&exit](auto&... v) -> CbSmartPointer<IReferenceCounted> {
+            if constexpr (std::is_final<T>::value) {
+              return CbSmartPointer<IReferenceCounted>(new T(v...));
+            } else {
+              auto* bean = new WrapperDetail::CBoundBean<T>(v...);
+              bean->m_exit = std::move(exit);
+              return CbSmartPointer<IReferenceCounted>(bean);
+            }
+          },
+          values);
+    };
+    m_creators.push_back(std::move(creator));
+    return *this;
+  }
+
+  // A creation method served by a function (a static member or free function) taking
+  // P... and returning a pointer or CbSmartPointer to a counted object; used for
+  // factory beans, whose creation methods make objects of other classes.
+  template <class R, class... P>
+  CBeanWrapper& Creator(std::string name, R (*function)(P...)) {
+    SCreator creator;
+    creator.name = std::move(name);
+    creator.types = WrapperDetail::Names<P...>();
+    creator.bindsExit = false;
+    creator.create = [function](const ArgumentVector* arguments, std::function<void(T&)>,
+                                std::string& error) -> CbSmartPointer<IReferenceCounted> {
+      std::tuple<WrapperDetail::Stored<P>...> values;
+      if (!WrapperDetail::Read<P...>(arguments, values, error)) {
+        return nullptr;
+      }
+      return WrapperDetail::AsInstance(
+          std::apply([function](auto&... v) { return function(v...); }, values));
+    };
+    m_creators.push_back(std::move(creator));
+    return *this;
+  }
+
+  // A method of T (a property setter, an init or exit method, ...) by member pointer.
+  template <class R, class C, class... P>
+  CBeanWrapper& Method(std::string name, R (C::*method)(P...)) {
+    return AddMethod<P...>(std::move(name), [method](T& object, auto&... v) { (object.*method)(v...); });
+  }
+  template <class R, class C, class... P>
+  CBeanWrapper& Method(std::string name, R (C::*method)(P...) const) {
+    return AddMethod<P...>(std::move(name), [method](T& object, auto&... v) { (object.*method)(v...); });
+  }
+
+private:
+  struct SCreator {
+    std::string name;
+    std::vector<std::string> types;
+    bool bindsExit = false;
+    std::function<CbSmartPointer<IReferenceCounted>(const ArgumentVector*, std::function<void(T&)>,
+                                                    std::string&)>
+        create;
+  };
+  struct SMethod {
+    std::string name;
+    std::vector<std::string> types;
+    std::function<bool(T&, const ArgumentVector*, std::string&)> call;
+  };
+
+  template <class... P, class F>
+  CBeanWrapper& AddMethod(std::string name, F invoke) {
+    SMethod entry;
+    entry.name = std::move(name);
+    entry.types = WrapperDetail::Names<P...>();
+    entry.call = [invoke](T& object, const ArgumentVector* arguments, std::string& error) {
+      std::tuple<WrapperDetail::Stored<P>...> values;
+      if (!WrapperDetail::Read<P...>(arguments, values, error)) {
+        return false;
+      }
+      std::apply([&](auto&... v) { invoke(object, v...); }, values);
+      return true;
+    };
+    m_methods.push_back(std::move(entry));
+    return *this;
+  }
+
+  // The last registration with this name and argument count.
+  template <class E>
+  static const E* Find(const std::vector<E>& entries, const std::string& name, std::size_t count) {
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+      if (it->name == name && it->types.size() == count) return &*it;
+    }
+    return nullptr;
+  }
+
+  CbSmartPointer<IReferenceCounted> Fail(const char* operation, const std::string& why) const {
+    std::string function = std::string("Ostrel::CBeanWrapper::") + operation;
+    WrapperDetail::Logger().Warn(__FILE__, __LINE__, function.c_str(), L"Wrapper of class '%s' %s",
+                                 WrapperDetail::Wide(m_className).c_str(),
+                                 WrapperDetail::Wide(why).c_str());
+    return nullptr;
+  }
+
+  std::string m_className;
+  std::vector<SCreator> m_creators;
+  std::vector<SMethod> m_methods;
+};
+
+// Creates a new W; use as a wrapper maker.
+template <class W>
+IBeanWrapper* MakeWrapper() {
+  return new W();
+}
+
+// Registers W as the wrapper of `className` with the local library of this process.
+template <class W>
+void RegisterBeanClass(const char* className) {
+  GetLocalLibrary().RegisterWrapperMaker(MakeMakerName(className).c_str(),
+                                         reinterpret_cast<void*>(&MakeWrapper<W>));
+}
+
+// The type id text of interface I: the same in every shared object of the process.
+template <class I>
+const char* TypeIdOf() {
+  return typeid(I).name();
+}
+
+// Registers the type id of interface I for the name `className` that configurations
+// write in "provides" and service references.
+template <class I>
+void RegisterInterface(const char* className) {
+  GetLocalLibrary().RegisterTypeID(className, TypeIdOf<I>());
+}
+
+}  // namespace Ostrel

@@ -1,0 +1,109 @@
+// How the wrapper toolkit reads one untyped argument address as a C++ parameter type,
+// and which type name a configuration writes for it. Supported parameter types (by
+// value or const reference): bool, char, signed/unsigned char, short, unsigned short,
+// int, unsigned int, long, unsigned long, float, double, std::string ("char*"),
+// const char* ("char*", valid during the call), std::wstring ("wchar_t*"), and bean or
+// service references as CbSmartPointer<U> or U* ("bean").
+#pragma once
+
+#include <string>
+#include <type_traits>
+
+#include <tamarack/CbSmartPointer.h>
+#include <tamarack/IReferenceCounted.h>
+
+namespace Ostrel {
+namespace WrapperDetail {
+
+template <class V>
+struct SValueArgument {
+  static bool Read(void* address, V& out, std::string& error) {
+    if (address == nullptr) {
+      error = "has no value";
+      return false;
+    }
+    out = *static_cast<const V*>(address);
+    return true;
+  }
+};
+
+template <class P, class Enable = void>
+struct SArgument;  // unsupported parameter types fail to compile here
+
+#define OSTREL_WRAPPER_VALUE_ARGUMENT(Type, TypeName)          \
+  template <>                                                  \
+  struct SArgument<Type> : SValueArgument<Type> {              \
+    static const char* Name() { return TypeName; }             \
+  };
+
+OSTREL_WRAPPER_VALUE_ARGUMENT(bool, "bool")
+OSTREL_WRAPPER_VALUE_ARGUMENT(char, "char")
+OSTREL_WRAPPER_VALUE_ARGUMENT(signed char, "int8_t")
+OSTREL_WRAPPER_VALUE_ARGUMENT(unsigned char, "unsigned char")
+OSTREL_WRAPPER_VALUE_ARGUMENT(short, "short")
+OSTREL_WRAPPER_VALUE_ARGUMENT(unsigned short, "unsigned short")
+OSTREL_WRAPPER_VALUE_ARGUMENT(int, "int")
+OSTREL_WRAPPER_VALUE_ARGUMENT(unsigned int, "unsigned int")
+OSTREL_WRAPPER_VALUE_ARGUMENT(long, "long")
+OSTREL_WRAPPER_VALUE_ARGUMENT(unsigned long, "unsigned long")
+OSTREL_WRAPPER_VALUE_ARGUMENT(float, "float")
+OSTREL_WRAPPER_VALUE_ARGUMENT(double, "double")
+OSTREL_WRAPPER_VALUE_ARGUMENT(std::string, "char*")
+OSTREL_WRAPPER_VALUE_ARGUMENT(std::wstring, "wchar_t*")
+
+#undef OSTREL_WRAPPER_VALUE_ARGUMENT
+
+template <>
+struct SArgument<const char*> {
+  static const char* Name() { return "char*"; }
+  static bool Read(void* address, const char*& out, std::string& error) {
+    if (address == nullptr) {
+      error = "has no value";
+      return false;
+    }
+    out = static_cast<const std::string*>(address)->c_str();
+    return true;
+  }
+};
+
+// Reads a reference: null stays empty; an object of another class is an error.
+template <class U>
+bool ReadReference(void* address, CbSmartPointer<U>& out, std::string& error) {
+  out = nullptr;
+  if (address == nullptr) {
+    return true;
+  }
+  const auto& source = *static_cast<const CbSmartPointer<IReferenceCounted>*>(address);
+  out = DynamicPointerCast<U>(source);
+  if (source && !out) {
+    error = "is an object of another class";
+    return false;
+  }
+  return true;
+}
+
+template <class U>
+struct SArgument<CbSmartPointer<U>> {
+  static const char* Name() { return "bean"; }
+  static bool Read(void* address, CbSmartPointer<U>& out, std::string& error) {
+    return ReadReference(address, out, error);
+  }
+};
+
+template <class U>
+struct SArgument<U*, std::enable_if_t<std::is_base_of<IReferenceCounted, U>::value>> {
+  static const char* Name() { return "bean"; }
+  static bool Read(void* address, U*& out, std::string& error) {
+    CbSmartPointer<U> pointer;
+    bool ok = ReadReference(address, pointer, error);
+    out = pointer.Get();  // the caller's value pointer keeps the object alive
+    return ok;
+  }
+};
+
+// The stored form of a parameter type: the decayed type.
+template <class P>
+using Stored = std::decay_t<P>;
+
+}  // namespace WrapperDetail
+}  // namespace Ostrel
