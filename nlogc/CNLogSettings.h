@@ -1,0 +1,30 @@
+// The back end's settings, taken from the environment:
+//   NLOGC_LEVEL  trace, debug, info, warn, error, fatal or off, in any case (default info)
+//   NLOGC_FILE   file to append to (default: standard error)
+#pragma once
+
+#include <string>
+
+namespace NLogC {
+
+class CNLogSettings {
+public:
+  // Threshold above fatal: nothing is written.
+  static constexpr int kOff = 6;
+  static constexpr int kDefaultThreshold = 2;  // info
+
+  static CNLogSettings FromEnvironment();
+
+  // A level name in any case; null, empty or unknown names give the default.
+  static int ParseLevel(const char* name);
+
+  int Threshold() const { return m_threshold; }
+  // Empty for standard error.
+  const std::string& File() const { return m_file; }
+
+private:
+  int m_threshold = kDefaultThreshold;
+  std::string m_file;
+};
+
+}  // namespace NLogC

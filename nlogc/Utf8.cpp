@@ -1,0 +1,41 @@
+#include "Utf8.h"
+
+#include <cstdint>
+
+namespace NLogC {
+
+void AppendUtf8(std::string& out, const wchar_t* text) {
+  if (text == nullptr) {
+    return;
+  }
+  for (; *text != L'\0'; ++text) {
+    // wchar_t is signed: a negative value turns into one far above U+10FFFF.
+    std::uint32_t c = static_cast<std::uint32_t>(*text);
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+}
+
+std::string ToUtf8(const wchar_t* text) {
+  std::string out;
+  AppendUtf8(out, text);
+  return out;
+}
+
+}  // namespace NLogC

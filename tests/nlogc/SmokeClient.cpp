@@ -1,0 +1,8 @@
+// Logs one debug line through libostrel.so and whichever back end it loads.
+#include <ostrel/Logger.h>
+
+int main() {
+  Logging::CLogger logger(L"Client");
+  logger.Debug(__FILE__, __LINE__, "main", L"hello %s", L"world");
+  return 0;
+}
