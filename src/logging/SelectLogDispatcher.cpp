@@ -33,8 +33,17 @@ const SNLogEntryPoints& EntryPoints() {
   static const SNLogEntryPoints points = [] {
     SNLogEntryPoints p;
     std::string error;
-    // Loaded once per process and never unloaded.
+    // Loaded once per process and never unloaded: by plain name first (a back end the
+    // process already loaded, or the loader's search path), then from this library's
+    // own folder, which some loaders (sanitizer runtimes) leave out of the search.
     p.module = Platform::OpenLibrary("libNLogC.so", &error);
+    if (p.module == nullptr) {
+      std::string sibling = Platform::SiblingPath(reinterpret_cast<const void*>(&SelectLogDispatcher),
+                                                  "libNLogC.so");
+      if (!sibling.empty()) {
+        p.module = Platform::OpenLibrary(sibling.c_str(), &error);
+      }
+    }
     if (p.module != nullptr) {
       p.logV = Lookup<NLogLogVFunction>(p.module, "NLog_CSLogVW");
       p.writeLog = Lookup<NLogWriteLogFunction>(p.module, "NLog_CSWriteLogW");

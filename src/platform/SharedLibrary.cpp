@@ -29,4 +29,17 @@ void* FindSymbol(void* module, const char* name) {
   return dlsym(module, name);
 }
 
+std::string SiblingPath(const void* address, const char* fileName) {
+  Dl_info info{};
+  if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) {
+    return std::string();
+  }
+  std::string path = info.dli_fname;
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return std::string();
+  }
+  return path.substr(0, slash + 1) + fileName;
+}
+
 }  // namespace Platform

@@ -12,4 +12,8 @@ void* OpenLibrary(const char* path, std::string* error);
 // The address exported as `name`, or null.
 void* FindSymbol(void* module, const char* name);
 
+// The path of `fileName` in the folder of the shared object that contains `address`;
+// empty when that folder cannot be found.
+std::string SiblingPath(const void* address, const char* fileName);
+
 }  // namespace Platform
