@@ -1,0 +1,133 @@
+// Bean configurations: the prototype wrapper, properties checked against its argument
+// types, and the process-wide pool the properties live in.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "CBeanConfig.h"
+#include "BeansTestSupport.h"
+#include "RecordingWrapper.h"
+
+namespace {
+
+using Ostrel::CBeanConfig;
+
+int s_makerCalls = 0;
+TestPlugin::CRecordingWrapper* s_made = nullptr;
+
+Ostrel::IBeanWrapper* MakeBasket() {
+  ++s_makerCalls;
+  return s_made = new TestPlugin::CRecordingWrapper(
+             "shop::CBasket", {{"SetLimit", {"int"}}, {"SetOwner", {"char*", "bean"}},
+                               {"Clear", {}}, {"Bad", {"int", ""}}});
+}
+
+Ostrel::IBeanWrapper* MakeNothing() {
+  ++s_makerCalls;
+  return nullptr;
+}
+
+// Names one type whatever the argument count.
+class COneTypeWrapper : public TestPlugin::CRecordingWrapper {
+public:
+  COneTypeWrapper() : CRecordingWrapper("shop::COne", {}) {}
+  void GetArgumentTypes(const char*, std::size_t, std::vector<std::string>& types) override {
+    types.push_back("int");
+  }
+};
+Ostrel::IBeanWrapper* MakeOneType() { return new COneTypeWrapper; }
+
+// Values too long for a string's own buffer, so that properties which are never
+// destroyed show up as leaks.
+Ostrel::SPropertyDefinition Property(const std::string& name, std::size_t count) {
+  Ostrel::SPropertyDefinition property{name, {}};
+  for (std::size_t i = 0; i < count; ++i) {
+    property.arguments.emplace_back("int", L"a value long enough for the heap " + std::to_wstring(i));
+  }
+  return property;
+}
+
+Ostrel::SBeanDefinition Basket(std::vector<Ostrel::SPropertyDefinition> properties) {
+  Ostrel::SBeanDefinition definition;
+  definition.name = "basket";
+  definition.constructorArguments.emplace_back("int", L"3");
+  definition.properties = std::move(properties);
+  return definition;
+}
+
+class BeanConfigTest : public ::testing::Test {
+protected:
+  void SetUp() override { s_makerCalls = 0; }
+};
+
+TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
+  CBeanConfig config(Basket({Property("SetOwner", 2), Property("Clear", 0), Property("SetLimit", 1)}),
+                     &MakeBasket, nullptr);
+  EXPECT_EQ(s_makerCalls, 1);
+  EXPECT_EQ(s_made->typeQueries, 3);
+  const auto& properties = config.GetProperties();
+  ASSERT_EQ(properties.size(), 3u);
+  EXPECT_EQ(properties[0]->GetName(), "SetOwner");
+  EXPECT_EQ(properties[1]->GetName(), "Clear");
+  EXPECT_EQ(properties[2]->GetName(), "SetLimit");
+  ASSERT_EQ(properties[0]->GetArguments().size(), 2u);
+  EXPECT_EQ(properties[0]->GetArguments()[1].value, L"a value long enough for the heap 1");
+  EXPECT_EQ(config.GetConstructorArguments().at(0).value, L"3");
+
+  EXPECT_EQ(config.CreateWrapper().get(), s_made);
+  EXPECT_EQ(config.CreateWrapper().get(), s_made);
+  EXPECT_EQ(s_makerCalls, 1);
+
+  CBeanConfig bare(Basket({}), &MakeBasket, nullptr);
+  EXPECT_EQ(s_made->typeQueries, 0);
+}
+
+TEST_F(BeanConfigTest, MissingArgumentTypesRejectTheConfiguration) {
+  auto expectRejected = [](const char* name, Ostrel::WrapperMaker maker) {
+    BeansTest::ExpectThrown(
+        [&] { CBeanConfig config(Basket({Property("Clear", 0), Property(name, 3)}), maker, nullptr); },
+        "Ostrel::CBeanConfig::CBeanConfig",
+        L"missing argument type for property '" + std::wstring(name, name + strlen(name)) + L"'");
+  };
+  // No types at all, an empty second type, no third type, fewer types than arguments.
+  for (const char* name : {"Unknown", "Bad", "SetLimit"}) expectRejected(name, &MakeBasket);
+  expectRejected("Short", &MakeOneType);
+}
+
+TEST_F(BeanConfigTest, MakerWithoutWrapper) {
+  {
+    CBeanConfig config(Basket({}), &MakeNothing, nullptr);
+    EXPECT_FALSE(config.HasPrototype());
+    EXPECT_EQ(config.CreateWrapper(), nullptr);
+    EXPECT_EQ(config.CreateWrapper(), nullptr);
+    EXPECT_EQ(s_makerCalls, 3);
+  }
+  EXPECT_THROW(CBeanConfig(Basket({Property("Clear", 0)}), &MakeNothing, nullptr),
+               Ostrel::CException);
+  EXPECT_THROW(CBeanConfig(Basket({Property("Clear", 0)}), nullptr, nullptr), Ostrel::CException);
+}
+
+TEST_F(BeanConfigTest, PropertiesComeFromAGrowingReusedPool) {
+  Ostrel::PropertyPool& pool = CBeanConfig::GetPropertyPool();
+  if (pool.GetBlockCount() > 1) GTEST_SKIP() << "the pool has grown earlier in this process";
+
+  std::vector<Ostrel::SPropertyDefinition> thousand(1000, Property("Clear", 0));
+  for (unsigned round = 0; round < 2; ++round) {
+    CBeanConfig big(Basket(thousand), &MakeBasket, nullptr);
+    EXPECT_EQ(pool.GetBlockCount(), round + 1);
+    EXPECT_EQ(pool.GetNextBlockSize(), round == 0 ? 1500u : 2250u);
+    CBeanConfig one(Basket({Property("SetLimit", 1)}), &MakeBasket, nullptr);
+    EXPECT_EQ(pool.GetBlockCount(), 2u);
+    EXPECT_EQ(pool.GetNextBlockSize(), 2250u);
+  }
+
+  // Configurations that fail half-way give their properties back too.
+  std::vector<Ostrel::SPropertyDefinition> failing(1200, Property("SetLimit", 1));
+  failing.push_back(Property("Unknown", 1));
+  for (int round = 0; round < 4; ++round) {
+    EXPECT_THROW(CBeanConfig(Basket(failing), &MakeBasket, nullptr), Ostrel::CException);
+  }
+  EXPECT_EQ(pool.GetBlockCount(), 2u);
+}
+
+}  // namespace
