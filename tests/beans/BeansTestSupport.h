@@ -15,7 +15,7 @@
 namespace BeansTest {
 
 class CFakeBeanFactory : public Ostrel::IBeanFactory {
-public:
+ public:
   using Pointer = CbSmartPointer<IReferenceCounted>;
   std::map<std::string, Pointer> beans;     // by bean name
   std::map<std::string, Pointer> services;  // by type id
@@ -39,8 +39,12 @@ public:
   bool Exists(const char*) override { return false; }
   Pointer GetServiceInstance(const char*, std::uint32_t) override { return nullptr; }
   Registration RegisterFactory(const char*, bool, const Ostrel::ServiceCreator&,
-                               Registration) override { return nullptr; }
-  Registration RegisterInstance(const char*, bool, Pointer, Registration) override { return nullptr; }
+                               Registration) override {
+    return nullptr;
+  }
+  Registration RegisterInstance(const char*, bool, Pointer, Registration) override {
+    return nullptr;
+  }
   void ReleaseInstance(const Pointer&) override {}
   std::uint32_t GetServiceCount(const char*) override { return 0; }
 };

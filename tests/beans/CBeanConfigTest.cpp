@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "CBeanConfig.h"
 #include "BeansTestSupport.h"
+#include "CBeanConfig.h"
 #include "RecordingWrapper.h"
 
 namespace {
@@ -17,9 +17,11 @@ TestPlugin::CRecordingWrapper* s_made = nullptr;
 
 Ostrel::IBeanWrapper* MakeBasket() {
   ++s_makerCalls;
-  return s_made = new TestPlugin::CRecordingWrapper(
-             "shop::CBasket", {{"SetLimit", {"int"}}, {"SetOwner", {"char*", "bean"}},
-                               {"Clear", {}}, {"Bad", {"int", ""}}});
+  return s_made =
+             new TestPlugin::CRecordingWrapper("shop::CBasket", {{"SetLimit", {"int"}},
+                                                                 {"SetOwner", {"char*", "bean"}},
+                                                                 {"Clear", {}},
+                                                                 {"Bad", {"int", ""}}});
 }
 
 Ostrel::IBeanWrapper* MakeNothing() {
@@ -29,7 +31,7 @@ Ostrel::IBeanWrapper* MakeNothing() {
 
 // Names one type whatever the argument count.
 class COneTypeWrapper : public TestPlugin::CRecordingWrapper {
-public:
+ public:
   COneTypeWrapper() : CRecordingWrapper("shop::COne", {}) {}
   void GetArgumentTypes(const char*, std::size_t, std::vector<std::string>& types) override {
     types.push_back("int");
@@ -42,7 +44,8 @@ Ostrel::IBeanWrapper* MakeOneType() { return new COneTypeWrapper; }
 Ostrel::SPropertyDefinition Property(const std::string& name, std::size_t count) {
   Ostrel::SPropertyDefinition property{name, {}};
   for (std::size_t i = 0; i < count; ++i) {
-    property.arguments.emplace_back("int", L"a value long enough for the heap " + std::to_wstring(i));
+    property.arguments.emplace_back("int",
+                                    L"a value long enough for the heap " + std::to_wstring(i));
   }
   return property;
 }
@@ -56,13 +59,14 @@ Ostrel::SBeanDefinition Basket(std::vector<Ostrel::SPropertyDefinition> properti
 }
 
 class BeanConfigTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { s_makerCalls = 0; }
 };
 
 TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
-  CBeanConfig config(Basket({Property("SetOwner", 2), Property("Clear", 0), Property("SetLimit", 1)}),
-                     &MakeBasket, nullptr);
+  CBeanConfig config(
+      Basket({Property("SetOwner", 2), Property("Clear", 0), Property("SetLimit", 1)}), &MakeBasket,
+      nullptr);
   EXPECT_EQ(s_makerCalls, 1);
   EXPECT_EQ(s_made->typeQueries, 3);
   const auto& properties = config.GetProperties();
@@ -85,7 +89,9 @@ TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
 TEST_F(BeanConfigTest, MissingArgumentTypesRejectTheConfiguration) {
   auto expectRejected = [](const char* name, Ostrel::WrapperMaker maker) {
     BeansTest::ExpectThrown(
-        [&] { CBeanConfig config(Basket({Property("Clear", 0), Property(name, 3)}), maker, nullptr); },
+        [&] {
+          CBeanConfig config(Basket({Property("Clear", 0), Property(name, 3)}), maker, nullptr);
+        },
         "Ostrel::CBeanConfig::CBeanConfig",
         L"missing argument type for property '" + std::wstring(name, name + strlen(name)) + L"'");
   };

@@ -8,8 +8,8 @@
 
 #include <ostrel/Ostrel.h>
 
-#include "CServiceConfig.h"
 #include "BeansTestSupport.h"
+#include "CServiceConfig.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::size_t WarnCount() {
 }
 
 class ServiceConfigTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     CaptureLog::Clear();
     pending = CServiceConfig::GetPendingReleaserCount();
@@ -77,7 +77,8 @@ TEST_F(ServiceConfigTest, ReleaserReplacesDeletionOfInstancesMadeAfterIt) {
   std::vector<const IReferenceCounted*> released;
   CServiceConfig config(Creator());
   Pointer before = config.GetInstance();
-  config.SetReleaser([&released](const IReferenceCounted* instance) { released.push_back(instance); });
+  config.SetReleaser(
+      [&released](const IReferenceCounted* instance) { released.push_back(instance); });
   Pointer instance = config.GetInstance();
   IReferenceCounted* address = instance.Get();
   EXPECT_EQ(CServiceConfig::GetPendingReleaserCount(), pending + 1);

@@ -3,20 +3,21 @@
 
 #include <climits>
 
-#include "CTypeManager.h"
 #include "BeansTestSupport.h"
+#include "CTypeManager.h"
 #include "ObjectType.h"
 #include "SArgument.h"
 
 namespace {
 
 const char* const kTypeNames[] = {
-    "bool", "char", "int8_t", "unsigned char", "uint8_t", "short", "int16_t",
-    "unsigned short", "uint16_t", "int", "int32_t", "unsigned int", "uint32_t", "long",
-    "unsigned long", "float", "double", "char*", "const char*", "wchar_t*", "const wchar_t*"};
+    "bool",        "char",           "int8_t",        "unsigned char", "uint8_t", "short",
+    "int16_t",     "unsigned short", "uint16_t",      "int",           "int32_t", "unsigned int",
+    "uint32_t",    "long",           "unsigned long", "float",         "double",  "char*",
+    "const char*", "wchar_t*",       "const wchar_t*"};
 
 class TypeManagerTest : public ::testing::Test {
-protected:
+ protected:
   // The value that `type` reads from `text`.
   template <class T>
   T Read(const char* type, const wchar_t* text) {
@@ -29,8 +30,8 @@ protected:
   }
 
   void ExpectUnknown(const char* type) {
-    BeansTest::ExpectThrown([&] { manager.FindTypeBean(type); }, "Ostrel::CTypeManager::FindTypeBean",
-                L"Could not find type bean");
+    BeansTest::ExpectThrown([&] { manager.FindTypeBean(type); },
+                            "Ostrel::CTypeManager::FindTypeBean", L"Could not find type bean");
   }
 
   Ostrel::CTypeManager manager;
@@ -87,8 +88,8 @@ TEST_F(TypeManagerTest, BoolAcceptsExactlyTrueAndFalse) {
   EXPECT_TRUE(Read<bool>("bool", L"true"));
   EXPECT_FALSE(Read<bool>("bool", L"false"));
   for (const wchar_t* text : {L"True", L"1", L" true", L"false ", L""}) {
-    BeansTest::ExpectThrown([&] { Read<bool>("bool", text); }, "`anonymous-namespace'::stringToBool",
-                L"Invalid bool value");
+    BeansTest::ExpectThrown([&] { Read<bool>("bool", text); },
+                            "`anonymous-namespace'::stringToBool", L"Invalid bool value");
   }
 }
 
@@ -96,7 +97,9 @@ TEST_F(TypeManagerTest, CharactersAndStrings) {
   EXPECT_EQ(Read<char>("char", L"xyz"), 'x');
   EXPECT_EQ(Read<char>("char", L""), '\0');
   const wchar_t* text = L"Gr\u00fc\u00dfe \u20ac \U0001F600";
-  const char* utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80";
+  const char* utf8 =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xE2\x82\xAC \xF0\x9F\x98\x80";
   EXPECT_EQ(Read<std::string>("char*", text), utf8);
   EXPECT_EQ(Read<std::string>("const char*", text), utf8);
   EXPECT_EQ(Read<std::wstring>("wchar_t*", text), text);

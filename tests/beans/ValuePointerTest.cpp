@@ -2,9 +2,9 @@
 // slot of configured arguments.
 #include <gtest/gtest.h>
 
+#include "BeansTestSupport.h"
 #include "CLocalLibrary.h"
 #include "CValuePointer.h"
-#include "BeansTestSupport.h"
 #include "ObjectType.h"
 #include "SLibrary.h"
 
@@ -22,7 +22,7 @@ IReferenceCounted* Referenced(const std::shared_ptr<Ostrel::IValuePointer>& poin
 }
 
 class ObjectTypeTest : public ::testing::Test {
-protected:
+ protected:
   BeansTest::CFakeBeanFactory factory;
   Ostrel::ObjectType type{nullptr};
   Ostrel::SLibrary library{"libshop.so", {}};
