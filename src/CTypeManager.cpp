@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdint>
 #include <cwchar>
+#include <locale.h>
+#include <wchar.h>
 
 #include "BasicType.h"
 #include "platform/TextConversion.h"
@@ -53,11 +55,18 @@ long stringToLong(const wchar_t* text) { return std::wcstol(text, nullptr, 10); 
 
 unsigned long stringToULong(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
 
-float stringToFloat(const wchar_t* text) {
-  return static_cast<float>(std::wcstod(text, nullptr));
+namespace {
+// Configurations write numbers with a decimal point whatever locale the host program
+// has set.
+double DecimalToDouble(const wchar_t* text) {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return c != static_cast<locale_t>(0) ? wcstod_l(text, nullptr, c) : std::wcstod(text, nullptr);
 }
+}  // namespace
 
-double stringToDouble(const wchar_t* text) { return std::wcstod(text, nullptr); }
+float stringToFloat(const wchar_t* text) { return static_cast<float>(DecimalToDouble(text)); }
+
+double stringToDouble(const wchar_t* text) { return DecimalToDouble(text); }
 
 template <>
 std::string stringToString<std::string>(const wchar_t* text) {
