@@ -1,0 +1,28 @@
+// Result codes of the XML parser. Codes from eXMLEmptyFile up stop the parse and give
+// the empty node; eXMLNotClosed is a warning and the tree is kept.
+#pragma once
+
+#include <cstdint>
+
+namespace Ostrel {
+
+enum EXMLResult : std::int32_t {
+  eXMLOk = 0,
+  eXMLNotClosed = 1,          // element not closed, or closed by an end tag of another name
+  eXMLEmptyFile = 2,
+  eXMLMissingName = 4,        // "<" without element name
+  eXMLBadEndTag = 5,          // "</" without name or without ">"
+  eXMLUnmatchedEndTag = 7,    // end tag matching no open element
+  eXMLUnclosedSection = 8,    // clear section without its closing string
+  eXMLUnexpectedToken = 9,    // inside a start tag
+  eXMLNoText = 11,
+  eXMLCannotOpen = 12,
+  eXMLTagNotFound = 13,
+  eXMLBadReference = 14,      // bad "&" or character reference
+  eXMLBadUtf16 = 15,          // odd byte count or unpaired surrogate
+};
+
+// A short English description; "unknown result code" for anything else.
+const char* DescribeXMLResult(std::int32_t code);
+
+}  // namespace Ostrel

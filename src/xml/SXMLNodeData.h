@@ -1,0 +1,46 @@
+// The record behind an XMLNode handle.
+//
+// Records, their arrays (at exact lengths) and their strings are made in the XMLArena of
+// the parse that read them; a record's memory goes back when the arena's last record is
+// released. Each child is referenced by a slot of its parent.
+#pragma once
+
+#include <cstdint>
+
+#include "xml/SXMLAttribute.h"
+#include "xml/SXMLClear.h"
+
+namespace Ostrel {
+
+class XMLNode;
+
+// Kinds stored in the low two bits of an order entry (index * 4 + kind).
+enum EXMLEntryKind : std::int32_t {
+  eXMLEntryChild = 0,
+  eXMLEntryAttribute = 1,
+  eXMLEntryText = 2,
+  eXMLEntryClear = 3,
+};
+
+struct SXMLNodeData {
+  char* name;  // null for the document root
+  std::int32_t childCount;
+  std::int32_t textCount;
+  std::int32_t clearCount;
+  std::int32_t attributeCount;
+  bool isDeclaration;    // opened by "<?"
+  SXMLNodeData* parent;  // null for the root or a detached node
+  XMLNode* children;     // each slot holds one reference to its child
+  char** texts;
+  SXMLClear* clears;
+  SXMLAttribute* attributes;
+  std::int32_t* order;   // one entry per child, attribute, text and clear, in document order
+  std::int32_t referenceCount;
+};
+
+// Drops one reference. The last one takes the record out of its parent's children
+// (renumbering the order entries), detaches its children and drops their references in
+// turn, and leaves its memory to its arena. Works without recursion, so any depth is fine.
+void ReleaseXMLNodeData(SXMLNodeData* node) noexcept;
+
+}  // namespace Ostrel

@@ -1,0 +1,15 @@
+// Outcome of a parse: an EXMLResult code and, for a failure inside the text, where it
+// happened (both counted from 1; 0 when the failure has no place in the text).
+#pragma once
+
+#include <cstdint>
+
+namespace Ostrel {
+
+struct SXMLResults {
+  std::int32_t code;
+  std::int32_t line;
+  std::int32_t column;
+};
+
+}  // namespace Ostrel

@@ -1,0 +1,44 @@
+// Character-level rules shared by the XML parser: stepping through UTF-8, blanks,
+// ASCII case-insensitive names, the clear-tag table and entity decoding.
+#pragma once
+
+#include <cstddef>
+
+namespace Ostrel {
+
+// Bytes taken by the character that starts with `lead`: 0 for NUL, 2 to 4 for UTF-8
+// lead bytes, 1 for anything else.
+extern const unsigned char kXMLCharLength[256];
+
+// The next character; never carries the scan past the terminating NUL.
+inline const char* StepXMLChar(const char* p) {
+  const unsigned length = kXMLCharLength[static_cast<unsigned char>(*p)];
+  for (unsigned i = 1; i < length; ++i) {
+    if (p[i] == '\0') return p + i;
+  }
+  return p + length;
+}
+
+inline bool IsXMLBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// ASCII case-insensitive equality; a null name equals nothing.
+bool XMLNamesEqual(const char* a, const char* b);
+// The same over the first `length` bytes (stops early at a difference, so at a NUL).
+bool XMLNamesEqualN(const char* a, const char* b, std::size_t length);
+
+// Sections kept verbatim. Openings match case-insensitively, closings exactly.
+constexpr int kXMLClearTagCount = 5;
+extern const char* const kXMLClearOpenings[kXMLClearTagCount];
+extern const char* const kXMLClearClosings[kXMLClearTagCount];
+extern const std::size_t kXMLClearOpeningLengths[kXMLClearTagCount];
+extern const std::size_t kXMLClearClosingLengths[kXMLClearTagCount];
+
+// Index of the clear tag that `text` (starting with "<") opens with, in table order, or -1.
+int MatchXMLClearOpening(const char* text);
+
+// Decodes [begin, end) into out (room for end - begin bytes is enough; null only
+// measures): the five named entities, "&#<decimal>;" and "&#x<hex>;" (the low 8 bits of
+// the number). Returns the decoded length, or -1 with *badAt at the "&" of a bad reference.
+long DecodeXMLEntities(const char* begin, const char* end, char* out, const char** badAt);
+
+}  // namespace Ostrel

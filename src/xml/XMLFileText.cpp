@@ -1,0 +1,108 @@
+#include "xml/XMLFileText.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/TextConversion.h"
+#include "xml/EXMLResult.h"
+
+namespace Ostrel {
+namespace {
+
+enum class EEncoding { eEightBit, eUtf16LittleEndian, eUtf16BigEndian };
+
+// How many leading bytes are looked at to tell UTF-16 without a mark from 8-bit text.
+constexpr std::size_t kSniffBytes = 4096;
+
+// Markup is mostly ASCII, so UTF-16 shows a zero in most code units: at odd positions
+// for little endian, at even ones for big endian. 8-bit text has none at all.
+EEncoding SniffEncoding(const unsigned char* bytes, std::size_t size) {
+  const std::size_t pairs = (size < kSniffBytes ? size : kSniffBytes) / 2;
+  std::size_t zerosEven = 0;
+  std::size_t zerosOdd = 0;
+  for (std::size_t i = 0; i < pairs; ++i) {
+    zerosEven += bytes[2 * i] == 0;
+    zerosOdd += bytes[2 * i + 1] == 0;
+  }
+  const std::size_t many = pairs / 4 > 0 ? pairs / 4 : 1;
+  if (zerosOdd >= many && zerosOdd > 2 * zerosEven) return EEncoding::eUtf16LittleEndian;
+  if (zerosEven >= many && zerosEven > 2 * zerosOdd) return EEncoding::eUtf16BigEndian;
+  return EEncoding::eEightBit;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+std::int32_t ConvertUtf16(const unsigned char* bytes, std::size_t size, bool bigEndian,
+                          std::string& text) {
+  if (size % 2 != 0) return eXMLBadUtf16;
+  const std::size_t units = size / 2;
+  auto unit = [&](std::size_t i) -> std::uint32_t {
+    const std::uint32_t first = bytes[2 * i];
+    const std::uint32_t second = bytes[2 * i + 1];
+    return bigEndian ? (first << 8 | second) : (second << 8 | first);
+  };
+  text.clear();
+  text.reserve(size);
+  for (std::size_t i = 0; i < units; ++i) {
+    std::uint32_t cp = unit(i);
+    if (cp >= 0xDC00 && cp <= 0xDFFF) return eXMLBadUtf16;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 1 == units) return eXMLBadUtf16;
+      const std::uint32_t low = unit(++i);
+      if (low < 0xDC00 || low > 0xDFFF) return eXMLBadUtf16;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+    }
+    AppendUtf8(text, cp);
+  }
+  return eXMLOk;
+}
+
+}  // namespace
+
+std::int32_t ConvertXMLFileText(const unsigned char* bytes, std::size_t size, std::string& text) {
+  if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return ConvertUtf16(bytes + 2, size - 2, false, text);
+  if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return ConvertUtf16(bytes + 2, size - 2, true, text);
+  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+    text.assign(reinterpret_cast<const char*>(bytes) + 3, size - 3);
+    return eXMLOk;
+  }
+  switch (SniffEncoding(bytes, size)) {
+    case EEncoding::eUtf16LittleEndian: return ConvertUtf16(bytes, size, false, text);
+    case EEncoding::eUtf16BigEndian: return ConvertUtf16(bytes, size, true, text);
+    case EEncoding::eEightBit: break;
+  }
+  text.assign(reinterpret_cast<const char*>(bytes), size);
+  return eXMLOk;
+}
+
+std::int32_t ReadXMLFile(const wchar_t* fileName, std::string& text) {
+  if (!fileName) return eXMLCannotOpen;
+  const std::string path = Platform::WideToUtf8(fileName);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) return eXMLCannotOpen;
+  std::string bytes;
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+  file.reset();
+  if (bytes.empty()) return eXMLEmptyFile;
+  return ConvertXMLFileText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), text);
+}
+
+}  // namespace Ostrel
