@@ -1,6 +1,7 @@
 #include <ostrel/Container.h>
 
 #include <mutex>
+#include <string>
 
 #include <ostrel/Logger.h>
 #include <tamarack/CbTimer.h>
@@ -36,12 +37,23 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
   return *impl;
 }
 
-// Parses outside any lock, then merges and runs the start-up pass under the loading
-// mutex.
+// Parses outside any lock. Before anything is merged, every non-lazy bean of the new
+// configuration gets its configuration built in the loaded resource: a library that
+// cannot be loaded or a class without wrapper maker fails the load here and leaves the
+// factory untouched. Then, under the loading mutex, merges and makes the non-lazy beans
+// of this configuration (not those of configurations merged earlier).
 void Load(CBeanFactoryImpl& factory, CXMLResource& resource) {
+  for (const std::string& name : resource.GetEagerNames()) {
+    resource.FindBeanConfig(name.c_str());
+  }
   std::lock_guard<std::mutex> lock(s_loadingMutex);
+  std::lock_guard<CbCriticalSection> factoryLock(factory.GetLock());
+  const std::size_t earlier = factory.GetStore()->GetEagerNames().size();
   factory.Integrate(resource);
-  factory.CreateEagerBeans();
+  const auto eager = factory.GetStore()->GetEagerBeans();
+  for (std::size_t i = earlier; i < eager.size(); ++i) {
+    factory.GetBeanWrapper(eager[i].first.c_str(), eager[i].second);
+  }
 }
 
 void LoadText(CBeanFactoryImpl& factory, const char* xml, const char* function) {
@@ -60,10 +72,9 @@ void LoadFile(CBeanFactoryImpl& factory, const wchar_t* file, const char* functi
   Load(factory, resource);
 }
 
-// Whether `factory` is the default factory. Asks the way an integrated construction
-// does, so it may create a default factory and drop it again at once.
+// Whether `factory` is the default factory; never creates one.
 bool IsDefault(const std::shared_ptr<IBeanFactory>& factory) {
-  return Internal::CreateFactory(true) == factory;
+  return factory != nullptr && Internal::GetDefaultFactory() == factory;
 }
 
 void LogSuccess(const CbTimer& timer, const char* function) {

@@ -56,12 +56,18 @@ public:
   explicit CBoundBean(A&&... arguments) : T(std::forward<A>(arguments)...) {}
   ~CBoundBean() override {
     if (m_exit) {
+      // The count is 0 by now. Hold it at 1 while the exit method runs, so that a
+      // reference the method takes and drops again (handing the bean on to unregister
+      // it, say) does not end the bean a second time.
+      auto& count = this->GetReferenceCounter()->count;
+      count.fetch_add(1, std::memory_order_relaxed);
       try {
         m_exit(static_cast<T&>(*this));
       } catch (...) {
         Logger().Warn(__FILE__, __LINE__, "Ostrel::CBeanWrapper::~CBoundBean",
                       L"The exit method of a bean threw an exception");
       }
+      count.fetch_sub(1, std::memory_order_relaxed);
     }
   }
   std::function<void(T&)> m_exit;
