@@ -175,6 +175,16 @@ public:
       Fail("Invoke", "has no method '" + name + "' with " + std::to_string(count) + " arguments");
       return false;
     }
+    // The container names beans (autoname) with the address of a const char*; hand
+    // SetName a string like every other text argument.
+    std::string beanName;
+    ArgumentVector nameArgument;
+    if (name == "SetName" && count == 1 && arguments != nullptr && !arguments->empty() &&
+        (*arguments)[0] != nullptr) {
+      beanName = *static_cast<const char* const*>((*arguments)[0]);
+      nameArgument.push_back(&beanName);
+      arguments = &nameArgument;
+    }
     std::string error;
     if (!entry->call(*object, arguments, error)) {
       Fail("Invoke", "could not call '" + name + "': " + error);

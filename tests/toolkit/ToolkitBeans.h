@@ -68,7 +68,7 @@ public:
     text = label;
   }
   void SetPart(CPart* value) { part = value; }
-  void SetName(const char* name) { text = name; }
+  void SetName(const std::string& name) { text = name; }
   void Close() { Journal().push_back("Close"); }
   // Hands itself on, as an exit method that unregisters the bean somewhere would.
   void CloseHandingOn() {

@@ -97,6 +97,14 @@ TEST_F(WrapperTest, EveryParameterTypeConvertsByValueAndByConstReference) {
   EXPECT_TRUE(CaptureLog::Records().empty());
 }
 
+TEST_F(WrapperTest, AutonameHandsSetNameAString) {
+  // The container passes the address of a const char* to SetName.
+  Pointer gadget = Create("CGadget");
+  const char* name = "gadget-with-a-name-longer-than-the-small-string-buffer";
+  ASSERT_TRUE(Invoke(gadget, "SetName", {&name}));
+  EXPECT_EQ(Gadget(gadget).text, name);
+}
+
 TEST_F(WrapperTest, OverloadsAreFoundByArgumentCount) {
   EXPECT_EQ(Types("Set", 1), Strings{"int"});
   EXPECT_EQ(Types("Set", 2), (Strings{"int", "char*"}));
