@@ -12,9 +12,13 @@ namespace Ostrel {
 namespace Internal {
 namespace {
 
+using StatisticsMap = CbMap<std::string, SBeanStatistics, CbFnv1aHash>;
+
 struct STables {
-  CbMap<std::string, SBeanStatistics, CbFnv1aHash> statistics{128};
-  CbMap<const void*, const char*> instances{128};
+  StatisticsMap statistics{128};
+  // The entry of every live instance. Never iterated: few buckets to begin with keep
+  // its ordered insertions cheap.
+  CbMap<const void*, StatisticsMap::Association*> instances{16};
   CbCriticalSection lock;
 };
 
@@ -34,7 +38,7 @@ void RecordBean(const char* name, const IReferenceCounted* instance) {
   auto* entry = t.statistics.GetOrInsert(std::string_view(name != nullptr ? name : ""));
   ++entry->value.live;
   ++entry->value.created;
-  t.instances.GetOrInsert(static_cast<const void*>(instance))->value = entry->key.c_str();
+  t.instances.GetOrInsert(static_cast<const void*>(instance))->value = entry;
 }
 
 void ReleaseBean(IReferenceCounted* instance) {
@@ -43,10 +47,9 @@ void ReleaseBean(IReferenceCounted* instance) {
     std::lock_guard<CbCriticalSection> lock(t.lock);
     const void* address = instance;
     if (auto* known = t.instances.Lookup(address)) {
-      if (auto* entry = t.statistics.Lookup(std::string_view(known->value))) {
-        if (--entry->value.live == 0) {
-          t.statistics.Remove(std::string_view(known->value));
-        }
+      StatisticsMap::Association* entry = known->value;
+      if (--entry->value.live == 0) {
+        t.statistics.Remove(std::string_view(entry->key));
       }
       t.instances.Remove(address);
     }

@@ -67,6 +67,32 @@ private:
 
 }  // namespace
 
+// Lends the argument buffers of the current nesting depth for one wrapper call; the
+// values are released when the lease ends, as they would be with buffers of its own.
+class CBeanFactoryImpl::CArgumentLease {
+public:
+  explicit CArgumentLease(CBeanFactoryImpl& factory) : m_factory(factory) {
+    auto& pool = factory.m_argumentBuffers;
+    if (factory.m_argumentDepth == pool.size()) {
+      pool.push_back(std::make_unique<SArgumentBuffers>());
+    }
+    m_buffers = pool[factory.m_argumentDepth].get();
+    ++factory.m_argumentDepth;
+  }
+  ~CArgumentLease() {
+    m_buffers->addresses.clear();
+    m_buffers->values.clear();
+    --m_factory.m_argumentDepth;
+  }
+  CArgumentLease(const CArgumentLease&) = delete;
+  CArgumentLease& operator=(const CArgumentLease&) = delete;
+  SArgumentBuffers& Buffers() const { return *m_buffers; }
+
+private:
+  CBeanFactoryImpl& m_factory;
+  SArgumentBuffers* m_buffers;
+};
+
 CBeanFactoryImpl::CBeanFactoryImpl() : CBeanFactoryImpl(*this) {}
 
 CBeanFactoryImpl::CBeanFactoryImpl(CBeanFactoryImpl& owner)
@@ -88,6 +114,7 @@ CBeanFactoryImpl& CBeanFactoryImpl::operator=(CBeanFactoryImpl&& other) {
     OSTREL_THROW(kFunction, "Internal error");
   }
   m_singletons = std::move(other.m_singletons);
+  m_singletonIndex = std::move(other.m_singletonIndex);
   m_wrappers = std::move(other.m_wrappers);
   m_types = std::move(other.m_types);
   m_store = std::move(other.m_store);
@@ -96,9 +123,11 @@ CBeanFactoryImpl& CBeanFactoryImpl::operator=(CBeanFactoryImpl&& other) {
 
 void CBeanFactoryImpl::ClearCaches() {
   // One entry at a time, so that code run by a release may still use the factory.
+  m_singletonIndex.RemoveAll();
   while (auto* first = m_singletons.GetFirst()) {
     BeanResult result = std::move(first->value);
     std::string name = first->key;
+    m_singletonIndex.Remove(name);  // made again by a release meanwhile
     m_singletons.Remove(name);
     result.second.Reset();  // the instance before the wrapper of its class
     result.first.reset();
@@ -133,6 +162,10 @@ void CBeanFactoryImpl::CreateEagerBeans() {
 
 std::shared_ptr<const IBeanWrapper> CBeanFactoryImpl::GetWrapper(const CBeanConfig& config) {
   Lock lock(m_lock);
+  return GetWrapperLocked(config);
+}
+
+std::shared_ptr<const IBeanWrapper> CBeanFactoryImpl::GetWrapperLocked(const CBeanConfig& config) {
   const std::string& className = config.GetDefinition().className;
   bool inserted = false;
   auto* entry = m_wrappers.GetOrInsert(className, &inserted);
@@ -147,9 +180,33 @@ std::shared_ptr<const IBeanWrapper> CBeanFactoryImpl::GetWrapper(const CBeanConf
   return entry->value;
 }
 
+const BeanResult* CBeanFactoryImpl::FindAllowedSingleton(const char* name,
+                                                         const SLibrary* requester) const {
+  const auto* entry = m_singletonIndex.Lookup(name);
+  if (entry == nullptr) {
+    return nullptr;
+  }
+  const CBeanConfig& config = *entry->value.config;
+  if (!config.GetDefinition().exported) {
+    // A refusal is left to Resolve, which reports it.
+    const SLibrary* declaring = config.GetLibrary();
+    if (requester == nullptr || declaring == nullptr || requester->path != declaring->path) {
+      return nullptr;
+    }
+  }
+  return entry->value.result;
+}
+
 BeanResult CBeanFactoryImpl::GetBeanWrapper(const char* name, const SLibrary* requester) {
   Lock lock(m_lock);
   const char* beanName = name != nullptr ? name : "";
+  if (const BeanResult* cached = FindAllowedSingleton(beanName, requester)) {
+    return *cached;
+  }
+  return ResolveLocked(beanName, requester);
+}
+
+BeanResult CBeanFactoryImpl::ResolveLocked(const char* beanName, const SLibrary* requester) {
   try {
     return Resolve(beanName, requester);
   } catch (...) {
@@ -197,8 +254,9 @@ BeanResult CBeanFactoryImpl::Resolve(const char* name, const SLibrary* requester
     dependencies.push_back(GetBeanWrapper(dependency.c_str(), requester).second);
   }
 
-  std::shared_ptr<const IBeanWrapper> own = GetWrapper(*config);
-  std::shared_ptr<const IBeanWrapper> creating = own;
+  std::shared_ptr<const IBeanWrapper> own = GetWrapperLocked(*config);
+  std::shared_ptr<const IBeanWrapper> factoryWrapper;  // only with a factory bean
+  const std::string* creatingClass = &definition.className;
   if (!definition.factoryBean.empty()) {
     CBeanConfig* factoryConfig = m_store->FindBeanConfig(definition.factoryBean.c_str());
     if (factoryConfig == nullptr) {
@@ -206,31 +264,27 @@ BeanResult CBeanFactoryImpl::Resolve(const char* name, const SLibrary* requester
                     Wide(definition.factoryBean).c_str());
       return BeanResult();
     }
-    creating = GetWrapper(*factoryConfig);
-    if (creating == nullptr) {
-      return BeanResult();
-    }
+    factoryWrapper = GetWrapperLocked(*factoryConfig);
+    creatingClass = &factoryConfig->GetDefinition().className;
   }
+  const std::shared_ptr<const IBeanWrapper>& creating =
+      definition.factoryBean.empty() ? own : factoryWrapper;
   if (own == nullptr || creating == nullptr) {
+    // Either class may lack a wrapper: the bean's own, or the factory bean's.
+    const std::string& missing = own == nullptr ? definition.className : *creatingClass;
     s_logger.Warn(__FILE__, __LINE__, kResolve, L"No wrapper for class '%s' of bean '%s'",
-                  Wide(definition.className).c_str(), Wide(name).c_str());
+                  Wide(missing).c_str(), Wide(name).c_str());
     return BeanResult();
   }
 
   CbSmartPointer<IReferenceCounted> instance;
   {
     const auto& arguments = config->GetConstructorArguments();
-    std::vector<std::shared_ptr<IValuePointer>> values;
-    ArgumentVector addresses;
-    values.reserve(arguments.size());
-    addresses.reserve(arguments.size());
-    for (const SArgument& argument : arguments) {
-      values.push_back(ResolveArgument(argument, config->GetLibrary()));
-      addresses.push_back(values.back() != nullptr ? values.back()->GetValue() : nullptr);
-    }
+    CArgumentLease lease(*this);
+    ResolveArguments(arguments, config->GetLibrary(), lease.Buffers());
     instance = creating->Create(definition.creationMethod.c_str(), arguments.size(),
-                                arguments.empty() ? nullptr : &addresses, creating,
-                                definition.exitMethod.c_str(), dependencies);
+                                arguments.empty() ? nullptr : &lease.Buffers().addresses,
+                                creating, definition.exitMethod.c_str(), dependencies);
   }
   if (!instance) {
     s_logger.Warn(__FILE__, __LINE__, kResolve, L"Could not create bean '%s'", Wide(name).c_str());
@@ -271,9 +325,11 @@ BeanResult CBeanFactoryImpl::Resolve(const char* name, const SLibrary* requester
     }
   }
 
-  BeanResult result(own, instance);
+  BeanResult result(std::move(own), instance);
   if (definition.singleton) {
-    m_singletons.GetOrInsert(std::string_view(name))->value = result;
+    auto* cached = m_singletons.GetOrInsert(std::string_view(name));
+    cached->value = result;
+    m_singletonIndex.GetOrInsert(std::string_view(name))->value = {&cached->value, config};
   }
   Internal::RecordBean(definition.name.c_str(), instance.Get());
   instance->GetReferenceCounter()->deleter = &Internal::ReleaseBean;
@@ -286,15 +342,20 @@ bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, IReferenceCoun
   if (arguments.empty()) {
     return wrapper.Invoke(instance, property.GetName().c_str(), 0, nullptr);
   }
-  std::vector<std::shared_ptr<IValuePointer>> values;
-  ArgumentVector addresses;
-  values.reserve(arguments.size());
-  addresses.reserve(arguments.size());
+  CArgumentLease lease(*this);
+  ResolveArguments(arguments, library, lease.Buffers());
+  return wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(),
+                        &lease.Buffers().addresses);
+}
+
+void CBeanFactoryImpl::ResolveArguments(const std::vector<SArgument>& arguments,
+                                        const SLibrary* library, SArgumentBuffers& buffers) {
   for (const SArgument& argument : arguments) {
-    values.push_back(ResolveArgument(argument, library));
-    addresses.push_back(values.back() != nullptr ? values.back()->GetValue() : nullptr);
+    // Resolving may nest another lease, but never this one: the buffers stay in place.
+    std::shared_ptr<IValuePointer> value = ResolveArgument(argument, library);
+    buffers.addresses.push_back(value != nullptr ? value->GetValue() : nullptr);
+    buffers.values.push_back(std::move(value));
   }
-  return wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(), &addresses);
 }
 
 std::shared_ptr<IValuePointer> CBeanFactoryImpl::ResolveArgument(const SArgument& argument,
@@ -321,7 +382,13 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const cha
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetBean(const char* name,
                                                             const SLibrary* requester) {
-  return GetBeanWrapper(name, requester).second;
+  Lock lock(m_lock);
+  const char* beanName = name != nullptr ? name : "";
+  // A cached singleton without copying its wrapper reference.
+  if (const BeanResult* cached = FindAllowedSingleton(beanName, requester)) {
+    return cached->second;
+  }
+  return ResolveLocked(beanName, requester).second;
 }
 
 std::shared_ptr<ITypeRegistration> CBeanFactoryImpl::RegisterFactory(

@@ -14,10 +14,11 @@ std::shared_ptr<IValuePointer> ObjectType::CreateValuePointer(IBeanFactory& fact
   (void)m_manager;
   const wchar_t* text = value != nullptr ? value : L"";
   std::shared_ptr<IValuePointer> pointer;
+  // make_shared: one allocation per reference instead of two.
   if (type != nullptr && std::strcmp(type, "bean") == 0) {
-    pointer.reset(new CBeanPointer(factory, text, library));
+    pointer = std::make_shared<CBeanPointer>(factory, text, library);
   } else if (type != nullptr && std::strcmp(type, "service") == 0) {
-    pointer.reset(new CServicePointer(factory, text));
+    pointer = std::make_shared<CServicePointer>(factory, text);
   } else {
     return nullptr;
   }
