@@ -272,7 +272,8 @@ public:
   }
 
   void PrintRatios() const {
-    std::printf("\nRatios (time per call; goals: cached singleton <= 1.0x look-up, prototype <= 25x new)\n");
+    std::printf("\nRatios, fastest repetition (goals on CPU time: cached singleton <= 1.0x look-up, "
+                "prototype <= 25x new)\n");
     Ratio("cached singleton, short name", "BM_Singleton/short", "BM_MapLookup/short", 1.0);
     Ratio("cached singleton, long name ", "BM_Singleton/long", "BM_MapLookup/long", 1.0);
     Ratio("prototype, 2 values + 1 ref ", "BM_Prototype/dynamic_cast_wrapper", "BM_PlainNew", 25.0);
@@ -296,7 +297,8 @@ private:
     const double cpuRatio = mc->second / bc->second;
     std::printf("%s real %8.1f vs %7.1f ns = %6.2fx | cpu %8.1f vs %7.1f ns = %6.2fx", label,
                 m->second, b->second, ratio, mc->second, bc->second, cpuRatio);
-    if (goal > 0) std::printf("  (goal %.1fx: %s)", goal, std::min(ratio, cpuRatio) <= goal ? "met" : "missed");
+    // Judged on CPU time: on a shared machine wall time also counts other processes.
+    if (goal > 0) std::printf("  (goal %.1fx: %s)", goal, cpuRatio <= goal ? "met" : "missed");
     std::printf("\n");
   }
 
