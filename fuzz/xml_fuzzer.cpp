@@ -1,16 +1,21 @@
 // libFuzzer target for the XML parser: parses the input as UTF-8 text and as file
 // content (UTF-16 detection and conversion), then walks every tree it gets and checks
-// that records, order entries and parent links agree. Built by scripts/fuzz.sh.
+// that records, order entries and parent links agree. The parser's direct paths for plain
+// tags are compared with the token-by-token parse of the same text. Built by
+// scripts/fuzz.sh.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "xml/EXMLResult.h"
 #include "xml/SXMLNodeData.h"
 #include "xml/XMLFileText.h"
 #include "xml/XMLNode.h"
+#include "xml/XMLParser.h"
 
 using Ostrel::XMLNode;
 
@@ -56,6 +61,61 @@ void Walk(const XMLNode& root) {
   }
 }
 
+bool SameString(const char* a, const char* b) {
+  return a == b || (a && b && std::strcmp(a, b) == 0);
+}
+
+// Whether two trees hold the same names, entries and strings.
+bool SameTree(const Ostrel::SXMLNodeData* a, const Ostrel::SXMLNodeData* b) {
+  std::vector<std::pair<const Ostrel::SXMLNodeData*, const Ostrel::SXMLNodeData*>> pending{{a, b}};
+  while (!pending.empty()) {
+    const auto [x, y] = pending.back();
+    pending.pop_back();
+    if (!SameString(x->name, y->name) || x->isDeclaration != y->isDeclaration ||
+        x->childCount != y->childCount || x->attributeCount != y->attributeCount ||
+        x->textCount != y->textCount || x->clearCount != y->clearCount) {
+      return false;
+    }
+    const int entries = x->childCount + x->attributeCount + x->textCount + x->clearCount;
+    for (int i = 0; i < entries; ++i) {
+      if (x->order[i] != y->order[i]) return false;
+    }
+    for (int i = 0; i < x->attributeCount; ++i) {
+      if (!SameString(x->attributes[i].name, y->attributes[i].name) ||
+          !SameString(x->attributes[i].value, y->attributes[i].value)) {
+        return false;
+      }
+    }
+    for (int i = 0; i < x->textCount; ++i) {
+      if (!SameString(x->texts[i], y->texts[i])) return false;
+    }
+    for (int i = 0; i < x->clearCount; ++i) {
+      if (!SameString(x->clears[i].content, y->clears[i].content) ||
+          x->clears[i].opening != y->clears[i].opening) {
+        return false;
+      }
+    }
+    for (int i = 0; i < x->childCount; ++i) {
+      pending.emplace_back(x->children[i].GetData(), y->children[i].GetData());
+    }
+  }
+  return true;
+}
+
+// The direct paths must give exactly what the tokens give.
+void CompareDirectPaths(const char* text) {
+  Ostrel::SXMLParseState direct{text, 0, 0, 0, nullptr, 0, true};
+  Ostrel::SXMLParseState tokens = direct;
+  Ostrel::SXMLNodeData* a = Ostrel::XMLParser(direct, true).Parse();
+  Ostrel::SXMLNodeData* b = Ostrel::XMLParser(tokens, false).Parse();
+  Check(direct.code == tokens.code && (a == nullptr) == (b == nullptr));
+  if (direct.code == Ostrel::eXMLNotClosed) Check(direct.warningIndex == tokens.warningIndex);
+  if (direct.code >= Ostrel::eXMLEmptyFile) Check(direct.index == tokens.index);
+  if (a) Check(SameTree(a, b));
+  Ostrel::ReleaseXMLNodeData(a);
+  Ostrel::ReleaseXMLNodeData(b);
+}
+
 void ParseAndWalk(const char* text, const char* tag) {
   Ostrel::SXMLResults results{-1, -1, -1};
   XMLNode node = XMLNode::ParseString(text, tag, &results);
@@ -78,6 +138,7 @@ void ParseAndWalk(const char* text, const char* tag) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
+  CompareDirectPaths(text.c_str());
   ParseAndWalk(text.c_str(), nullptr);
   ParseAndWalk(text.c_str(), "bean");
   std::string converted;

@@ -3,11 +3,16 @@
 // iteration includes freeing the tree.
 #include <benchmark/benchmark.h>
 
+#include <limits>
 #include <map>
 #include <string>
 #include <thread>
 
 #include <pugixml.hpp>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "ConfigGenerator.h"
 #include "xml/XMLNode.h"
@@ -64,6 +69,13 @@ int main(int argc, char** argv) {
   // A second thread makes the process multi-threaded, as the container is, so that the
   // C++ runtime takes its thread-safe paths while we measure.
   std::thread([] {}).join();
+#ifdef __GLIBC__
+  // Keep freed memory in the heap between iterations, for both parsers: otherwise glibc
+  // hands large blocks back to the system, and the page faults that bring them back in
+  // (expensive and erratic on virtual machines) swamp the parse times.
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
+#endif
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

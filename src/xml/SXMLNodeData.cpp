@@ -34,7 +34,13 @@ void RemoveFromParent(SXMLNodeData* node) {
 }  // namespace
 
 void ReleaseXMLNodeData(SXMLNodeData* node) noexcept {
-  if (!node || --node->referenceCount > 0) return;
+  if (!node) return;
+  XMLArena* arena = XMLArena::Of(node);
+  if (arena->DropHandle()) {
+    XMLArena::Destroy(arena);  // nothing can reach any of its records any more
+    return;
+  }
+  if (--node->referenceCount > 0) return;
   if (node->parent) RemoveFromParent(node);
   // Records to free are chained through their parent field, which needs no allocation
   // and no recursion however deep the tree is.
@@ -51,9 +57,7 @@ void ReleaseXMLNodeData(SXMLNodeData* node) noexcept {
         child->parent = nullptr;  // still held elsewhere: it lives on as a detached root
       }
     }
-    // Its strings and arrays stay in the arena until the arena's last record is gone.
-    XMLArena* arena = XMLArena::Of(current);
-    if (arena->ReleaseRecord()) XMLArena::Destroy(arena);
+    // Its memory stays with the arena until the arena's last handle is gone.
   }
 }
 

@@ -1,8 +1,8 @@
 // The record behind an XMLNode handle.
 //
 // Records, their arrays (at exact lengths) and their strings are made in the XMLArena of
-// the parse that read them; a record's memory goes back when the arena's last record is
-// released. Each child is referenced by a slot of its parent.
+// the parse that read them, and their memory goes back with the arena. Each child is
+// referenced by a slot of its parent.
 #pragma once
 
 #include <cstdint>
@@ -38,9 +38,10 @@ struct SXMLNodeData {
   std::int32_t referenceCount;
 };
 
-// Drops one reference. The last one takes the record out of its parent's children
-// (renumbering the order entries), detaches its children and drops their references in
-// turn, and leaves its memory to its arena. Works without recursion, so any depth is fine.
+// Drops the reference of an XMLNode handle. When no handle on any record of the arena is
+// left, the arena goes at once. Otherwise the last reference of a record takes it out of
+// its parent's children (renumbering the order entries), detaches its children and drops
+// their references in turn. Works without recursion, so any depth is fine.
 void ReleaseXMLNodeData(SXMLNodeData* node) noexcept;
 
 }  // namespace Ostrel

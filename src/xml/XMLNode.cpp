@@ -1,10 +1,12 @@
 #include "xml/XMLNode.h"
 
 #include <string>
+#include <utility>
 
 #include "xml/EXMLResult.h"
 #include "xml/SXMLNodeData.h"
 #include "xml/SXMLParseState.h"
+#include "xml/XMLArena.h"
 #include "xml/XMLCharacters.h"
 #include "xml/XMLFileText.h"
 #include "xml/XMLParser.h"
@@ -51,7 +53,16 @@ XMLNode FindTopLevel(XMLNode node, const char* tag) {
 }  // namespace
 
 XMLNode::XMLNode(SXMLNodeData* data) noexcept : data_(data) {
-  if (data_) ++data_->referenceCount;
+  if (data_) {
+    ++data_->referenceCount;
+    XMLArena::Of(data_)->AddHandle();
+  }
+}
+
+XMLNode XMLNode::Adopt(SXMLNodeData* data) noexcept {
+  XMLNode node;
+  node.data_ = data;
+  return node;
 }
 
 XMLNode::XMLNode(const XMLNode& other) noexcept : XMLNode(other.data_) {}
@@ -59,9 +70,8 @@ XMLNode::XMLNode(const XMLNode& other) noexcept : XMLNode(other.data_) {}
 XMLNode::XMLNode(XMLNode&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
 
 XMLNode& XMLNode::operator=(const XMLNode& other) noexcept {
-  if (other.data_) ++other.data_->referenceCount;
-  ReleaseXMLNodeData(data_);
-  data_ = other.data_;
+  XMLNode copy(other);
+  std::swap(data_, copy.data_);
   return *this;
 }
 
@@ -82,10 +92,9 @@ XMLNode XMLNode::ParseString(const char* text, const char* tag, SXMLResults* res
     return XMLNode();
   }
   SXMLParseState state{text, 0, 0, eXMLOk, nullptr, 0, true};
-  XMLNode root;
-  root.data_ = XMLParser(state).Parse();  // takes over the parser's reference
+  XMLNode root = Adopt(XMLParser(state).Parse());  // the parser counted it as a handle
   XMLNode result;
-  if (root.data_) {
+  if (!root.IsEmpty()) {
     const SXMLNodeData* data = root.data_;
     const bool onlyOneChild = data->childCount == 1 && data->attributeCount == 0 &&
                               data->textCount == 0 && data->clearCount == 0;

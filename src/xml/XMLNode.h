@@ -72,6 +72,11 @@ public:
   const SXMLClear* GetClearAt(int i) const noexcept;
 
 private:
+  friend class XMLParser;
+  // A handle taking over a reference already counted, or a parent's slot, which is no
+  // handle.
+  static XMLNode Adopt(SXMLNodeData* data) noexcept;
+
   SXMLNodeData* data_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "xml/XMLParser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -59,23 +60,22 @@ const char* SkipBlanks(const char* p) {
   return p;
 }
 
+// Strings up to this length are cheaper to copy by hand than through memchr and memcpy.
+constexpr std::size_t kShortString = 32;
+
 bool IsPlainStart(char c) { return kPlainStarts[static_cast<unsigned char>(c)]; }
 
 // The end of the text token whose first character starts at p.
 const char* ScanText(const char* p) {
   p = StepXMLChar(p);
   for (;;) {
-    switch (kTextClasses[static_cast<unsigned char>(*p)]) {
-      case ePlain:
-        ++p;
-        break;
-      case eLead:
-        p = StepXMLChar(p);
-        break;
-      default:
-        if (*p != '/' || p[1] == '>') return p;
-        ++p;
-        break;
+    while (kTextClasses[static_cast<unsigned char>(*p)] == ePlain) ++p;
+    if (kTextClasses[static_cast<unsigned char>(*p)] == eLead) {
+      p = StepXMLChar(p);
+    } else if (*p == '/' && p[1] != '>') {
+      ++p;
+    } else {
+      return p;
     }
   }
 }
@@ -84,18 +84,15 @@ const char* ScanText(const char* p) {
 const char* ScanQuoted(const char* p) {
   const char quote = *p++;
   for (;;) {
-    switch (kQuoteClasses[static_cast<unsigned char>(*p)]) {
-      case ePlain:
-        ++p;
-        break;
-      case eLead:
-        p = StepXMLChar(p);
-        break;
-      default:
-        if (*p == quote) return p;
-        if (*p == '\0' || *p == '<') return nullptr;
-        ++p;
-        break;
+    while (kQuoteClasses[static_cast<unsigned char>(*p)] == ePlain) ++p;
+    if (kQuoteClasses[static_cast<unsigned char>(*p)] == eLead) {
+      p = StepXMLChar(p);
+    } else if (*p == quote) {
+      return p;
+    } else if (*p == '\0' || *p == '<') {
+      return nullptr;
+    } else {
+      ++p;  // the other quote
     }
   }
 }
@@ -110,8 +107,11 @@ bool EndTagMatches(const char* name, std::size_t length, const char* text) {
 
 }  // namespace
 
-XMLParser::XMLParser(SXMLParseState& state)
-    : state_(state), arena_(XMLArena::Create()), cursor_(state.text + state.index) {}
+XMLParser::XMLParser(SXMLParseState& state, bool directPaths)
+    : state_(state),
+      arena_(XMLArena::Create()),
+      cursor_(state.text + state.index),
+      directPaths_(directPaths) {}
 
 XMLParser::~XMLParser() {
   if (arena_) XMLArena::Destroy(arena_);
@@ -123,12 +123,14 @@ SXMLNodeData* XMLParser::Parse() {
   state_.firstCall = false;
   while (!stopped_) {
     // Plain start and end tags take a direct path; everything else goes token by token.
-    if (mode_ == eModeContent && !textBegin_) {
+    if (mode_ == eModeContent && directPaths_) {
       const char* p = SkipBlanks(cursor_);
-      if (p[0] == '<' && ((p[1] == '/' && ReadPlainEndTag(p)) ||
-                          (p[1] != '?' && IsPlainStart(p[1]) && MatchXMLClearOpening(p) < 0 &&
-                           ReadPlainStartTag(p)))) {
-        continue;
+      if (p[0] == '<' && (p[1] == '/' || (p[1] != '?' && IsPlainStart(p[1]) &&
+                                          MatchXMLClearOpening(p) < 0))) {
+        // Text before "<" or "</" has its references decoded, as the tokens would do.
+        if (textBegin_) StoreText(true);
+        if (stopped_) break;
+        if (p[1] == '/' ? ReadPlainEndTag(p) : ReadPlainStartTag(p)) continue;
       }
     }
     const SToken token = NextToken();
@@ -146,7 +148,8 @@ SXMLNodeData* XMLParser::Parse() {
   state_.index = static_cast<std::size_t>(cursor_ - state_.text);
   SXMLNodeData* root = open_.back().node;
   CloseElement();
-  arena_ = nullptr;  // the records own it from now on
+  arena_->AddHandle();  // for the reference handed to the caller
+  arena_ = nullptr;     // the handles own it from now on
   return root;
 }
 
@@ -288,8 +291,15 @@ void XMLParser::AtEnd(const SToken& token) {
 }
 
 void XMLParser::OpenElement(SXMLNodeData* node, std::size_t nameLength) {
-  open_.push_back(SOpenElement{node, nameLength, children_.size(), attributes_.size(),
-                               texts_.size(), clears_.size(), order_.size()});
+  open_.emplace_back();
+  SOpenElement& element = open_.back();
+  element.node = node;
+  element.nameLength = nameLength;
+  element.children = children_.size();
+  element.attributes = attributes_.size();
+  element.texts = texts_.size();
+  element.clears = clears_.size();
+  element.order = order_.size();
 }
 
 void XMLParser::OpenChild(bool isDeclaration) {
@@ -397,6 +407,19 @@ bool XMLParser::ReadPlainStartTag(const char* p) {
 bool XMLParser::ReadPlainEndTag(const char* p) {
   const char* name = SkipBlanks(p + 2);
   if (!IsPlainStart(*name)) return false;
+  // Most end tags repeat the open element's name exactly and close it at once. A name
+  // ending in "/" would not end there ("/>" ends the token), so it takes the long way.
+  const SOpenElement& top = open_.back();
+  const char* expected = top.node->name;
+  if (expected && expected[top.nameLength - 1] != '/') {
+    std::size_t i = 0;
+    while (i < top.nameLength && name[i] == expected[i]) ++i;
+    if (i == top.nameLength && name[i] == '>') {
+      cursor_ = name + i + 1;
+      CloseElement();
+      return true;
+    }
+  }
   const char* nameEnd = ScanText(name);
   const char* close = SkipBlanks(nameEnd);
   if (*close != '>') return false;
@@ -413,36 +436,45 @@ void XMLParser::CloseElement() {
   const std::size_t textCount = texts_.size() - element.texts;
   const std::size_t clearCount = clears_.size() - element.clears;
   const std::size_t entryCount = order_.size() - element.order;
-  if (childCount) {
-    node->children = static_cast<XMLNode*>(arena_->Allocate(childCount * sizeof(XMLNode)));
-    SXMLNodeData* const* children = children_.data() + element.children;
-    for (std::size_t i = 0; i < childCount; ++i) {
-      // The slot adds a reference; the one the scratch vector held is handed over to it.
-      new (&node->children[i]) XMLNode(children[i]);
-      --children[i]->referenceCount;
-    }
-    children_.resize(element.children);
-  }
-  if (attributeCount) {
-    node->attributes =
-        static_cast<SXMLAttribute*>(arena_->Allocate(attributeCount * sizeof(SXMLAttribute)));
-    std::memcpy(node->attributes, attributes_.data() + element.attributes,
-                attributeCount * sizeof(SXMLAttribute));
-    attributes_.resize(element.attributes);
-  }
-  if (textCount) {
-    node->texts = static_cast<char**>(arena_->Allocate(textCount * sizeof(char*)));
-    std::memcpy(node->texts, texts_.data() + element.texts, textCount * sizeof(char*));
-    texts_.resize(element.texts);
-  }
-  if (clearCount) {
-    node->clears = static_cast<SXMLClear*>(arena_->Allocate(clearCount * sizeof(SXMLClear)));
-    std::memcpy(node->clears, clears_.data() + element.clears, clearCount * sizeof(SXMLClear));
-    clears_.resize(element.clears);
-  }
   if (entryCount) {
-    node->order = static_cast<std::int32_t*>(arena_->Allocate(entryCount * sizeof(std::int32_t)));
-    std::memcpy(node->order, order_.data() + element.order, entryCount * sizeof(std::int32_t));
+    // All arrays in one piece, pointer-aligned ones first.
+    char* arrays = static_cast<char*>(arena_->Allocate(
+        childCount * sizeof(XMLNode) + attributeCount * sizeof(SXMLAttribute) +
+        textCount * sizeof(char*) + clearCount * sizeof(SXMLClear) +
+        entryCount * sizeof(std::int32_t)));
+    if (childCount) {
+      node->children = reinterpret_cast<XMLNode*>(arrays);
+      arrays += childCount * sizeof(XMLNode);
+      SXMLNodeData* const* children = children_.data() + element.children;
+      for (std::size_t i = 0; i < childCount; ++i) {
+        // The slot takes over the reference the scratch vector held.
+        new (&node->children[i]) XMLNode(XMLNode::Adopt(children[i]));
+      }
+      children_.resize(element.children);
+    }
+    if (attributeCount) {
+      node->attributes = reinterpret_cast<SXMLAttribute*>(arrays);
+      arrays += attributeCount * sizeof(SXMLAttribute);
+      std::copy(attributes_.begin() + static_cast<std::ptrdiff_t>(element.attributes),
+                attributes_.end(), node->attributes);
+      attributes_.resize(element.attributes);
+    }
+    if (textCount) {
+      node->texts = reinterpret_cast<char**>(arrays);
+      arrays += textCount * sizeof(char*);
+      std::copy(texts_.begin() + static_cast<std::ptrdiff_t>(element.texts), texts_.end(),
+                node->texts);
+      texts_.resize(element.texts);
+    }
+    if (clearCount) {
+      node->clears = reinterpret_cast<SXMLClear*>(arrays);
+      arrays += clearCount * sizeof(SXMLClear);
+      std::copy(clears_.begin() + static_cast<std::ptrdiff_t>(element.clears), clears_.end(),
+                node->clears);
+      clears_.resize(element.clears);
+    }
+    node->order = reinterpret_cast<std::int32_t*>(arrays);
+    std::copy(order_.begin() + static_cast<std::ptrdiff_t>(element.order), order_.end(), node->order);
     order_.resize(element.order);
   }
   node->childCount = static_cast<std::int32_t>(childCount);
@@ -510,6 +542,18 @@ void XMLParser::StoreClear(const SToken& token) {
 char* XMLParser::Copy(const char* begin, const char* end, bool decode) {
   const std::size_t length = static_cast<std::size_t>(end - begin);
   char* copy = arena_->AllocateString(length);
+  if (length <= kShortString) {
+    // Short strings are copied byte by byte until a reference turns up, if one does.
+    std::size_t i = 0;
+    while (i < length && (begin[i] != '&' || !decode)) {
+      copy[i] = begin[i];
+      ++i;
+    }
+    if (i == length) {
+      copy[length] = '\0';
+      return copy;
+    }
+  }
   if (!decode) {
     std::memcpy(copy, begin, length);
     copy[length] = '\0';

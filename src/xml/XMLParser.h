@@ -24,7 +24,9 @@ struct SXMLNodeData;
 
 class XMLParser {
 public:
-  explicit XMLParser(SXMLParseState& state);
+  // Plain start and end tags take a direct path unless directPaths is false, which gives
+  // the same result token by token (tests compare the two).
+  explicit XMLParser(SXMLParseState& state, bool directPaths = true);
   ~XMLParser();
   XMLParser(const XMLParser&) = delete;
   XMLParser& operator=(const XMLParser&) = delete;
@@ -96,6 +98,7 @@ private:
   SXMLParseState& state_;
   XMLArena* arena_;     // owned until the parse hands the tree over
   const char* cursor_;  // next byte to read; copied to state_.index when the parse ends
+  const bool directPaths_;
   EMode mode_ = eModeContent;
   bool stopped_ = false;
   const char* nameBegin_ = nullptr;  // attribute name waiting for its value
