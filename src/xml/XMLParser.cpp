@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
+#include <cstddef>
 #include <cstring>
 #include <initializer_list>
 #include <new>
@@ -130,7 +130,11 @@ SXMLNodeData* XMLParser::Parse() {
         // Text before "<" or "</" has its references decoded, as the tokens would do.
         if (textBegin_) StoreText(true);
         if (stopped_) break;
-        if (p[1] == '/' ? ReadPlainEndTag(p) : ReadPlainStartTag(p)) continue;
+        if (p[1] != '/') {
+          ReadPlainStartTag(p);
+          continue;
+        }
+        if (ReadPlainEndTag(p)) continue;
       }
     }
     const SToken token = NextToken();
@@ -362,10 +366,10 @@ void XMLParser::CloseByEndTag(const char* nameBegin, const char* nameEnd, const 
   }
 }
 
-// "<name" then any number of name="value" (or 'value'), then ">" or "/>": the same as the
-// tokens would give. Returns false, having read nothing, when the name is not plain;
-// hands over to the tokens at the first thing that is not plain.
-bool XMLParser::ReadPlainStartTag(const char* p) {
+// "<name" (a plain name) then any number of name="value" or name='value', then ">" or
+// "/>": the same as the tokens would give. Hands over to the tokens, in the matching mode,
+// at the first thing that is not plain.
+void XMLParser::ReadPlainStartTag(const char* p) {
   const char* nameEnd = ScanText(p + 1);
   OpenChild(p + 1, nameEnd, false);
   const char* q = nameEnd;
@@ -375,30 +379,30 @@ bool XMLParser::ReadPlainStartTag(const char* p) {
       cursor_ = q + 1;
       mode_ = eModeContent;
       textBegin_ = nullptr;
-      return true;
+      return;
     }
     if (*q == '/' && q[1] == '>') {
       cursor_ = q + 2;
       CloseElement();
-      return true;
+      return;
     }
     cursor_ = q;
-    if (!IsPlainStart(*q)) return true;
+    if (!IsPlainStart(*q)) return;
     nameBegin_ = q;
     nameEnd_ = ScanText(q);
     const char* equals = SkipBlanks(nameEnd_);
     cursor_ = nameEnd_;
     mode_ = eModeAfterName;
-    if (*equals != '=') return true;
+    if (*equals != '=') return;
     const char* value = SkipBlanks(equals + 1);
     cursor_ = equals + 1;
     mode_ = eModeAfterEquals;
-    if (*value != '"' && *value != '\'') return true;
+    if (*value != '"' && *value != '\'') return;
     const char* closing = ScanQuoted(value);
-    if (!closing) return true;
+    if (!closing) return;
     StoreAttributeValue(SToken{eTokenQuoted, value, closing + 1, -1});
     mode_ = eModeTag;
-    if (stopped_) return true;
+    if (stopped_) return;
     q = closing + 1;
   }
 }

@@ -80,7 +80,7 @@ private:
   void OpenElement(SXMLNodeData* node, std::size_t nameLength);
   void OpenChild(bool isDeclaration);
   void OpenChild(const char* nameBegin, const char* nameEnd, bool isDeclaration);
-  bool ReadPlainStartTag(const char* p);
+  void ReadPlainStartTag(const char* p);
   bool ReadPlainEndTag(const char* p);
   void EndTag();
   void CloseByEndTag(const char* nameBegin, const char* nameEnd, const char* after);

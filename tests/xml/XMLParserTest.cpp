@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "xml/EXMLResult.h"
+#include "xml/SXMLNodeData.h"
 #include "xml/XMLNode.h"
+#include "xml/XMLParser.h"
 
 namespace Ostrel {
 namespace {
@@ -115,6 +118,75 @@ TEST(XMLParserTest, EndTagOfAnotherNameClosesUpToTheOneItNames) {
   EXPECT_EQ(results.code, eXMLOk);
   EXPECT_EQ(Parse("<a><ab></a>", results).GetChildCount(), 1);  // "a" does not close "ab"
   EXPECT_EQ(results.code, eXMLNotClosed);
+}
+
+TEST(XMLParserTest, StepsThroughMultiByteCharactersWhole) {
+  SXMLResults results;
+  // A lead byte takes its continuation bytes along, even a "<" standing in their place.
+  XMLNode a = Parse("<a>\xE2<b/> \xF5</a>", results);
+  EXPECT_EQ(results.code, eXMLOk);
+  EXPECT_EQ(a.GetChildCount(), 0);
+  EXPECT_STREQ(a.GetText(), "\xE2<b/> \xF5");
+  // ...but never past the end of the text.
+  EXPECT_STREQ(Parse("<a>\xF0", results).GetText(), "\xF0");
+  EXPECT_EQ(results.code, eXMLNotClosed);
+  EXPECT_EQ(results.column, 5);
+}
+
+TEST(XMLParserTest, BlankContentIsNoTextAndTrailingTextKeepsTheRoot) {
+  SXMLResults results;
+  EXPECT_EQ(Parse("<a> \r\n\t <b/>\n</a>", results).GetTextCount(), 0);
+  XMLNode root = Parse("<a/> tail &lt;", results);
+  EXPECT_EQ(root.GetName(), nullptr);
+  EXPECT_STREQ(root.GetText(), "tail <");
+  const std::string big(3 << 20, 'x');  // larger than any arena chunk
+  XMLNode a = Parse(("<a v='" + big + "'>" + big + "</a>").c_str(), results);
+  EXPECT_EQ(std::string(a.GetText()), big);
+  EXPECT_EQ(std::string(a.GetAttribute("v")), big);
+}
+
+// The tree as text, to compare parses.
+std::string Dump(const SXMLNodeData* node) {
+  std::string out = std::string("(") + (node->name ? node->name : "") + (node->isDeclaration ? "?" : "");
+  for (int i = 0; i < node->childCount + node->attributeCount + node->textCount + node->clearCount; ++i) {
+    const int index = node->order[i] / 4;
+    switch (node->order[i] & 3) {
+      case eXMLEntryChild: out += Dump(node->children[index].GetData()); break;
+      case eXMLEntryAttribute: {
+        const SXMLAttribute& attribute = node->attributes[index];
+        out += std::string(" @") + attribute.name + (attribute.value ? "=" + std::string(attribute.value) : "");
+        break;
+      }
+      case eXMLEntryText: out += std::string(" '") + node->texts[index] + "'"; break;
+      default: out += std::string(" [") + node->clears[index].content + "]"; break;
+    }
+  }
+  return out + ")";
+}
+
+TEST(XMLParserTest, DirectPathsGiveWhatTheTokensGive) {
+  const char* documents[] = {
+      "<r><a x='1' y = \"2\"z=\"3\" w=4 v>t</a><b/ ><c></C ></r>",
+      "<r><a/ >x</a/></r>",                  // "/>" ends the end tag's name early
+      "<r><\"x>abc</\"x>\" <y/></r>",         // the end tag's name opens a quoted string
+      "<r>t &amp; u<b q='&lt;'/>v<!-- c --></r>",
+      "<r><a></b></r>", "<r><a x='&bad;'/></r>", "<r><?d a=1?><e/></r>", "<r><a x='1' 'q'/></r>",
+  };
+  for (const char* text : documents) {
+    SXMLParseState direct{text, 0, 0, 0, nullptr, 0, true};
+    SXMLParseState tokens = direct;
+    SXMLNodeData* a = XMLParser(direct, true).Parse();
+    SXMLNodeData* b = XMLParser(tokens, false).Parse();
+    EXPECT_EQ(direct.code, tokens.code) << text;
+    EXPECT_EQ(direct.code == eXMLNotClosed ? direct.warningIndex : direct.index,
+              tokens.code == eXMLNotClosed ? tokens.warningIndex : tokens.index) << text;
+    ASSERT_EQ(a == nullptr, b == nullptr) << text;
+    if (a) {
+      EXPECT_EQ(Dump(a), Dump(b)) << text;
+    }
+    ReleaseXMLNodeData(a);
+    ReleaseXMLNodeData(b);
+  }
 }
 
 struct SFaultCase {
