@@ -114,6 +114,9 @@ private:
 
   template <class U>
   Node* NewNode(U&& value) {
+    if (!m_pool) {
+      m_pool = new Pool(kBlockSize);  // a moved-from list gets a pool of its own again
+    }
     void* slot = m_pool->GetFreeElement();
     try {
       return new (slot) Node(std::forward<U>(value));

@@ -25,11 +25,12 @@ struct SAssociation {
   template <class Q>
   explicit SAssociation(const Q& k) : key(k), value() {}
 
-  K key;
-  V value;
-  SAssociation* next = nullptr;        // iteration order
+  // What a lookup reads comes first, so that it shares a cache line with the key.
   SAssociation* bucketNext = nullptr;  // same bucket
   std::uint64_t hash = 0;
+  SAssociation* next = nullptr;  // iteration order
+  K key;
+  V value;
 };
 
 }  // namespace CbMapTypes
@@ -50,7 +51,8 @@ public:
     m_mask = count - 1;
   }
 
-  CbMap(CbMap&& other) noexcept : m_plex(kBlockSize) { Swap(other); }
+  // The moved-from map is left empty with 128 buckets, ready for use.
+  CbMap(CbMap&& other) noexcept : CbMap(128) { Swap(other); }
   CbMap& operator=(CbMap&& other) noexcept {
     if (this != &other) {
       CbMap taken(std::move(other));
@@ -211,7 +213,10 @@ public:
   template <class Q>
   static std::uint64_t HashOf(const Q& key) {
     if constexpr (std::is_pointer<K>::value) {
-      return H::Hash(static_cast<const void*>(key));
+      // Converted to the key type first: a pointer to a derived object may hold
+      // another address than its base part, which is what the map stores.
+      const std::remove_pointer_t<K>* asKey = key;
+      return H::Hash(static_cast<const void*>(asKey));
     } else {
       return H::Hash(View(key));
     }
@@ -270,37 +275,56 @@ private:
     }
   }
 
+  // Doubles the buckets in one pass over the associations. Each chain splits into
+  // buckets b and b + old count, keeping its order, so every bucket still runs newest
+  // first. In the new iteration order all buckets below the old count come first, so
+  // the associations are appended to a low and a high run and the runs are joined.
   void Grow() {
-    const std::uint32_t newCount = m_bucketCount * 2;
+    const std::uint32_t oldCount = m_bucketCount;
+    const std::uint32_t newCount = oldCount * 2;
     Association** buckets = NewBuckets(newCount);
-    const std::uint32_t mask = newCount - 1;
-    std::uint32_t head = kNoBucket;
-    for (Association* a = GetFirst(); a != nullptr;) {
-      Association* next = a->next;
-      const std::uint32_t b = static_cast<std::uint32_t>(a->hash & mask);
-      a->bucketNext = buckets[b];
-      buckets[b] = a;
-      if (b < head) head = b;
-      a = next;
+    Association* lowFirst = nullptr;
+    Association* highFirst = nullptr;
+    Association** lowLink = &lowFirst;  // `next` of the low run's last association
+    Association** highLink = &highFirst;
+    std::uint32_t lowHead = kNoBucket;
+    std::uint32_t highHead = kNoBucket;
+    for (std::uint32_t b = 0; b < oldCount; ++b) {
+      Association* lowLast = nullptr;
+      Association* highLast = nullptr;
+      for (Association* a = m_buckets[b]; a != nullptr; a = a->bucketNext) {
+        if ((a->hash & oldCount) == 0) {
+          if (lowLast == nullptr) {
+            buckets[b] = a;
+            if (lowHead == kNoBucket) lowHead = b;
+          } else {
+            lowLast->bucketNext = a;
+          }
+          *lowLink = a;
+          lowLink = &a->next;
+          lowLast = a;
+        } else {
+          if (highLast == nullptr) {
+            buckets[b + oldCount] = a;
+            if (highHead == kNoBucket) highHead = b + oldCount;
+          } else {
+            highLast->bucketNext = a;
+          }
+          *highLink = a;
+          highLink = &a->next;
+          highLast = a;
+        }
+      }
+      if (lowLast != nullptr) lowLast->bucketNext = nullptr;
+      if (highLast != nullptr) highLast->bucketNext = nullptr;
     }
+    *lowLink = highFirst;
+    *highLink = nullptr;
     delete[] m_buckets;
     m_buckets = buckets;
     m_bucketCount = newCount;
-    m_mask = mask;
-    m_head = head;
-    // Rebuild the iteration links: buckets upward, each chain front to back.
-    Association* last = nullptr;
-    for (std::uint32_t b = head; b < newCount; ++b) {
-      Association* a = m_buckets[b];
-      if (a == nullptr) continue;
-      if (last != nullptr) last->next = a;
-      while (a->bucketNext != nullptr) {
-        a->next = a->bucketNext;
-        a = a->bucketNext;
-      }
-      last = a;
-    }
-    if (last != nullptr) last->next = nullptr;
+    m_mask = newCount - 1;
+    m_head = lowHead != kNoBucket ? lowHead : highHead;
   }
 
   void Destroy(Association* a) {

@@ -11,12 +11,25 @@
 #include <type_traits>
 
 struct CbNarrowHash {
+  // Four steps of h * 33 + byte at once: h * 33^4 + b0 * 33^3 + b1 * 33^2 + b2 * 33 + b3
+  // gives the same value with a shorter chain of dependent operations.
   static std::uint64_t Hash(std::string_view text) {
+    const char* p = text.data();
+    std::size_t n = text.size();
     std::uint64_t h = 0;
-    for (char c : text) {
-      h = h * 33 + static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(c)));
+    for (; n >= 4; n -= 4, p += 4) {
+      h = h * 1185921u + Byte(p[0]) * 35937u + Byte(p[1]) * 1089u + Byte(p[2]) * 33u + Byte(p[3]);
+    }
+    for (; n != 0; --n, ++p) {
+      h = h * 33u + Byte(*p);
     }
     return h;
+  }
+
+private:
+  // The byte as a signed char, sign-extended to 64 bits.
+  static std::uint64_t Byte(char c) {
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<signed char>(c)));
   }
 };
 

@@ -99,12 +99,11 @@ private:
   struct SBlock {
     SBlock* previous;
   };
-  static constexpr std::size_t kElementAlign = alignof(SFree) > alignof(std::max_align_t)
-                                                   ? alignof(SFree)
-                                                   : alignof(std::max_align_t);
-  // Elements start after the link word, aligned for T.
+  // Blocks start on a cache line and so do their elements, after a header of a full
+  // line: an element of 64 bytes then never straddles two lines.
+  static constexpr std::size_t kBlockAlign = alignof(SFree) > 64 ? alignof(SFree) : 64;
   static constexpr std::size_t kHeaderSize =
-      (sizeof(SBlock) + kElementAlign - 1) / kElementAlign * kElementAlign;
+      (sizeof(SBlock) + kBlockAlign - 1) / kBlockAlign * kBlockAlign;
 
   static const char* SizeTypeName() {
     return std::is_same<SizeType, unsigned int>::value ? "unsigned int" : "size_t";
@@ -120,10 +119,11 @@ private:
 
   void AllocateBlock() {
     const SizeType count = GetNextBlockSize();
-    const std::size_t maxCount = (SIZE_MAX - kHeaderSize) / sizeof(SFree);
+    // Leaves room for the header and the rounding up to whole lines.
+    const std::size_t maxCount = (SIZE_MAX - kHeaderSize - kBlockAlign) / sizeof(SFree);
     void* memory = nullptr;
     if (count != 0 && count <= maxCount) {
-      memory = std::aligned_alloc(kElementAlign,
+      memory = std::aligned_alloc(kBlockAlign,
                                   RoundUp(kHeaderSize + std::size_t{count} * sizeof(SFree)));
     }
     if (memory == nullptr) {
@@ -142,7 +142,7 @@ private:
   }
 
   static std::size_t RoundUp(std::size_t size) {
-    return (size + kElementAlign - 1) / kElementAlign * kElementAlign;
+    return (size + kBlockAlign - 1) / kBlockAlign * kBlockAlign;
   }
 
   void FreeBlocks() {
