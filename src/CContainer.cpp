@@ -40,20 +40,16 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
 // Parses outside any lock. Before anything is merged, every non-lazy bean of the new
 // configuration gets its configuration built in the loaded resource: a library that
 // cannot be loaded or a class without wrapper maker fails the load here and leaves the
-// factory untouched. Then, under the loading mutex, merges and makes the non-lazy beans
-// of this configuration (not those of configurations merged earlier).
+// factory untouched. Then, under the loading mutex, merges and runs the factory's
+// start-up pass over every non-lazy bean it holds.
 void Load(CBeanFactoryImpl& factory, CXMLResource& resource) {
   for (const std::string& name : resource.GetEagerNames()) {
     resource.FindBeanConfig(name.c_str());
   }
   std::lock_guard<std::mutex> lock(s_loadingMutex);
   std::lock_guard<CbCriticalSection> factoryLock(factory.GetLock());
-  const std::size_t earlier = factory.GetStore()->GetEagerNames().size();
   factory.Integrate(resource);
-  const auto eager = factory.GetStore()->GetEagerBeans();
-  for (std::size_t i = earlier; i < eager.size(); ++i) {
-    factory.GetBeanWrapper(eager[i].first.c_str(), eager[i].second);
-  }
+  factory.CreateEagerBeans();
 }
 
 void LoadText(CBeanFactoryImpl& factory, const char* xml, const char* function) {

@@ -1,6 +1,7 @@
 // CbMap<K, V>: a hash map whose associations come from a block pool. Iteration runs
 // through the buckets in ascending index and, within a bucket, from the most recently
-// inserted association; callers rely on that order (release order of singletons and
+// inserted association (growth re-inserts every association in the order it iterated
+// before); callers rely on that order (release order of singletons and
 // the like). Lookups compare the stored 64-bit hash before the key. No lock: owners
 // serialise access. String-keyed maps accept `const char*` and string views for lookups
 // without building a key.
@@ -275,56 +276,41 @@ private:
     }
   }
 
-  // Doubles the buckets in one pass over the associations. Each chain splits into
-  // buckets b and b + old count, keeping its order, so every bucket still runs newest
-  // first. In the new iteration order all buckets below the old count come first, so
-  // the associations are appended to a low and a high run and the runs are joined.
+  // Doubles the buckets. Every association is taken in the old iteration order and
+  // pushed at the front of its new bucket, so it counts as re-inserted: within a bucket
+  // the association re-inserted last comes first. Then the iteration links are rebuilt,
+  // buckets ascending, each chain front to back.
   void Grow() {
     const std::uint32_t oldCount = m_bucketCount;
     const std::uint32_t newCount = oldCount * 2;
+    const std::uint32_t mask = newCount - 1;
     Association** buckets = NewBuckets(newCount);
-    Association* lowFirst = nullptr;
-    Association* highFirst = nullptr;
-    Association** lowLink = &lowFirst;  // `next` of the low run's last association
-    Association** highLink = &highFirst;
-    std::uint32_t lowHead = kNoBucket;
-    std::uint32_t highHead = kNoBucket;
+    std::uint32_t head = kNoBucket;
+    // The old iteration order is the old buckets ascending, each chain front to back.
     for (std::uint32_t b = 0; b < oldCount; ++b) {
-      Association* lowLast = nullptr;
-      Association* highLast = nullptr;
-      for (Association* a = m_buckets[b]; a != nullptr; a = a->bucketNext) {
-        if ((a->hash & oldCount) == 0) {
-          if (lowLast == nullptr) {
-            buckets[b] = a;
-            if (lowHead == kNoBucket) lowHead = b;
-          } else {
-            lowLast->bucketNext = a;
-          }
-          *lowLink = a;
-          lowLink = &a->next;
-          lowLast = a;
-        } else {
-          if (highLast == nullptr) {
-            buckets[b + oldCount] = a;
-            if (highHead == kNoBucket) highHead = b + oldCount;
-          } else {
-            highLast->bucketNext = a;
-          }
-          *highLink = a;
-          highLink = &a->next;
-          highLast = a;
-        }
+      for (Association* a = m_buckets[b]; a != nullptr;) {
+        Association* following = a->bucketNext;
+        const std::uint32_t target = static_cast<std::uint32_t>(a->hash & mask);
+        a->bucketNext = buckets[target];
+        buckets[target] = a;
+        if (target < head) head = target;
+        a = following;
       }
-      if (lowLast != nullptr) lowLast->bucketNext = nullptr;
-      if (highLast != nullptr) highLast->bucketNext = nullptr;
     }
-    *lowLink = highFirst;
-    *highLink = nullptr;
+    Association* last = nullptr;
+    for (std::uint32_t b = head; b < newCount; ++b) {
+      Association* a = buckets[b];
+      if (a == nullptr) continue;
+      if (last != nullptr) last->next = a;
+      for (; a->bucketNext != nullptr; a = a->bucketNext) a->next = a->bucketNext;
+      last = a;
+    }
+    if (last != nullptr) last->next = nullptr;
     delete[] m_buckets;
     m_buckets = buckets;
     m_bucketCount = newCount;
-    m_mask = newCount - 1;
-    m_head = lowHead != kNoBucket ? lowHead : highHead;
+    m_mask = mask;
+    m_head = head;
   }
 
   void Destroy(Association* a) {

@@ -38,12 +38,12 @@ struct Keys<const int*> {
 // What the model knows of one key.
 struct SModelEntry {
   std::uint64_t hash;
-  std::uint64_t sequence;  // of its latest insertion
+  std::uint64_t sequence;  // of its latest insertion, or re-insertion by growth
   int value;
 };
 
 // The order a map must iterate `model` in: buckets ascending, within a bucket the
-// latest insertion first.
+// latest (re-)insertion first.
 template <class K>
 std::vector<K> ModelOrder(std::uint32_t bucketCount, const std::map<K, SModelEntry>& model) {
   std::vector<std::pair<const K*, const SModelEntry*>> order;
@@ -81,6 +81,7 @@ TYPED_TEST(CbMapTypedTest, RandomEditsKeepContentsAndOrderOfModel) {
   std::map<TypeParam, SModelEntry> model;
   std::mt19937 random(20240611);
   std::uint64_t sequence = 0;
+  std::uint32_t bucketCount = map.GetBucketCount();
   for (int step = 0; step < 4000; ++step) {
     const TypeParam key = Keys<TypeParam>::Make(static_cast<int>(random() % 800));
     const auto found = model.find(key);
@@ -93,6 +94,11 @@ TYPED_TEST(CbMapTypedTest, RandomEditsKeepContentsAndOrderOfModel) {
       ASSERT_EQ(inserted, found == model.end()) << step;
       if (inserted) {
         model[key] = SModelEntry{Map::HashOf(key), sequence++, step};
+        if (map.GetBucketCount() != bucketCount) {
+          // Growth re-inserts every association in the order it iterated before.
+          for (const TypeParam& k : ModelOrder(bucketCount, model)) model[k].sequence = sequence++;
+          bucketCount = map.GetBucketCount();
+        }
       } else {
         found->second.value = step;
       }
@@ -125,6 +131,10 @@ TYPED_TEST(CbMapTypedTest, GrowsAtThe96thInsertionInto128Buckets) {
     model[key] = SModelEntry{Map::HashOf(key), std::uint64_t(i), i};
   }
   EXPECT_EQ(map.GetBucketCount(), 256u);
+  // Growth re-inserted every association in its order before, so within a bucket the
+  // one that iterated last before comes first now.
+  std::uint64_t sequence = 96;
+  for (const TypeParam& k : ModelOrder(128, model)) model[k].sequence = sequence++;
   EXPECT_EQ(Order(map), ModelOrder(256, model));
   EXPECT_EQ(SCounted::live, 96);
   for (int i = 0; i < 96; ++i) EXPECT_EQ(map.Lookup(Keys<TypeParam>::Make(i))->value.value, i);
