@@ -1,7 +1,9 @@
 // A parsed XML element: a counted handle on an SXMLNodeData record, or the empty node
 // (returned whenever something is not found). Names are compared ASCII
-// case-insensitively. Reference counts are plain integers: one tree belongs to one
-// thread at a time, while parses on different threads never disturb each other.
+// case-insensitively. A record lives while a handle or its parent holds it; the memory of
+// all records of one parse goes back together, once no handle on any of them is left.
+// Reference counts are plain integers: one tree belongs to one thread at a time, while
+// parses on different threads never disturb each other.
 #pragma once
 
 #include <cstdint>
