@@ -42,6 +42,44 @@ std::string CanonicalName(const std::wstring& path) {
   return narrow;
 }
 
+// A number read as StringToInt reads it, or `fallback` where StringToInt would throw.
+long long EstimateNumber(const char* text, long long fallback) {
+  if (text == nullptr) return fallback;
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  return end == text ? fallback : value;
+}
+
+// How many bean definitions a container is likely to produce (capped; a hint for
+// reserving room, never an error: the container is read properly afterwards).
+std::size_t EstimateBeans(const XMLNode& container, int depth) {
+  constexpr std::size_t kCap = std::size_t{1} << 17;
+  std::size_t count = 0;
+  const int children = container.GetChildCount();
+  for (int i = 0; i < children && count < kCap; ++i) {
+    XMLNode child = container.GetChildAt(i);
+    const char* name = child.GetName();
+    if (Internal::NameIs(name, "bean") || Internal::NameIs(name, "service")) {
+      ++count;
+    } else if (depth < 4 && Internal::NameIs(name, "for")) {
+      const long long first = EstimateNumber(child.GetAttribute("first"), 0);
+      const long long last = EstimateNumber(child.GetAttribute("last"), -1);
+      const long long inc = EstimateNumber(child.GetAttribute("inc"), 1);
+      if (inc > 0 && first <= last) {
+        const long long passes = (last - first) / inc + 1;
+        count += static_cast<std::size_t>(std::min<long long>(passes, kCap)) *
+                 EstimateBeans(child, depth + 1);
+      }
+    } else if (depth < 4 && Internal::NameIs(name, "foreach")) {
+      const char* set = child.GetAttribute("set");
+      std::size_t passes = 1;
+      for (const char* p = set; p != nullptr && *p != '\0'; ++p) passes += *p == '|';
+      count += passes * EstimateBeans(child, depth + 1);
+    }
+  }
+  return std::min(count, kCap);
+}
+
 CServiceConfig* AsServiceConfig(const std::shared_ptr<ITypeRegistration>& registration) {
   return dynamic_cast<CServiceConfig*>(registration.get());
 }
@@ -131,6 +169,9 @@ void CXMLResource::parseLibrary(const XMLNode& root) {
     SLibrary* record = GetOrAddLibrary(path);
     XMLNode beans = library.GetChild("beans");
     if (!beans.IsEmpty()) {
+      // Room for what the container will most likely add: one move of each definition
+      // fewer, and no doubled block of memory to fault in.
+      record->beans.reserve(record->beans.size() + EstimateBeans(beans, 0));
       Internal::SubstitutionMap variables(128);
       parseBeans(beans, record, variables);
     }
@@ -153,11 +194,15 @@ void CXMLResource::IndexNames() {
   // The first definition of a name in library order, then reading order, is the one
   // that gets a configuration.
   for (const auto& library : m_state->libraries) {
-    for (const SBeanDefinition& bean : library->beans) {
-      bool inserted = false;
-      auto* entry = m_state->names.GetOrInsert(bean.name, &inserted);
-      if (inserted) entry->value = library.get();
-    }
+    IndexNames(*library, 0);
+  }
+}
+
+void CXMLResource::IndexNames(SLibrary& library, std::size_t from) {
+  for (std::size_t i = from; i < library.beans.size(); ++i) {
+    bool inserted = false;
+    auto* entry = m_state->names.GetOrInsert(library.beans[i].name, &inserted);
+    if (inserted) entry->value = &library;
   }
 }
 
@@ -171,52 +216,72 @@ void CXMLResource::Integrate(CXMLResource& loaded) {
       }
     }
   }
-  for (const auto& library : l.libraries) {
-    for (const SBeanDefinition& bean : library->beans) {
-      std::shared_ptr<ITypeRegistration> registration;
-      for (const std::string& typeId : bean.providedInterfaces) {
-        IBeanFactory* factory = s.factory;
-        std::string name = bean.name;
-        registration = RegisterFactory(
-            typeId.c_str(), true,
-            [factory, name] { return factory->GetBean(name.c_str(), nullptr); }, registration);
-      }
-      if (registration != nullptr && bean.singleton) {
-        registration->SetSingleton();
-      }
+  // In reading order, each at the front of its interfaces' lists: the bean read last
+  // answers first.
+  for (const auto& provider : l.providers) {
+    const SBeanDefinition& bean = provider.first->beans[provider.second];
+    std::shared_ptr<ITypeRegistration> registration;
+    for (const std::string& typeId : bean.providedInterfaces) {
+      IBeanFactory* factory = s.factory;
+      std::string name = bean.name;
+      registration = RegisterFactory(
+          typeId.c_str(), true,
+          [factory, name] { return factory->GetBean(name.c_str(), nullptr); }, registration);
+    }
+    if (registration != nullptr && bean.singleton) {
+      registration->SetSingleton();
     }
   }
   s.eagerNames.insert(s.eagerNames.end(), l.eagerNames.begin(), l.eagerNames.end());
+  // Where the merged definitions begin in each record they went to. Every name among
+  // them is new here, so indexing just these keeps "first in library order, then
+  // reading order" without looking at the definitions this store already had.
+  CbMap<const SLibrary*, std::size_t> appendedFrom(64);
   for (auto& library : l.libraries) {
     auto* existing = s.libraryPaths.Lookup(library->path);
-    SLibrary* target;
     if (existing != nullptr) {
-      target = existing->value;
+      SLibrary* target = existing->value;
+      bool inserted = false;
+      auto* from = appendedFrom.GetOrInsert(static_cast<const SLibrary*>(target), &inserted);
+      if (inserted) from->value = target->beans.size();
+      target->beans.reserve(target->beans.size() + library->beans.size());
       for (SBeanDefinition& bean : library->beans) {
         target->beans.push_back(std::move(bean));
-        if (!target->beans.back().lazy) s.eagerLibraries[target->beans.back().name] = target;
       }
       library->beans.clear();
     } else {
-      target = library.get();
+      SLibrary* target = library.get();
       s.libraries.push_back(std::move(library));
       s.libraryPaths[target->path] = target;
-      for (const SBeanDefinition& bean : target->beans) {
-        if (!bean.lazy) s.eagerLibraries[bean.name] = target;
-      }
+      appendedFrom.GetOrInsert(static_cast<const SLibrary*>(target))->value = 0;
     }
   }
+  // The providers' records and indexes as they are now in this store.
+  for (auto& provider : l.providers) {
+    auto* merged = s.libraryPaths.Lookup(provider.first->path);
+    if (merged->value != provider.first) {
+      provider.second += appendedFrom.Lookup(static_cast<const SLibrary*>(merged->value))->value;
+      provider.first = merged->value;
+    }
+    s.providers.push_back(provider);
+  }
+  l.providers.clear();
   l.libraries.clear();
   l.libraryPaths.RemoveAll();
   l.names.RemoveAll();
-  IndexNames();
+  l.eagerNames.clear();
+  for (const auto& library : s.libraries) {
+    auto* from = appendedFrom.Lookup(static_cast<const SLibrary*>(library.get()));
+    if (from != nullptr) IndexNames(*library, from->value);
+  }
 }
 
 std::vector<std::pair<std::string, SLibrary*>> CXMLResource::GetEagerBeans() const {
   std::vector<std::pair<std::string, SLibrary*>> eager;
   eager.reserve(m_state->eagerNames.size());
   for (const std::string& name : m_state->eagerNames) {
-    auto* entry = m_state->eagerLibraries.Lookup(name);
+    // The library of the definition that gets the configuration.
+    auto* entry = m_state->names.Lookup(name);
     eager.emplace_back(name, entry != nullptr ? entry->value : nullptr);
   }
   return eager;
@@ -251,9 +316,14 @@ void CXMLResource::processLibrary(SLibrary& library) {
     m_state->loadedLibraries.push_back(std::make_unique<CDynamicLibrary>(library.path.c_str()));
     loaded = m_state->loadedLibraries.back().get();
   }
+  CbMap<std::string, std::pair<std::string, void*>> libraryMakers(64);
   for (const SBeanDefinition& bean : library.beans) {
-    if (m_state->definitions.Lookup(bean.name) == nullptr) {
-      processBean(bean, *loaded, library);
+    // A name defined more than once is built from its first definition only, which may
+    // stand in another library.
+    auto* owner = m_state->names.Lookup(bean.name);
+    if (owner != nullptr && owner->value == &library &&
+        m_state->definitions.Lookup(bean.name) == nullptr) {
+      processBean(bean, *loaded, library, libraryMakers);
     }
   }
 }
@@ -305,13 +375,15 @@ void CXMLResource::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& inst
   }
   for (auto& entry : m_state->services) {
     RegistrationList& list = entry.value;
-    for (auto* node = list.GetHead(); node != nullptr; node = node->next) {
+    // One registration may stand in a list more than once (passed back in explicitly).
+    for (auto* node = list.GetHead(); node != nullptr;) {
+      auto* next = node->next;
       CServiceConfig* config = AsServiceConfig(node->value);
       if (config != nullptr && config->Holds(instance.Get())) {
         list.Remove(node);
         removed = true;
-        break;
       }
+      node = next;
     }
     if (list.IsEmpty()) emptied.push_back(entry.key);
   }

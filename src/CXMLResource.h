@@ -16,6 +16,7 @@
 #include "CBeanConfig.h"
 #include "LoaderHelpers.h"
 #include "SLibrary.h"
+#include "support/CbMap.h"
 
 namespace Ostrel {
 
@@ -74,7 +75,9 @@ private:
   SLibrary* GetOrAddLibrary(const char* path);
   void processLibrary(SLibrary& library);
   void IndexNames();
+  void IndexNames(SLibrary& library, std::size_t from);
 
+  void AddDefinition(SLibrary& owner, SBeanDefinition&& definition);
   void parseBeans(const XMLNode& node, SLibrary* library, const Internal::SubstitutionMap& variables);
   SLibrary* parseBean(const XMLNode& node, SBeanDefinition& definition,
                       const Internal::SubstitutionMap& variables, SLibrary* library,
@@ -89,7 +92,9 @@ private:
                      const Internal::SubstitutionMap& variables, SLibrary* library);
   void parseInterfaces(const XMLNode& node, SBeanDefinition& definition,
                        const Internal::SubstitutionMap& variables);
-  void processBean(const SBeanDefinition& definition, ILibrary& library, SLibrary& record);
+  // `libraryMakers` caches what `library` exports, by class name, for one pass.
+  void processBean(const SBeanDefinition& definition, ILibrary& library, SLibrary& record,
+                   CbMap<std::string, std::pair<std::string, void*>>& libraryMakers);
 
   std::unique_ptr<SState> m_state;
 };

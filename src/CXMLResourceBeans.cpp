@@ -14,11 +14,10 @@
 namespace Ostrel {
 
 using Internal::Substitute;
+using Internal::SubstituteUtf8;
 using Internal::SubstitutionMap;
 
 namespace {
-
-std::string Narrow(const std::wstring& text) { return Platform::WideToUtf8(text); }
 
 std::string NewUuid(const char* function) {
   std::string text;
@@ -26,6 +25,52 @@ std::string NewUuid(const char* function) {
     OSTREL_THROW(function, "Could not create uuid for unnamed bean");
   }
   return text;
+}
+
+// The first child called `lower` (as XMLNode::GetChild finds it), or the empty node.
+XMLNode FirstChild(const XMLNode& node, const char* lower) {
+  const int count = node.GetChildCount();
+  for (int i = 0; i < count; ++i) {
+    XMLNode child = node.GetChildAt(i);
+    if (Internal::NameIs(child.GetName(), lower)) return child;
+  }
+  return XMLNode();
+}
+
+// The value of the first attribute called `lower` (as XMLNode::GetAttribute finds it).
+const char* FirstAttribute(const XMLNode& node, const char* lower) {
+  const int count = node.GetAttributeCount();
+  for (int i = 0; i < count; ++i) {
+    const SXMLAttribute* attribute = node.GetAttributeAt(i);
+    if (Internal::NameIs(attribute->name, lower)) return attribute->value;
+  }
+  return nullptr;
+}
+
+enum EBeanAttribute {
+  eName, eClass, eSingleton, eLazy, eExported, eAutoname, eInitMethod, eExitMethod,
+  eFactoryBean, eFactoryMethod, eBeanAttributeCount
+};
+
+// Which bean attribute `name` is, or -1.
+int BeanAttribute(const char* name) {
+  if (name == nullptr) return -1;
+  using Internal::NameIs;
+  switch (name[0] | 0x20) {  // ASCII letters in lower case; NameIs checks the rest
+    case 'n': return NameIs(name, "name") ? eName : -1;
+    case 'c': return NameIs(name, "class") ? eClass : -1;
+    case 's': return NameIs(name, "singleton") ? eSingleton : -1;
+    case 'l': return NameIs(name, "lazy") ? eLazy : -1;
+    case 'a': return NameIs(name, "autoname") ? eAutoname : -1;
+    case 'i': return NameIs(name, "init-method") ? eInitMethod : -1;
+    case 'e':
+      return NameIs(name, "exported") ? eExported : NameIs(name, "exit-method") ? eExitMethod : -1;
+    case 'f':
+      return NameIs(name, "factory-bean")     ? eFactoryBean
+             : NameIs(name, "factory-method") ? eFactoryMethod
+                                               : -1;
+    default: return -1;
+  }
 }
 
 // The part after the last ':'.
@@ -36,6 +81,13 @@ std::string LastComponent(const std::string& name) {
 
 }  // namespace
 
+void CXMLResource::AddDefinition(SLibrary& owner, SBeanDefinition&& definition) {
+  owner.beans.push_back(std::move(definition));
+  if (!owner.beans.back().providedInterfaces.empty()) {
+    m_state->providers.emplace_back(&owner, owner.beans.size() - 1);
+  }
+}
+
 void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
                               const SubstitutionMap& variables) {
   Internal::ParseContainer(
@@ -43,7 +95,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
       [this, library, &variables](const XMLNode& beanNode) {
         SBeanDefinition definition;
         SLibrary* owner = parseBean(beanNode, definition, variables, library, nullptr);
-        owner->beans.push_back(std::move(definition));
+        AddDefinition(*owner, std::move(definition));
       },
       [this, library](const XMLNode& loopNode, const SubstitutionMap& passVariables) {
         parseBeans(loopNode, library, passVariables);
@@ -54,20 +106,26 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
                                   const SubstitutionMap& variables, SLibrary* library,
                                   const char* inlineName) {
   constexpr const char* kFunction = "Ostrel::CXMLResource::parseBean";
+  // The attributes in one pass; as with XMLNode::GetAttribute, the first of a name
+  // counts, and one written without value counts as missing.
+  const char* values[eBeanAttributeCount] = {};
+  bool seen[eBeanAttributeCount] = {};
+  const int attributeCount = node.GetAttributeCount();
+  for (int i = 0; i < attributeCount; ++i) {
+    const SXMLAttribute* attribute = node.GetAttributeAt(i);
+    const int k = BeanAttribute(attribute->name);
+    if (k >= 0 && !seen[k]) {
+      seen[k] = true;
+      values[k] = attribute->value;
+    }
+  }
   const bool isInline = inlineName != nullptr && inlineName[0] != '\0';
-  const char* nameText = isInline ? inlineName : node.GetAttribute("name");
-  const char* singletonText = isInline ? "false" : node.GetAttribute("singleton");
-  const char* lazyText = isInline ? "true" : node.GetAttribute("lazy");
-  const char* exportedText = isInline ? "true" : node.GetAttribute("exported");
+  const char* nameText = isInline ? inlineName : values[eName];
+  const char* singletonText = isInline ? "false" : values[eSingleton];
+  const char* lazyText = isInline ? "true" : values[eLazy];
+  const char* exportedText = isInline ? "true" : values[eExported];
 
-  const char* classText = node.GetAttribute("class");
-  const char* autonameText = node.GetAttribute("autoname");
-  const char* factoryBeanText = node.GetAttribute("factory-bean");
-  const char* factoryMethodText = node.GetAttribute("factory-method");
-  const char* initMethodText = node.GetAttribute("init-method");
-  const char* exitMethodText = node.GetAttribute("exit-method");
-
-  std::string className = Narrow(Substitute(classText, variables));
+  std::string className = SubstituteUtf8(values[eClass], variables);
   if (className.empty()) {
     OSTREL_THROW(kFunction, "Missing class name when parsing type '" +
                                 std::string(nameText != nullptr ? nameText : "") + "'");
@@ -78,46 +136,58 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
     owner = GetOrAddLibrary(className.substr(at + 1).c_str());
     className.erase(at);
   }
-  definition.className = className;
-  definition.name = Narrow(Substitute(nameText, variables));
-  definition.singleton = Internal::StringToBool(
-      singletonText != nullptr ? Substitute(singletonText, variables) : L"false");
-  definition.lazy =
-      Internal::StringToBool(lazyText != nullptr ? Substitute(lazyText, variables) : L"true");
-  definition.autoname = Internal::StringToBool(
-      autonameText != nullptr ? Substitute(autonameText, variables) : L"false");
-  definition.exported = Internal::StringToBool(
-      exportedText != nullptr ? Substitute(exportedText, variables) : L"true");
-  definition.initMethod = Narrow(Substitute(initMethodText, variables));
-  definition.exitMethod = Narrow(Substitute(exitMethodText, variables));
-  definition.factoryBean = Narrow(Substitute(factoryBeanText, variables));
+  auto flag = [&variables](const char* text, bool missing) {
+    return text != nullptr ? Internal::StringToBool(SubstituteUtf8(text, variables)) : missing;
+  };
+  definition.name = SubstituteUtf8(nameText, variables);
+  definition.singleton = flag(singletonText, false);
+  definition.lazy = flag(lazyText, true);
+  definition.autoname = flag(values[eAutoname], false);
+  definition.exported = flag(exportedText, true);
+  definition.initMethod = SubstituteUtf8(values[eInitMethod], variables);
+  definition.exitMethod = SubstituteUtf8(values[eExitMethod], variables);
+  definition.factoryBean = SubstituteUtf8(values[eFactoryBean], variables);
   definition.creationMethod = LastComponent(
-      factoryMethodText != nullptr ? Narrow(Substitute(factoryMethodText, variables))
-                                   : definition.className);
+      values[eFactoryMethod] != nullptr ? SubstituteUtf8(values[eFactoryMethod], variables)
+                                        : className);
+  definition.className = std::move(className);
   if (definition.name.empty()) {
     definition.name = NewUuid(kFunction);
   }
   if (!definition.lazy) {
     m_state->eagerNames.push_back(definition.name);
   }
-  XMLNode constructorArguments = node.GetChild("constructor-arg");
-  if (!constructorArguments.IsEmpty()) {
-    parseConstructorArguments(constructorArguments, definition, variables, library);
+  // The parts of a bean in their fixed order; the first child of each name counts.
+  enum { eConstructorArg, eProperties, eProvides, eDependsOn, ePartCount };
+  static const char* const kParts[ePartCount] = {"constructor-arg", "properties", "provides",
+                                                 "depends-on"};
+  XMLNode parts[ePartCount];
+  const int childCount = node.GetChildCount();
+  for (int i = 0; i < childCount; ++i) {
+    XMLNode child = node.GetChildAt(i);
+    for (int k = 0; k < ePartCount; ++k) {
+      if (Internal::NameIs(child.GetName(), kParts[k])) {
+        if (parts[k].IsEmpty()) parts[k] = child;
+        break;
+      }
+    }
   }
-  XMLNode properties = node.GetChild("properties");
-  if (!properties.IsEmpty()) {
-    parseProperties(properties, definition, variables, library);
+  if (!parts[eConstructorArg].IsEmpty()) {
+    parseConstructorArguments(parts[eConstructorArg], definition, variables, library);
   }
-  XMLNode provides = node.GetChild("provides");
-  if (!provides.IsEmpty()) {
-    parseInterfaces(provides, definition, variables);
+  if (!parts[eProperties].IsEmpty()) {
+    definition.properties.reserve(static_cast<std::size_t>(parts[eProperties].GetChildCount()));
+    parseProperties(parts[eProperties], definition, variables, library);
   }
-  XMLNode dependsOn = node.GetChild("depends-on");
-  if (!dependsOn.IsEmpty()) {
+  if (!parts[eProvides].IsEmpty()) {
+    parseInterfaces(parts[eProvides], definition, variables);
+  }
+  if (!parts[eDependsOn].IsEmpty()) {
     int cursor = 0;
+    const XMLNode& dependsOn = parts[eDependsOn];
     for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
          beanName = dependsOn.GetChild("bean-name", &cursor)) {
-      definition.dependsOn.push_back(Narrow(Substitute(beanName.GetText(0), variables)));
+      definition.dependsOn.push_back(SubstituteUtf8(beanName.GetText(0), variables));
     }
   }
   return owner;
@@ -126,12 +196,16 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
 void CXMLResource::parseConstructorArguments(const XMLNode& node, SBeanDefinition& definition,
                                              const SubstitutionMap& variables,
                                              SLibrary* library) {
-  const int count = node.CountChildren("argument");
+  int count = 0;
+  for (int i = 0; i < node.GetChildCount(); ++i) {
+    count += Internal::NameIs(node.GetChildAt(i).GetName(), "argument") ? 1 : 0;
+  }
   if (count == 0) {
     OSTREL_THROW("Ostrel::CXMLResource::parseConstructorArguments",
                  "Error when parsing constructor arguments of bean '" + definition.name +
                      "': There are no arguments");
   }
+  definition.constructorArguments.reserve(static_cast<std::size_t>(count));
   int cursor = 0;
   for (XMLNode argumentNode = node.GetChild("argument", &cursor); !argumentNode.IsEmpty();
        argumentNode = node.GetChild("argument", &cursor)) {
@@ -156,21 +230,22 @@ void CXMLResource::parseProperties(const XMLNode& node, SBeanDefinition& definit
 void CXMLResource::parseProperty(const XMLNode& node, SBeanDefinition& definition,
                                  const SubstitutionMap& variables, SLibrary* library) {
   constexpr const char* kFunction = "Ostrel::CXMLResource::parseProperty";
-  const char* name = node.GetAttribute("name");
+  const char* name = FirstAttribute(node, "name");
   if (name == nullptr || name[0] == '\0') {
     OSTREL_THROW(kFunction, "Error when parsing property: There is no valid attribute 'name'");
   }
   SPropertyDefinition property;
-  property.name = Narrow(Substitute(name, variables));
-  XMLNode arguments = node.GetChild("arguments");
+  property.name = SubstituteUtf8(name, variables);
+  XMLNode arguments = FirstChild(node, "arguments");
   if (arguments.IsEmpty()) {
+    property.arguments.reserve(1);
     SArgument argument;
     parseArgument(node, argument, definition, variables, library);
     property.arguments.push_back(std::move(argument));
   } else {
-    for (int i = 0;; ++i) {
-      XMLNode argumentNode = arguments.GetChild("argument", i);
-      if (argumentNode.IsEmpty()) break;
+    int cursor = 0;
+    for (XMLNode argumentNode = arguments.GetChild("argument", &cursor); !argumentNode.IsEmpty();
+         argumentNode = arguments.GetChild("argument", &cursor)) {
       SArgument argument;
       parseArgument(argumentNode, argument, definition, variables, library);
       property.arguments.push_back(std::move(argument));
@@ -186,21 +261,39 @@ void CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
                                  const SBeanDefinition& definition,
                                  const SubstitutionMap& variables, SLibrary* library) {
   constexpr const char* kFunction = "Ostrel::CXMLResource::parseArgument";
-  const std::string prefix = "Error when parsing arguments of bean '" + definition.name + "': ";
-  XMLNode value = node.GetChild("value");
-  if (!value.IsEmpty()) {
-    const char* type = value.GetAttribute("type");
-    if (type == nullptr) {
-      OSTREL_THROW(kFunction, prefix + "Type is not defined");
+  auto prefix = [&definition] {
+    return "Error when parsing arguments of bean '" + definition.name + "': ";
+  };
+  // The first "value" child, else the first "ref", else the first "bean".
+  XMLNode value;
+  XMLNode reference;
+  XMLNode inlineBean;
+  const int children = node.GetChildCount();
+  for (int i = 0; i < children; ++i) {
+    XMLNode child = node.GetChildAt(i);
+    const char* name = child.GetName();
+    if (Internal::NameIs(name, "value")) {
+      value = child;
+      break;
     }
-    argument.type = Narrow(Substitute(type, variables));
+    if (reference.IsEmpty() && Internal::NameIs(name, "ref")) {
+      reference = child;
+    } else if (inlineBean.IsEmpty() && Internal::NameIs(name, "bean")) {
+      inlineBean = child;
+    }
+  }
+  if (!value.IsEmpty()) {
+    const char* type = FirstAttribute(value, "type");
+    if (type == nullptr) {
+      OSTREL_THROW(kFunction, prefix() + "Type is not defined");
+    }
+    argument.type = SubstituteUtf8(type, variables);
     argument.value = Substitute(value.GetText(0), variables);
     return;
   }
-  XMLNode reference = node.GetChild("ref");
   if (!reference.IsEmpty()) {
-    const char* bean = reference.GetAttribute("bean");
-    const char* service = reference.GetAttribute("service");
+    const char* bean = FirstAttribute(reference, "bean");
+    const char* service = FirstAttribute(reference, "service");
     if (bean != nullptr && bean[0] != '\0') {
       argument.type = "bean";
       argument.value = Substitute(bean, variables);
@@ -208,11 +301,10 @@ void CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
       argument.type = "service";
       argument.value = Substitute(service, variables);
     } else {
-      OSTREL_THROW(kFunction, prefix + "There is no valid reference bean or service name");
+      OSTREL_THROW(kFunction, prefix() + "There is no valid reference bean or service name");
     }
     return;
   }
-  XMLNode inlineBean = node.GetChild("bean");
   if (!inlineBean.IsEmpty()) {
     std::string uuid = NewUuid(kFunction);
     for (char& c : uuid) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -221,10 +313,10 @@ void CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
     argument.value = Platform::Utf8ToWide(name);
     SBeanDefinition inlineDefinition;
     SLibrary* owner = parseBean(inlineBean, inlineDefinition, variables, library, name.c_str());
-    owner->beans.push_back(std::move(inlineDefinition));
+    AddDefinition(*owner, std::move(inlineDefinition));
     return;
   }
-  OSTREL_THROW(kFunction, prefix + "There are no arguments");
+  OSTREL_THROW(kFunction, prefix() + "There are no arguments");
 }
 
 void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definition,
@@ -232,7 +324,7 @@ void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definit
   Internal::ParseContainer(
       node, {"interface"}, variables,
       [&definition, &variables](const XMLNode& interfaceNode) {
-        std::string name = Narrow(Substitute(interfaceNode.GetText(0), variables));
+        std::string name = SubstituteUtf8(interfaceNode.GetText(0), variables);
         if (name.empty()) {
           OSTREL_THROW("Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",
                        "Error when parsing interface: Missing interface name");
@@ -244,9 +336,18 @@ void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definit
 }
 
 void CXMLResource::processBean(const SBeanDefinition& definition, ILibrary& library,
-                               SLibrary& record) {
-  const std::string makerName = MakeMakerName(definition.className);
-  void* maker = library.GetFunction(makerName.c_str());
+                               SLibrary& record,
+                               CbMap<std::string, std::pair<std::string, void*>>& libraryMakers) {
+  // Beans of one class share the look-up in the library (a symbol search each time);
+  // the local library is asked every time, as it may change.
+  bool inserted = false;
+  auto* cached = libraryMakers.GetOrInsert(definition.className, &inserted);
+  if (inserted) {
+    cached->value.first = MakeMakerName(definition.className);
+    cached->value.second = library.GetFunction(cached->value.first.c_str());
+  }
+  const std::string& makerName = cached->value.first;
+  void* maker = cached->value.second;
   if (maker == nullptr) {
     maker = CLocalLibrary::GetInstance().GetFunction(makerName.c_str());
   }

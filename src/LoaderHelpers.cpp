@@ -68,12 +68,36 @@ bool StringToBool(const std::wstring& text) {
                "Value of bool parameter must be 'true' or 'false'");
 }
 
+bool StringToBool(const std::string& text) {
+  if (text == "true") return true;
+  if (text == "false") return false;
+  OSTREL_THROW("`anonymous-namespace'::StringToBool",
+               "Value of bool parameter must be 'true' or 'false'");
+}
+
+std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables) {
+  if (text == nullptr) {
+    return std::string();
+  }
+  // Plain ASCII without patterns to expand comes back unchanged from the round trip.
+  const bool patterns = !variables.IsEmpty();
+  const char* p = text;
+  while (static_cast<unsigned char>(*p) < 0x80 && *p != '\0' && !(patterns && *p == '%')) ++p;
+  return *p == '\0' ? std::string(text, p) : Platform::WideToUtf8(Substitute(text, variables));
+}
+
 std::wstring Substitute(const char* text, const SubstitutionMap& variables) {
   if (text == nullptr) {
     return std::wstring();
   }
+  const bool patterns = !variables.IsEmpty();
+  const char* p0 = text;
+  while (static_cast<unsigned char>(*p0) < 0x80 && *p0 != '\0' && !(patterns && *p0 == '%')) ++p0;
+  if (*p0 == '\0') {
+    return std::wstring(text, p0);  // plain ASCII, nothing to expand
+  }
   std::wstring w = Platform::Utf8ToWide(text);
-  if (variables.IsEmpty()) {
+  if (!patterns) {
     return w;
   }
   constexpr const char* kFunction = "`anonymous-namespace'::Substitute";
@@ -121,21 +145,47 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables) {
   return w;
 }
 
-void ParseContainer(const XMLNode& node, const std::vector<const char*>& tags,
+void ParseContainer(const XMLNode& node, std::initializer_list<const char*> tags,
                     const SubstitutionMap& variables, ElementCallback element,
                     LoopCallback loop) {
-  for (const char* tag : tags) {
-    const int count = node.CountChildren(tag);
+  // One look at every child: elements of the first tag are handled on the way (in
+  // document order, as nothing else is handled before them); the other tags and the
+  // loops are visited afterwards only when present.
+  bool otherTags = false;
+  bool forLoops = false;
+  bool foreachLoops = false;
+  const int children = node.GetChildCount();
+  for (int i = 0; i < children; ++i) {
+    XMLNode child = node.GetChildAt(i);
+    const char* name = child.GetName();
+    bool first = false;
+    bool other = false;
+    for (const char* tag : tags) {
+      if (NameIs(name, tag)) {
+        (tag == *tags.begin() ? first : other) = true;
+        break;
+      }
+    }
+    if (first) {
+      element(child);
+    } else if (other) {
+      otherTags = true;
+    } else if (NameIs(name, "for")) {
+      forLoops = true;
+    } else if (NameIs(name, "foreach")) {
+      foreachLoops = true;
+    }
+  }
+  for (auto tag = tags.begin() + 1; otherTags && tag < tags.end(); ++tag) {
     int cursor = 0;
-    for (int i = 0; i < count; ++i) {
-      XMLNode child = node.GetChild(tag, &cursor);
-      if (child.IsEmpty()) break;
+    for (XMLNode child = node.GetChild(*tag, &cursor); !child.IsEmpty();
+         child = node.GetChild(*tag, &cursor)) {
       element(child);
     }
   }
 
   int cursor = 0;
-  for (XMLNode loopNode = node.GetChild("for", &cursor); !loopNode.IsEmpty();
+  for (XMLNode loopNode = forLoops ? node.GetChild("for", &cursor) : XMLNode(); !loopNode.IsEmpty();
        loopNode = node.GetChild("for", &cursor)) {
     const int first = StringToInt(loopNode.GetAttribute("first"));
     const int last = StringToInt(loopNode.GetAttribute("last"));
@@ -166,7 +216,8 @@ void ParseContainer(const XMLNode& node, const std::vector<const char*>& tags,
   }
 
   cursor = 0;
-  for (XMLNode loopNode = node.GetChild("foreach", &cursor); !loopNode.IsEmpty();
+  for (XMLNode loopNode = foreachLoops ? node.GetChild("foreach", &cursor) : XMLNode();
+       !loopNode.IsEmpty();
        loopNode = node.GetChild("foreach", &cursor)) {
     const char* setText = loopNode.GetAttribute("set");
     std::string set = setText != nullptr ? setText : "";
