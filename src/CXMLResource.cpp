@@ -101,7 +101,7 @@ CXMLResource::CXMLResource(IBeanFactory& factory, const char* xml) : m_state(new
     OSTREL_THROW(kConstructor, "Error when parsing xml: " + ParseErrorText(results));
   }
   parseLibrary(root);
-  IndexNames();
+  m_state->namesStale = true;
 }
 
 CXMLResource::CXMLResource(IBeanFactory& factory, const wchar_t* file)
@@ -153,7 +153,7 @@ void CXMLResource::LoadFile(const std::wstring& file, std::vector<std::string>& 
   includeChain.pop_back();
   m_state->path = file;
   parseLibrary(root);
-  IndexNames();
+  m_state->namesStale = true;
 }
 
 void CXMLResource::parseLibrary(const XMLNode& root) {
@@ -190,15 +190,19 @@ SLibrary* CXMLResource::GetOrAddLibrary(const char* path) {
   return entry->value;
 }
 
-void CXMLResource::IndexNames() {
+void CXMLResource::IndexNames() const {
   // The first definition of a name in library order, then reading order, is the one
-  // that gets a configuration.
+  // that gets a configuration. Built when first needed: a resource that is only merged
+  // into a store never needs it.
+  if (!m_state->namesStale) return;
+  m_state->namesStale = false;
+  m_state->names.RemoveAll();
   for (const auto& library : m_state->libraries) {
     IndexNames(*library, 0);
   }
 }
 
-void CXMLResource::IndexNames(SLibrary& library, std::size_t from) {
+void CXMLResource::IndexNames(SLibrary& library, std::size_t from) const {
   for (std::size_t i = from; i < library.beans.size(); ++i) {
     bool inserted = false;
     auto* entry = m_state->names.GetOrInsert(library.beans[i].name, &inserted);
@@ -209,6 +213,7 @@ void CXMLResource::IndexNames(SLibrary& library, std::size_t from) {
 void CXMLResource::Integrate(CXMLResource& loaded) {
   SState& s = *m_state;
   SState& l = *loaded.m_state;
+  IndexNames();
   for (const auto& library : l.libraries) {
     for (const SBeanDefinition& bean : library->beans) {
       if (s.names.Lookup(bean.name) != nullptr) {
@@ -269,6 +274,7 @@ void CXMLResource::Integrate(CXMLResource& loaded) {
   l.libraries.clear();
   l.libraryPaths.RemoveAll();
   l.names.RemoveAll();
+  l.namesStale = false;
   l.eagerNames.clear();
   for (const auto& library : s.libraries) {
     auto* from = appendedFrom.Lookup(static_cast<const SLibrary*>(library.get()));
@@ -277,6 +283,7 @@ void CXMLResource::Integrate(CXMLResource& loaded) {
 }
 
 std::vector<std::pair<std::string, SLibrary*>> CXMLResource::GetEagerBeans() const {
+  IndexNames();
   std::vector<std::pair<std::string, SLibrary*>> eager;
   eager.reserve(m_state->eagerNames.size());
   for (const std::string& name : m_state->eagerNames) {
@@ -294,6 +301,7 @@ CBeanConfig* CXMLResource::FindBeanConfig(const char* name) {
   if (auto* entry = m_state->definitions.Lookup(name)) {
     return entry->value.get();
   }
+  IndexNames();
   auto* owner = m_state->names.Lookup(name);
   if (owner == nullptr) {
     return nullptr;

@@ -74,8 +74,9 @@ private:
   void parseLibrary(const XMLNode& root);
   SLibrary* GetOrAddLibrary(const char* path);
   void processLibrary(SLibrary& library);
-  void IndexNames();
-  void IndexNames(SLibrary& library, std::size_t from);
+  // Brings the name index up to date (it only caches what the libraries hold).
+  void IndexNames() const;
+  void IndexNames(SLibrary& library, std::size_t from) const;
 
   void AddDefinition(SLibrary& owner, SBeanDefinition&& definition);
   void parseBeans(const XMLNode& node, SLibrary* library, const Internal::SubstitutionMap& variables);

@@ -32,6 +32,7 @@ struct CXMLResource::SState {
   // Look-up aids: the library of the first definition of each name in reading order,
   // and the record of each library path.
   CbMap<std::string, SLibrary*> names{128};
+  bool namesStale = false;  // definitions were read since `names` was last built
   CbMap<std::string, SLibrary*> libraryPaths{128};
 
   ~SState() {
