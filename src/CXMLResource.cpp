@@ -221,20 +221,22 @@ void CXMLResource::Integrate(CXMLResource& loaded) {
       }
     }
   }
-  // In reading order, each at the front of its interfaces' lists: the bean read last
-  // answers first.
-  for (const auto& provider : l.providers) {
-    const SBeanDefinition& bean = provider.first->beans[provider.second];
-    std::shared_ptr<ITypeRegistration> registration;
-    for (const std::string& typeId : bean.providedInterfaces) {
-      IBeanFactory* factory = s.factory;
-      std::string name = bean.name;
-      registration = RegisterFactory(
-          typeId.c_str(), true,
-          [factory, name] { return factory->GetBean(name.c_str(), nullptr); }, registration);
-    }
-    if (registration != nullptr && bean.singleton) {
-      registration->SetSingleton();
+  // In library order, then reading order, each at the front of its interfaces' lists:
+  // the last such bean answers first.
+  for (const auto& library : l.libraries) {
+    for (const SBeanDefinition& bean : library->beans) {
+      if (bean.providedInterfaces.empty()) continue;
+      std::shared_ptr<ITypeRegistration> registration;
+      for (const std::string& typeId : bean.providedInterfaces) {
+        IBeanFactory* factory = s.factory;
+        std::string name = bean.name;
+        registration = RegisterFactory(
+            typeId.c_str(), true,
+            [factory, name] { return factory->GetBean(name.c_str(), nullptr); }, registration);
+      }
+      if (registration != nullptr && bean.singleton) {
+        registration->SetSingleton();
+      }
     }
   }
   s.eagerNames.insert(s.eagerNames.end(), l.eagerNames.begin(), l.eagerNames.end());
@@ -261,16 +263,6 @@ void CXMLResource::Integrate(CXMLResource& loaded) {
       appendedFrom.GetOrInsert(static_cast<const SLibrary*>(target))->value = 0;
     }
   }
-  // The providers' records and indexes as they are now in this store.
-  for (auto& provider : l.providers) {
-    auto* merged = s.libraryPaths.Lookup(provider.first->path);
-    if (merged->value != provider.first) {
-      provider.second += appendedFrom.Lookup(static_cast<const SLibrary*>(merged->value))->value;
-      provider.first = merged->value;
-    }
-    s.providers.push_back(provider);
-  }
-  l.providers.clear();
   l.libraries.clear();
   l.libraryPaths.RemoveAll();
   l.names.RemoveAll();
@@ -287,9 +279,14 @@ std::vector<std::pair<std::string, SLibrary*>> CXMLResource::GetEagerBeans() con
   std::vector<std::pair<std::string, SLibrary*>> eager;
   eager.reserve(m_state->eagerNames.size());
   for (const std::string& name : m_state->eagerNames) {
-    // The library of the definition that gets the configuration.
-    auto* entry = m_state->names.Lookup(name);
-    eager.emplace_back(name, entry != nullptr ? entry->value : nullptr);
+    // The library of the definition that has (or will get) the configuration.
+    SLibrary* library = nullptr;
+    if (auto* built = m_state->definitions.Lookup(name)) {
+      library = built->value->GetLibrary();
+    } else if (auto* entry = m_state->names.Lookup(name)) {
+      library = entry->value;
+    }
+    eager.emplace_back(name, library);
   }
   return eager;
 }
@@ -326,11 +323,9 @@ void CXMLResource::processLibrary(SLibrary& library) {
   }
   CbMap<std::string, std::pair<std::string, void*>> libraryMakers(64);
   for (const SBeanDefinition& bean : library.beans) {
-    // A name defined more than once is built from its first definition only, which may
-    // stand in another library.
-    auto* owner = m_state->names.Lookup(bean.name);
-    if (owner != nullptr && owner->value == &library &&
-        m_state->definitions.Lookup(bean.name) == nullptr) {
+    // A name defined more than once gets the configuration of the definition in the
+    // library processed first (within a library, the first in reading order).
+    if (m_state->definitions.Lookup(bean.name) == nullptr) {
       processBean(bean, *loaded, library, libraryMakers);
     }
   }

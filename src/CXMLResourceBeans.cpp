@@ -83,9 +83,6 @@ std::string LastComponent(const std::string& name) {
 
 void CXMLResource::AddDefinition(SLibrary& owner, SBeanDefinition&& definition) {
   owner.beans.push_back(std::move(definition));
-  if (!owner.beans.back().providedInterfaces.empty()) {
-    m_state->providers.emplace_back(&owner, owner.beans.size() - 1);
-  }
 }
 
 void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,

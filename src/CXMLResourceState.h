@@ -23,8 +23,6 @@ struct CXMLResource::SState {
   IBeanFactory* factory;
   std::wstring path;
   std::vector<std::string> eagerNames;
-  // The definitions that provide interfaces, in reading order: record and index in it.
-  std::vector<std::pair<SLibrary*, std::size_t>> providers;
   std::vector<std::unique_ptr<SLibrary>> libraries;
   std::vector<std::unique_ptr<ILibrary>> loadedLibraries;
   CbMap<std::string, std::unique_ptr<CBeanConfig>> definitions{128};

@@ -301,19 +301,20 @@ TEST(ResourceIntegrateTest, ProvidedInterfacesRegisterCreatorsAtTheFront) {
                      "<interface>loader::IShop</interface><interface>loader::IOther</interface>"
                      "</provides></bean>").c_str());
   factory.requests.clear();
-  // "cash", read first, stands in a library of its own after the one of "card".
+  // "cash", read first, stands in a library of its own after the one of "card": in
+  // library order it comes last and so answers first.
   store.Integrate(*loaded);
   EXPECT_EQ(Layout(store), "lib.so:[card] other.so:[cash]");
   EXPECT_TRUE(factory.requests.empty());
   EXPECT_EQ(store.GetServiceCount("{loader-shop}"), 3u);
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}")), "card");
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 1)), "cash");
+  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}")), "cash");
+  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 1)), "card");
   EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 2)), "fixed");
   EXPECT_FALSE(store.GetServiceInstance("{loader-shop}", 3));
   EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-other}")), "card");
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 1)), "cash");
+  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 1)), "card");
   // One singleton registration serves both interfaces: "card" is made once.
-  EXPECT_EQ(Joined(factory.requests), "card,cash,cash");
+  EXPECT_EQ(Joined(factory.requests), "cash,card");
 }
 
 // ---- Configurations on demand --------------------------------------------------
@@ -370,15 +371,16 @@ TEST_F(ResourceConfigTest, MissingMakerAndUnloadableLibraryFailOnNeed) {
   EXPECT_EQ(store.GetConfigCount(), 0u);
 }
 
-TEST_F(ResourceConfigTest, FirstDefinitionOfADuplicateNameWins) {
+TEST_F(ResourceConfigTest, DuplicateNameGoesToTheLibraryProcessedFirst) {
   Add("<ostrel><library path='" PLUGIN_TWO "'><beans><bean name='dup' class='CBasket'/></beans>"
       "</library><library path='" PLUGIN_NONE "'><beans><bean name='other' class='loader::CLocal'/>"
       "<bean name='dup' class='loader::CLocal'/></beans></library></ostrel>");
   Add(Beans("<bean name='twice' class='shop::COrder'/><bean name='twice' class='CBasket'/>", PLUGIN_TWO));
-  // The second library is built first; its copy of "dup" still must not win.
+  // The second library is built first, for "other": its "dup" gets the configuration.
   ASSERT_NE(store.FindBeanConfig("other"), nullptr);
   ASSERT_NE(store.FindBeanConfig("dup"), nullptr);
-  EXPECT_EQ(store.FindBeanConfig("dup")->GetDefinition().className, "CBasket");
+  EXPECT_EQ(store.FindBeanConfig("dup")->GetDefinition().className, "loader::CLocal");
+  // Within one library the first definition in reading order wins.
   EXPECT_EQ(store.FindBeanConfig("twice")->GetDefinition().className, "shop::COrder");
 }
 
