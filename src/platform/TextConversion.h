@@ -12,4 +12,7 @@ std::wstring Utf8ToWide(const std::string& text);
 std::string WideToUtf8(const wchar_t* text);
 std::string WideToUtf8(const std::wstring& text);
 
+// Appends the UTF-8 form of code point `cp` (at most U+10FFFF) to `out`.
+void AppendUtf8(std::string& out, char32_t cp);
+
 }  // namespace Platform

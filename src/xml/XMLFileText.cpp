@@ -30,24 +30,6 @@ EEncoding SniffEncoding(const unsigned char* bytes, std::size_t size) {
   return EEncoding::eEightBit;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 std::int32_t ConvertUtf16(const unsigned char* bytes, std::size_t size, bool bigEndian,
                           std::string& text) {
   if (size % 2 != 0) return eXMLBadUtf16;
@@ -68,7 +50,7 @@ std::int32_t ConvertUtf16(const unsigned char* bytes, std::size_t size, bool big
       if (low < 0xDC00 || low > 0xDFFF) return eXMLBadUtf16;
       cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
     }
-    AppendUtf8(text, cp);
+    Platform::AppendUtf8(text, static_cast<char32_t>(cp));
   }
   return eXMLOk;
 }
