@@ -10,9 +10,17 @@ constexpr const char* kInit = "Ostrel::AApplication::Init";
 }  // namespace
 
 AApplication::AApplication() : m_container(nullptr) {}
-AApplication::AApplication(const AApplication& other) : m_container(other.m_container) {}
+// A copy gets a container of its own that shares the other's factory, so that each
+// copy's Exit releases exactly what it holds.
+AApplication::AApplication(const AApplication& other)
+    : m_container(other.m_container != nullptr ? new CContainer(*other.m_container) : nullptr) {}
+
 AApplication& AApplication::operator=(const AApplication& other) {
-  m_container = other.m_container;
+  if (this != &other) {
+    CContainer* copy = other.m_container != nullptr ? new CContainer(*other.m_container) : nullptr;
+    delete m_container;
+    m_container = copy;
+  }
   return *this;
 }
 AApplication::~AApplication() = default;

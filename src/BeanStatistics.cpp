@@ -32,13 +32,18 @@ STables& Tables() {
 
 }  // namespace
 
-void RecordBean(const char* name, const IReferenceCounted* instance) {
+void RecordBean(const char* name, IReferenceCounted* instance) {
   STables& t = Tables();
   std::lock_guard<CbCriticalSection> lock(t.lock);
+  const void* address = instance;
+  if (t.instances.Lookup(address) != nullptr) {
+    return;  // handed out again by its creation method: counted once already
+  }
   auto* entry = t.statistics.GetOrInsert(std::string_view(name != nullptr ? name : ""));
+  t.instances.GetOrInsert(address)->value = entry;
   ++entry->value.live;
   ++entry->value.created;
-  t.instances.GetOrInsert(static_cast<const void*>(instance))->value = entry;
+  instance->GetReferenceCounter()->deleter = &ReleaseBean;
 }
 
 void ReleaseBean(IReferenceCounted* instance) {

@@ -15,8 +15,9 @@ struct SBeanStatistics {
   std::uint64_t created = 0;
 };
 
-// Counts a new instance of bean `name`.
-void RecordBean(const char* name, const IReferenceCounted* instance);
+// Counts a new instance of bean `name` and makes ReleaseBean its deleter; an instance
+// counted before (a creation method may hand one out again) is left as it is.
+void RecordBean(const char* name, IReferenceCounted* instance);
 
 // The deleter of every bean a factory created: uncounts the instance, then deletes it.
 void ReleaseBean(IReferenceCounted* instance);

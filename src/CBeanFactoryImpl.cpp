@@ -65,6 +65,29 @@ private:
   bool m_cycle = false;
 };
 
+// The factories whose operations are running on this thread (resolution, the start-up
+// pass, service look-ups, emptying): client code they call must not reset or load them.
+thread_local std::vector<const CBeanFactoryImpl*> t_active;
+
+class CActiveScope {
+public:
+  explicit CActiveScope(const CBeanFactoryImpl* factory) { t_active.push_back(factory); }
+  ~CActiveScope() { t_active.pop_back(); }
+  CActiveScope(const CActiveScope&) = delete;
+  CActiveScope& operator=(const CActiveScope&) = delete;
+
+  static void Refuse(const CBeanFactoryImpl* factory, const char* function) {
+    for (const CBeanFactoryImpl* active : t_active) {
+      if (active == factory) {
+        OSTREL_THROW(function,
+                     "A configuration cannot be reset or loaded from code that its own factory "
+                     "runs (a constructor, property, init or exit method, wrapper maker or "
+                     "service creator)");
+      }
+    }
+  }
+};
+
 }  // namespace
 
 // Lends the argument buffers of the current nesting depth for one wrapper call; the
@@ -141,7 +164,11 @@ void CBeanFactoryImpl::ClearCaches() {
 
 void CBeanFactoryImpl::Reset() {
   Lock lock(m_lock);
-  ClearCaches();
+  CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Reset");
+  {
+    CActiveScope active(this);
+    ClearCaches();
+  }
   m_types.reset();
   m_store.reset();
   CBeanFactoryImpl fresh(*this);
@@ -150,11 +177,13 @@ void CBeanFactoryImpl::Reset() {
 
 void CBeanFactoryImpl::Integrate(CXMLResource& loaded) {
   Lock lock(m_lock);
+  CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Integrate");
   m_store->Integrate(loaded);
 }
 
 void CBeanFactoryImpl::CreateEagerBeans() {
   Lock lock(m_lock);
+  CActiveScope active(this);
   for (const auto& eager : m_store->GetEagerBeans()) {
     GetBeanWrapper(eager.first.c_str(), eager.second);
   }
@@ -199,6 +228,7 @@ const BeanResult* CBeanFactoryImpl::FindAllowedSingleton(const char* name,
 
 BeanResult CBeanFactoryImpl::GetBeanWrapper(const char* name, const SLibrary* requester) {
   Lock lock(m_lock);
+  CActiveScope active(this);
   const char* beanName = name != nullptr ? name : "";
   if (const BeanResult* cached = FindAllowedSingleton(beanName, requester)) {
     return *cached;
@@ -332,7 +362,6 @@ BeanResult CBeanFactoryImpl::Resolve(const char* name, const SLibrary* requester
     m_singletonIndex.GetOrInsert(std::string_view(name))->value = {&cached->value, config};
   }
   Internal::RecordBean(definition.name.c_str(), instance.Get());
-  instance->GetReferenceCounter()->deleter = &Internal::ReleaseBean;
   return result;
 }
 
@@ -366,23 +395,27 @@ std::shared_ptr<IValuePointer> CBeanFactoryImpl::ResolveArgument(const SArgument
 
 bool CBeanFactoryImpl::Exists(const char* name) {
   Lock lock(m_lock);
+  CActiveScope active(this);  // may build configurations, which runs wrapper makers
   return m_store->FindBeanConfig(name) != nullptr;
 }
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const char* typeId,
                                                                        std::uint32_t index) {
   Lock lock(m_lock);
+  CActiveScope active(this);
   return m_store->GetServiceInstance(typeId, index);
 }
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const char* typeId) {
   Lock lock(m_lock);
+  CActiveScope active(this);
   return m_store->GetServiceInstance(typeId);
 }
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetBean(const char* name,
                                                             const SLibrary* requester) {
   Lock lock(m_lock);
+  CActiveScope active(this);
   const char* beanName = name != nullptr ? name : "";
   // A cached singleton without copying its wrapper reference.
   if (const BeanResult* cached = FindAllowedSingleton(beanName, requester)) {
@@ -407,6 +440,7 @@ std::shared_ptr<ITypeRegistration> CBeanFactoryImpl::RegisterInstance(
 
 void CBeanFactoryImpl::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& instance) {
   Lock lock(m_lock);
+  CActiveScope active(this);  // a released registration may release its instance
   m_store->ReleaseInstance(instance);
 }
 

@@ -24,8 +24,12 @@ constexpr const char* kReset = "Ostrel::CContainer::Reset";
 std::mutex s_defaultMutex;
 std::weak_ptr<IBeanFactory> s_defaultFactory;
 
-// Serialises merging a loaded configuration into a factory and the start-up pass.
-std::mutex s_loadingMutex;
+// Serialises merging a loaded configuration into a factory and the start-up pass, for
+// all factories. Recursive, so that code run by a start-up pass (an init method, say)
+// may load the configuration of another factory on the same thread; a factory refuses
+// loads and resets of its own from such code.
+std::recursive_mutex s_loadingMutex;
+using LoadingLock = std::lock_guard<std::recursive_mutex>;
 
 const wchar_t* ModeWord(bool integrate) { return integrate ? L"integration" : L"stand-alone"; }
 
@@ -37,35 +41,36 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
   return *impl;
 }
 
-// Parses outside any lock. Before anything is merged, every non-lazy bean of the new
-// configuration gets its configuration built in the loaded resource: a library that
-// cannot be loaded or a class without wrapper maker fails the load here and leaves the
-// factory untouched. Then, under the loading mutex, merges and runs the factory's
-// start-up pass over every non-lazy bean it holds.
-void Load(CBeanFactoryImpl& factory, CXMLResource& resource) {
-  for (const std::string& name : resource.GetEagerNames()) {
-    resource.FindBeanConfig(name.c_str());
-  }
-  std::lock_guard<std::mutex> lock(s_loadingMutex);
+// Merges a parsed configuration into the factory, then creates its non-lazy beans. The
+// merge checks every name before it changes anything; no library is loaded and no
+// client code runs before that check has passed. A bean that cannot be made is logged
+// by resolution and does not fail the load. Called under the loading mutex.
+void Merge(CBeanFactoryImpl& factory, CXMLResource& resource) {
   std::lock_guard<CbCriticalSection> factoryLock(factory.GetLock());
   factory.Integrate(resource);
   factory.CreateEagerBeans();
 }
 
-void LoadText(CBeanFactoryImpl& factory, const char* xml, const char* function) {
+const char* CheckedText(const char* xml, const char* function) {
   if (xml == nullptr) {
     OSTREL_THROW(function, "No XML text given (null pointer)");
   }
-  CXMLResource resource(factory, xml);
-  Load(factory, resource);
+  return xml;
 }
 
-void LoadFile(CBeanFactoryImpl& factory, const wchar_t* file, const char* function) {
+const wchar_t* CheckedFile(const wchar_t* file, const char* function) {
   if (file == nullptr) {
     OSTREL_THROW(function, "No configuration file given (null pointer)");
   }
-  CXMLResource resource(factory, file);
-  Load(factory, resource);
+  return file;
+}
+
+// Parses outside any lock, then merges under the loading mutex.
+template <class Source>
+void Load(CBeanFactoryImpl& factory, Source source) {
+  CXMLResource resource(factory, source);
+  LoadingLock lock(s_loadingMutex);
+  Merge(factory, resource);
 }
 
 // Whether `factory` is the default factory; never creates one.
@@ -128,7 +133,7 @@ CContainer::CContainer(const char* xml, bool integrate) {
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   m_factory = Internal::CreateFactory(integrate);
-  LoadText(Impl(m_factory, kConstructor), xml, kConstructor);
+  Load(Impl(m_factory, kConstructor), CheckedText(xml, kConstructor));
   timer.Stop();
   LogSuccess(timer, kConstructor);
 }
@@ -139,7 +144,7 @@ CContainer::CContainer(const wchar_t* file, bool integrate) {
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   m_factory = Internal::CreateFactory(integrate);
-  LoadFile(Impl(m_factory, kConstructor), file, kConstructor);
+  Load(Impl(m_factory, kConstructor), CheckedFile(file, kConstructor));
   timer.Stop();
   LogSuccess(timer, kConstructor);
 }
@@ -166,26 +171,34 @@ void CContainer::Reset() {
   impl.Reset();
 }
 
+// The loading forms empty and load under the loading mutex, so that no other load or
+// reset of any container comes in between.
 void CContainer::Reset(const char* xml) {
   CBeanFactoryImpl& impl = Impl(m_factory, kReset);
+  CheckedText(xml, kReset);
+  LoadingLock lock(s_loadingMutex);
   impl.Reset();
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from xml (%s)...",
                 ModeWord(IsDefault(m_factory)));
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
-  LoadText(impl, xml, kReset);
+  CXMLResource resource(impl, xml);
+  Merge(impl, resource);
   timer.Stop();
   LogSuccess(timer, kReset);
 }
 
 void CContainer::Reset(const wchar_t* file) {
   CBeanFactoryImpl& impl = Impl(m_factory, kReset);
+  CheckedFile(file, kReset);
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from file '%s' (%s)...",
-                file != nullptr ? file : L"", ModeWord(IsDefault(m_factory)));
+                file, ModeWord(IsDefault(m_factory)));
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
+  LoadingLock lock(s_loadingMutex);
   impl.Reset();
-  LoadFile(impl, file, kReset);
+  CXMLResource resource(impl, file);
+  Merge(impl, resource);
   timer.Stop();
   LogSuccess(timer, kReset);
 }

@@ -71,11 +71,11 @@ void CLocalLibrary::RegisterTypeID(const char* className, const char* typeId) {
   m_typeIds.GetOrInsert(Text(className))->value = Text(typeId);
 }
 
-const char* CLocalLibrary::GetTypeID(const char* className) const {
+std::string CLocalLibrary::GetTypeID(const char* className) const {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (auto* entry = m_typeIds.Lookup(Text(className))) {
-      return entry->value.c_str();
+      return entry->value;
     }
   }
   OSTREL_THROW("Ostrel::CLocalLibrary::GetTypeID",

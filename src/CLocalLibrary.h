@@ -28,9 +28,10 @@ public:
   bool UnregisterWrapperMaker(const char* makerName) override;
   void RegisterTypeID(const char* className, const char* typeId) override;
 
-  // The type id registered for `className`; valid until it is re-registered. Throws
-  // CException "No type id for class '<className>' registered" when there is none.
-  const char* GetTypeID(const char* className) const;
+  // A copy of the type id registered for `className` (a copy, since another thread may
+  // register the class again meanwhile). Throws CException "No type id for class
+  // '<className>' registered" when there is none.
+  std::string GetTypeID(const char* className) const;
 
 private:
   CLocalLibrary() = default;

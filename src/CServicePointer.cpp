@@ -7,8 +7,8 @@ namespace Ostrel {
 
 CServicePointer::CServicePointer(IBeanFactory& factory, const wchar_t* interfaceName) {
   std::string className = Platform::WideToUtf8(interfaceName);
-  const char* typeId = CLocalLibrary::GetInstance().GetTypeID(className.c_str());
-  m_instance = factory.GetServiceInstance(typeId);
+  const std::string typeId = CLocalLibrary::GetInstance().GetTypeID(className.c_str());
+  m_instance = factory.GetServiceInstance(typeId.c_str());
 }
 
 }  // namespace Ostrel

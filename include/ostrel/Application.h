@@ -16,7 +16,8 @@ enum EConfigurationType { eConfigurationTypeText = 0, eConfigurationTypeFile = 1
 class OSTREL_API AApplication {
 public:
   AApplication();
-  // Copies share the container: after one copy's Exit the other must not use it.
+  // A copy holds a container of its own on the same factory (configuration and
+  // singletons are shared); Exit on each copy releases that copy's container.
   AApplication(const AApplication& other);
   AApplication& operator=(const AApplication& other);
   // Does not release the container; Exit does.

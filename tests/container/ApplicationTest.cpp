@@ -106,7 +106,16 @@ TEST_F(ApplicationTest, ExitDestroysTheContainerOnceAndMayBeRepeated) {
   basket.Reset();  // the singleton cache holds the last reference now
   EXPECT_EQ(destroyed.load(), 0);
 
+  // Copies hold containers of their own on the same factory: every Exit is safe, and
+  // the factory goes with the last of them.
+  CTestApplication copy(application);
+  CTestApplication assigned;
+  assigned = copy;
+  EXPECT_TRUE(copy.Exit());
   EXPECT_TRUE(application.Exit());
+  EXPECT_EQ(destroyed.load(), 0);
+  EXPECT_TRUE(assigned.GetContainer()->Exists("basket"));
+  EXPECT_TRUE(assigned.Exit());
   EXPECT_EQ(destroyed.load(), 1);
   EXPECT_EQ(application.GetContainer(), nullptr);
   EXPECT_TRUE(application.Exit());

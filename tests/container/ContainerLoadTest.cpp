@@ -29,13 +29,10 @@ TEST_F(ContainerLoadTest, NullTextOrFileNameThrows) {
 // In either mode: the container is not made, nothing of the text stays in the default
 // factory, and the next load goes through (no lock stays taken).
 TEST_F(ContainerLoadTest, FailedLoadThrowsAndLeavesNothingBehind) {
-  const std::string eager = Bean("first") + Bean("second", "CBasket", "lazy=\"false\"");
   const std::vector<std::string> failing = {
       "<ostrel><library path=\"x\"><beans><bean name=\"a\"",
       "<ostrel><library><beans>" + Bean("first") + "</beans></library></ostrel>",
-      Document(eager, PLUGIN_BROKEN),
-      Document(eager, "/nonexistent/libostrel-missing.so"),
-      Document(Bean("first") + Bean("second", "CMissing", "lazy=\"false\"")),
+      Document(Bean("first") + Bean("second", "CBasket", "lazy=\"maybe\"")),
   };
   CContainer held(kOrder.c_str(), true);
   int round = 0;
@@ -55,6 +52,21 @@ TEST_F(ContainerLoadTest, FailedLoadThrowsAndLeavesNothingBehind) {
   }
 }
 
+// A non-lazy bean that cannot be made (its library is missing or broken, its class has
+// no maker) is logged by the start-up pass; the load succeeds and keeps its other beans.
+TEST_F(ContainerLoadTest, NonLazyBeanThatCannotBeMadeIsLoggedAndTheLoadSucceeds) {
+  const std::string eager = Bean("first") + Bean("second", "CBasket", "lazy=\"false\"");
+  for (const std::string& text :
+       {Document(eager, PLUGIN_BROKEN), Document(eager, "/nonexistent/libostrel-missing.so"),
+        Document(Bean("first") + Bean("second", "CMissing", "lazy=\"false\""))}) {
+    CaptureLog::Clear();
+    CContainer container(text.c_str(), false);
+    EXPECT_EQ(CaptureLog::WithMessage(
+                  L"Could not resolve bean 'second', unknown exception was thrown").size(), 1u);
+    EXPECT_TRUE(IsSuccess(InfoMessages(kConstructor).back())) << text;
+  }
+}
+
 TEST_F(ContainerLoadTest, MissingLibraryOfLazyBeanFailsOnlyWhenNeeded) {
   CContainer container(Document(Bean("first"), "/nonexistent/libostrel-missing.so").c_str(), false);
   EXPECT_THROW(container.Exists("first"), IException);
@@ -64,9 +76,15 @@ TEST_F(ContainerLoadTest, MissingLibraryOfLazyBeanFailsOnlyWhenNeeded) {
 TEST_F(ContainerLoadTest, DuplicateNameAcrossIntegratedLoadsIsRejectedWhole) {
   CContainer baskets(kBasket.c_str(), true);
   CaptureLog::Clear();
-  EXPECT_THROW(CContainer(Document(Bean("order", "shop::COrder") + Bean("basket")).c_str(), true),
+  // Checked before anything is merged or made: the rejected load's non-lazy bean is not.
+  EXPECT_THROW(CContainer(Document(Bean("order", "shop::COrder", "lazy=\"false\"") +
+                                   Bean("basket"))
+                              .c_str(),
+                          true),
                IException);
   EXPECT_EQ(CaptureLog::WithMessage(L"Ostrel-Exception: \"Overriding bean 'basket'\"").size(), 1u);
+  Ostrel::SBeanStatisticsEntry entry{};
+  EXPECT_FALSE(Ostrel::GetBeanStatistics("order", entry));
   EXPECT_FALSE(baskets.Exists("order"));
   CContainer orders(kOrder.c_str(), true);
   EXPECT_TRUE(baskets.Exists("order"));

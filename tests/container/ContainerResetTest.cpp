@@ -3,6 +3,10 @@
 // the emptying.
 #include "ContainerFixture.h"
 
+#include <functional>
+
+#include <ostrel/BeanWrapper.h>
+
 namespace ContainerTest {
 namespace {
 
@@ -112,6 +116,55 @@ TEST_F(ContainerResetTest, ResetFromFileLogsFirstThenEmptiesAndLoads) {
   EXPECT_EQ(records[0].message,
             L"Resetting configuration from file '" + missing + L"' (stand-alone)...");
   EXPECT_EQ(records[1].level, Logging::Error);
+}
+
+// A bean whose init method runs the test's code.
+class CHook : public CbReferenceCounted {
+ public:
+  static std::function<void()> s_init;
+  void Init() { s_init(); }
+};
+std::function<void()> CHook::s_init;
+
+struct CHookWrapper : Ostrel::CBeanWrapper<CHook> {
+  CHookWrapper() : CBeanWrapper("CHook") {
+    Constructor<>("CHook");
+    Method("Init", &CHook::Init);
+  }
+};
+
+// Code run by a factory (here an init method, during the start-up pass and on request)
+// cannot reset or load that factory: it gets a CException, and the running request
+// and the configuration stay intact. Another factory may still be loaded from there.
+TEST_F(ContainerResetTest, ResetOrLoadFromInsideTheFactoryIsRefused) {
+  Ostrel::RegisterBeanClass<CHookWrapper>("CHook");
+  const std::string text =
+      Document(Bean("hook", "CHook", "lazy=\"false\" init-method=\"Init\"") + Bean("basket"));
+  CContainer attached;  // the default factory, which `integrated` loads into
+  bool armed = false;
+  int refused = 0;
+  int loadedElsewhere = 0;
+  CHook::s_init = [&] {
+    if (!armed) return;
+    for (const std::function<void()>& reenter : std::vector<std::function<void()>>{
+             [&] { attached.Reset(); }, [&] { attached.Reset(text.c_str()); },
+             [&] { CContainer(text.c_str(), true); }}) {
+      try {
+        reenter();
+      } catch (const Ostrel::CException&) {
+        ++refused;
+      }
+    }
+    CContainer other(kOrder.c_str(), false);
+    loadedElsewhere += other.Exists("order") ? 1 : 0;
+  };
+  armed = true;
+  CContainer integrated(text.c_str(), true);  // the start-up pass runs the hook
+  EXPECT_TRUE(integrated.GetBean<CHook>("hook"));  // a prototype: the hook runs again
+  EXPECT_EQ(refused, 6);
+  EXPECT_EQ(loadedElsewhere, 2);
+  EXPECT_TRUE(integrated.Exists("basket"));
+  CHook::s_init = nullptr;
 }
 
 }  // namespace

@@ -91,9 +91,9 @@ TEST(LocalLibraryTest, MakersRegisterOverwriteAndUnregister) {
 
 TEST(LocalLibraryTest, TypeIdsAndTheirMissingCase) {
   Ostrel::GetLocalLibrary().RegisterTypeID("shop::IPayment", "{0001-payment}");
-  EXPECT_STREQ(CLocalLibrary::GetInstance().GetTypeID("shop::IPayment"), "{0001-payment}");
+  EXPECT_EQ(CLocalLibrary::GetInstance().GetTypeID("shop::IPayment"), "{0001-payment}");
   Ostrel::GetLocalLibrary().RegisterTypeID("shop::IPayment", "{0002-payment}");
-  EXPECT_STREQ(CLocalLibrary::GetInstance().GetTypeID("shop::IPayment"), "{0002-payment}");
+  EXPECT_EQ(CLocalLibrary::GetInstance().GetTypeID("shop::IPayment"), "{0002-payment}");
 
   CaptureLog::Clear();
   try {
