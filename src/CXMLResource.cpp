@@ -100,7 +100,8 @@ CXMLResource::CXMLResource(IBeanFactory& factory, const char* xml) : m_state(new
   if (results.code != 0) {
     OSTREL_THROW(kConstructor, "Error when parsing xml: " + ParseErrorText(results));
   }
-  parseLibrary(root);
+  Internal::SLoadBudget budget;
+  parseLibrary(root, budget);
   m_state->namesStale = true;
 }
 
@@ -109,54 +110,83 @@ CXMLResource::CXMLResource(IBeanFactory& factory, const wchar_t* file)
   if (file == nullptr) {
     OSTREL_THROW(kConstructor, "No file name given");
   }
-  std::vector<std::string> chain;
-  LoadFile(file, chain);
-}
-
-CXMLResource::CXMLResource(IBeanFactory& factory, const std::wstring& file,
-                           std::vector<std::string>& includeChain)
-    : m_state(new SState(factory)) {
-  LoadFile(file, includeChain);
+  LoadFile(file);
 }
 
 CXMLResource::~CXMLResource() = default;
 
-void CXMLResource::LoadFile(const std::wstring& file, std::vector<std::string>& includeChain) {
-  const std::string narrowPath = Platform::WideToUtf8(file);
-  const std::string canonical = CanonicalName(file);
-  if (std::find(includeChain.begin(), includeChain.end(), canonical) != includeChain.end()) {
-    OSTREL_THROW(kConstructor, "Include cycle detected: '" + narrowPath + "'");
-  }
-  SXMLResults results{};
-  XMLNode root = XMLNode::ParseFile(file.c_str(), "ostrel", &results);
-  if (results.code == 12) {
-    OSTREL_THROW(kConstructor, "File not found: " + narrowPath);
-  }
-  if (results.code != 0) {
-    OSTREL_THROW(kConstructor,
-                 "Error when parsing file: " + narrowPath + "' - " + ParseErrorText(results));
-  }
-  const std::wstring directory = Directory(file);
-  includeChain.push_back(canonical);
+namespace {
+
+// A file being read: its parsed document, where its include elements stand, and the
+// resource its own definitions go to (null: the resource being loaded).
+struct SIncludeFrame {
+  std::unique_ptr<CXMLResource> resource;
+  XMLNode root;
+  std::wstring file;
+  std::wstring directory;
+  std::string canonical;
   int cursor = 0;
-  for (XMLNode include = root.GetChild("include", &cursor); !include.IsEmpty();
-       include = root.GetChild("include", &cursor)) {
-    const char* path = include.GetAttribute("path");
-    if (path == nullptr || path[0] == '\0') {
-      OSTREL_THROW(kConstructor, "Missing argument 'path' in include tag");
+};
+
+}  // namespace
+
+void CXMLResource::LoadFile(const std::wstring& top) {
+  Internal::SLoadBudget budget;
+  std::vector<SIncludeFrame> open;
+  auto read = [&open, &budget](const std::wstring& file) {
+    const std::string narrowPath = Platform::WideToUtf8(file);
+    std::string canonical = CanonicalName(file);
+    for (const SIncludeFrame& including : open) {
+      if (including.canonical == canonical) {
+        OSTREL_THROW(kConstructor, "Include cycle detected: '" + narrowPath + "'");
+      }
     }
-    std::wstring relative = Platform::Utf8ToWide(path);
-    std::replace(relative.begin(), relative.end(), L'\\', L'/');
-    CXMLResource included(*m_state->factory, directory + relative, includeChain);
-    Integrate(included);
+    budget.AddFile(kConstructor);
+    SXMLResults results{};
+    XMLNode root = XMLNode::ParseFile(file.c_str(), "ostrel", &results);
+    if (results.code == 12) {
+      OSTREL_THROW(kConstructor, "File not found: " + narrowPath);
+    }
+    if (results.code != 0) {
+      OSTREL_THROW(kConstructor,
+                   "Error when parsing file: " + narrowPath + "' - " + ParseErrorText(results));
+    }
+    SIncludeFrame frame;
+    frame.root = root;
+    frame.file = file;
+    frame.directory = Directory(file);
+    frame.canonical = std::move(canonical);
+    open.push_back(std::move(frame));
+  };
+  read(top);
+  while (!open.empty()) {
+    SIncludeFrame& frame = open.back();
+    XMLNode include = frame.root.GetChild("include", &frame.cursor);
+    if (!include.IsEmpty()) {
+      const char* path = include.GetAttribute("path");
+      if (path == nullptr || path[0] == '\0') {
+        OSTREL_THROW(kConstructor, "Missing argument 'path' in include tag");
+      }
+      std::wstring relative = Platform::Utf8ToWide(path);
+      std::replace(relative.begin(), relative.end(), L'\\', L'/');
+      read(frame.directory + relative);
+      open.back().resource = std::make_unique<CXMLResource>(*m_state->factory);
+      continue;
+    }
+    CXMLResource& target = frame.resource != nullptr ? *frame.resource : *this;
+    target.m_state->path = frame.file;
+    target.parseLibrary(frame.root, budget);
+    target.m_state->namesStale = true;
+    std::unique_ptr<CXMLResource> done = std::move(frame.resource);
+    open.pop_back();
+    if (done != nullptr) {
+      SIncludeFrame& including = open.back();
+      (including.resource != nullptr ? *including.resource : *this).Integrate(*done);
+    }
   }
-  includeChain.pop_back();
-  m_state->path = file;
-  parseLibrary(root);
-  m_state->namesStale = true;
 }
 
-void CXMLResource::parseLibrary(const XMLNode& root) {
+void CXMLResource::parseLibrary(const XMLNode& root, Internal::SLoadBudget& budget) {
   int cursor = 0;
   for (XMLNode library = root.GetChild("library", &cursor); !library.IsEmpty();
        library = root.GetChild("library", &cursor)) {
@@ -173,7 +203,7 @@ void CXMLResource::parseLibrary(const XMLNode& root) {
       // fewer, and no doubled block of memory to fault in.
       record->beans.reserve(record->beans.size() + EstimateBeans(beans, 0));
       Internal::SubstitutionMap variables(128);
-      parseBeans(beans, record, variables);
+      parseBeans(beans, record, variables, budget);
     }
   }
 }

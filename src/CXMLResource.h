@@ -67,11 +67,12 @@ public:
 private:
   struct SState;
 
-  CXMLResource(IBeanFactory& factory, const std::wstring& file,
-               std::vector<std::string>& includeChain);
-  void LoadFile(const std::wstring& file, std::vector<std::string>& includeChain);
+  // Reads a file and its includes, each include loaded completely and merged before the
+  // including file's own libraries are read. Includes are followed with a stack of their
+  // own, not by recursion.
+  void LoadFile(const std::wstring& file);
 
-  void parseLibrary(const XMLNode& root);
+  void parseLibrary(const XMLNode& root, Internal::SLoadBudget& budget);
   SLibrary* GetOrAddLibrary(const char* path);
   void processLibrary(SLibrary& library);
   // Brings the name index up to date (it only caches what the libraries hold).
@@ -79,20 +80,25 @@ private:
   void IndexNames(SLibrary& library, std::size_t from) const;
 
   void AddDefinition(SLibrary& owner, SBeanDefinition&& definition);
-  void parseBeans(const XMLNode& node, SLibrary* library, const Internal::SubstitutionMap& variables);
+  // Reads the bean definitions of a "beans" element, loops and inline beans included,
+  // walking with a stack of its own so that no nesting depth can exhaust the thread's.
+  void parseBeans(const XMLNode& node, SLibrary* library, const Internal::SubstitutionMap& variables,
+                  Internal::SLoadBudget& budget);
+  // A bean element's attributes; finds its parts (constructor-arg, properties, provides,
+  // depends-on) for the walk. Returns the library the bean belongs to.
   SLibrary* parseBean(const XMLNode& node, SBeanDefinition& definition,
                       const Internal::SubstitutionMap& variables, SLibrary* library,
-                      const char* inlineName);
-  void parseConstructorArguments(const XMLNode& node, SBeanDefinition& definition,
-                                 const Internal::SubstitutionMap& variables, SLibrary* library);
-  void parseProperties(const XMLNode& node, SBeanDefinition& definition,
-                       const Internal::SubstitutionMap& variables, SLibrary* library);
-  void parseProperty(const XMLNode& node, SBeanDefinition& definition,
-                     const Internal::SubstitutionMap& variables, SLibrary* library);
-  void parseArgument(const XMLNode& node, SArgument& argument, const SBeanDefinition& definition,
-                     const Internal::SubstitutionMap& variables, SLibrary* library);
+                      const char* inlineName, XMLNode (&parts)[4], Internal::SLoadBudget& budget);
+  void parseConstructorArguments(const XMLNode& node, SBeanDefinition& definition);
+  void parseProperty(const XMLNode& node, SPropertyDefinition& property, XMLNode& arguments,
+                     const Internal::SubstitutionMap& variables, Internal::SLoadBudget& budget);
+  // One value; for an inline bean, names it (`inlineName`) and returns its element for
+  // the walk to read, else returns the empty node.
+  XMLNode parseArgument(const XMLNode& node, SArgument& argument, const SBeanDefinition& definition,
+                        const Internal::SubstitutionMap& variables, Internal::SLoadBudget& budget,
+                        std::string& inlineName);
   void parseInterfaces(const XMLNode& node, SBeanDefinition& definition,
-                       const Internal::SubstitutionMap& variables);
+                       const Internal::SubstitutionMap& variables, Internal::SLoadBudget& budget);
   // `libraryMakers` caches what `library` exports, by class name, for one pass.
   void processBean(const SBeanDefinition& definition, ILibrary& library, SLibrary& record,
                    CbMap<std::string, std::pair<std::string, void*>>& libraryMakers);

@@ -2,8 +2,11 @@
 // argument values, provided interfaces and dependencies, and the building of a bean's
 // configuration from its class's wrapper maker.
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "CLocalLibrary.h"
+#include "CLoopPasses.h"
 #include "CXMLResource.h"
 #include "CXMLResourceState.h"
 #include "ILibrary.h"
@@ -85,23 +88,202 @@ void CXMLResource::AddDefinition(SLibrary& owner, SBeanDefinition&& definition) 
   owner.beans.push_back(std::move(definition));
 }
 
+namespace {
+
+// One step of the walk over a "beans" element: a container ("beans", "properties", or
+// a loop pass standing in one), a bean element, or a property element. Frames live on
+// the heap, so nesting costs no call stack however deep a configuration goes.
+struct SFrame {
+  enum EKind { eBeans, eProperties, eBean, eProperty };
+  enum EPart { eConstructorArg, eProperties_, eProvides, eDependsOn, ePartCount };
+
+  SFrame(EKind k, const XMLNode& n, const SubstitutionMap* v, SLibrary* l)
+      : kind(k), node(n), variables(v), library(l) {}
+
+  EKind kind;
+  XMLNode node;
+  const SubstitutionMap* variables;
+  SLibrary* library;       // the library the outermost bean element stands in
+  bool nested = false;     // a loop pass or an inline bean: counts as one level
+  int stage = 0;
+  int child = 0;           // containers: the next child to look at; else a cursor
+  // Containers: the loop whose passes are being read.
+  std::unique_ptr<Internal::CLoopPasses> loop;
+  XMLNode loopNode;
+  // Properties and property elements: the bean they belong to.
+  SBeanDefinition* bean = nullptr;
+  // Bean elements.
+  SBeanDefinition definition;
+  SLibrary* owner = nullptr;
+  XMLNode parts[ePartCount];
+  // Property elements.
+  SPropertyDefinition property;
+  XMLNode arguments;  // the "arguments" child; empty when the element holds one value
+};
+
+using FrameStack = std::vector<std::unique_ptr<SFrame>>;
+
+}  // namespace
+
 void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
-                              const SubstitutionMap& variables) {
-  Internal::ParseContainer(
-      node, {"bean", "service"}, variables,
-      [this, library, &variables](const XMLNode& beanNode) {
-        SBeanDefinition definition;
-        SLibrary* owner = parseBean(beanNode, definition, variables, library, nullptr);
-        AddDefinition(*owner, std::move(definition));
-      },
-      [this, library](const XMLNode& loopNode, const SubstitutionMap& passVariables) {
-        parseBeans(loopNode, library, passVariables);
-      });
+                              const SubstitutionMap& variables, Internal::SLoadBudget& budget) {
+  static const char* const kBeanTags[] = {"bean", "service"};
+  static const char* const kPropertyTags[] = {"property"};
+  FrameStack stack;
+  stack.push_back(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library));
+
+  // Pushes the frame of an inline bean found in an argument of `f`.
+  auto pushInline = [&](SFrame& f, const XMLNode& inlineNode, const std::string& inlineName) {
+    budget.EnterNesting("Ostrel::CXMLResource::parseArgument");
+    auto frame = std::make_unique<SFrame>(SFrame::eBean, inlineNode, f.variables, f.library);
+    frame->nested = true;
+    frame->owner = parseBean(inlineNode, frame->definition, *f.variables, f.library,
+                             inlineName.c_str(), frame->parts, budget);
+    stack.push_back(std::move(frame));
+  };
+  auto pop = [&] {
+    if (stack.back()->nested) budget.LeaveNesting();
+    stack.pop_back();
+  };
+
+  while (!stack.empty()) {
+    SFrame& f = *stack.back();
+    switch (f.kind) {
+      case SFrame::eBeans:
+      case SFrame::eProperties: {
+        // By kind: every element of the first tag, then of the second, each in document
+        // order; then every pass of every "for" loop; then of every "foreach" loop.
+        const bool beans = f.kind == SFrame::eBeans;
+        const int tagCount = beans ? 2 : 1;
+        const char* const* tags = beans ? kBeanTags : kPropertyTags;
+        const int children = f.node.GetChildCount();
+        bool pushed = false;
+        while (!pushed && f.stage < tagCount + 2) {
+          if (f.loop != nullptr) {
+            if (f.loop->Next()) {
+              budget.EnterNesting("ParseContainer");
+              auto pass = std::make_unique<SFrame>(f.kind, f.loopNode, &f.loop->Variables(),
+                                                   f.library);
+              pass->nested = true;
+              pass->bean = f.bean;
+              stack.push_back(std::move(pass));
+              pushed = true;
+              break;
+            }
+            f.loop.reset();
+          }
+          const bool loops = f.stage >= tagCount;
+          const char* tag = !loops ? tags[f.stage] : f.stage == tagCount ? "for" : "foreach";
+          while (f.child < children) {
+            XMLNode c = f.node.GetChildAt(f.child++);
+            if (!Internal::NameIs(c.GetName(), tag)) continue;
+            if (loops) {
+              f.loop = std::make_unique<Internal::CLoopPasses>(c, f.stage == tagCount,
+                                                              *f.variables, &budget);
+              f.loopNode = c;
+            } else if (beans) {
+              auto frame = std::make_unique<SFrame>(SFrame::eBean, c, f.variables, f.library);
+              frame->owner = parseBean(c, frame->definition, *f.variables, f.library, nullptr,
+                                       frame->parts, budget);
+              stack.push_back(std::move(frame));
+              pushed = true;
+            } else {
+              auto frame =
+                  std::make_unique<SFrame>(SFrame::eProperty, c, f.variables, f.library);
+              frame->bean = f.bean;
+              parseProperty(c, frame->property, frame->arguments, *f.variables, budget);
+              stack.push_back(std::move(frame));
+              pushed = true;
+            }
+            break;
+          }
+          if (!pushed && f.loop == nullptr) {
+            ++f.stage;
+            f.child = 0;
+          }
+        }
+        if (!pushed) pop();
+        break;
+      }
+      case SFrame::eBean: {
+        XMLNode& constructorArg = f.parts[SFrame::eConstructorArg];
+        if (f.stage == 0) {
+          f.stage = 1;
+          if (!constructorArg.IsEmpty()) parseConstructorArguments(constructorArg, f.definition);
+        }
+        if (f.stage == 1) {
+          if (!constructorArg.IsEmpty()) {
+            XMLNode argumentNode = constructorArg.GetChild("argument", &f.child);
+            if (!argumentNode.IsEmpty()) {
+              std::string inlineName;
+              SArgument argument;
+              XMLNode inlineNode = parseArgument(argumentNode, argument, f.definition,
+                                                 *f.variables, budget, inlineName);
+              f.definition.constructorArguments.push_back(std::move(argument));
+              if (!inlineNode.IsEmpty()) pushInline(f, inlineNode, inlineName);
+              break;
+            }
+          }
+          f.stage = 2;
+          const XMLNode& properties = f.parts[SFrame::eProperties_];
+          if (!properties.IsEmpty()) {
+            f.definition.properties.reserve(static_cast<std::size_t>(properties.GetChildCount()));
+            auto frame = std::make_unique<SFrame>(SFrame::eProperties, properties, f.variables,
+                                                  f.library);
+            frame->bean = &f.definition;
+            stack.push_back(std::move(frame));
+            break;
+          }
+        }
+        if (!f.parts[SFrame::eProvides].IsEmpty()) {
+          parseInterfaces(f.parts[SFrame::eProvides], f.definition, *f.variables, budget);
+        }
+        const XMLNode& dependsOn = f.parts[SFrame::eDependsOn];
+        if (!dependsOn.IsEmpty()) {
+          int cursor = 0;
+          for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
+               beanName = dependsOn.GetChild("bean-name", &cursor)) {
+            f.definition.dependsOn.push_back(
+                SubstituteUtf8(beanName.GetText(0), *f.variables, &budget));
+          }
+        }
+        AddDefinition(*f.owner, std::move(f.definition));
+        pop();
+        break;
+      }
+      case SFrame::eProperty: {
+        // Without "arguments" the element itself holds the one value.
+        XMLNode argumentNode;
+        if (f.arguments.IsEmpty()) {
+          if (f.stage++ == 0) argumentNode = f.node;
+        } else {
+          argumentNode = f.arguments.GetChild("argument", &f.child);
+        }
+        if (!argumentNode.IsEmpty()) {
+          std::string inlineName;
+          SArgument argument;
+          XMLNode inlineNode = parseArgument(argumentNode, argument, *f.bean, *f.variables, budget,
+                                             inlineName);
+          f.property.arguments.push_back(std::move(argument));
+          if (!inlineNode.IsEmpty()) pushInline(f, inlineNode, inlineName);
+          break;
+        }
+        if (f.property.arguments.empty()) {
+          OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
+                       "Error when parsing property: Missing arguments");
+        }
+        f.bean->properties.push_back(std::move(f.property));
+        pop();
+        break;
+      }
+    }
+  }
 }
 
 SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definition,
                                   const SubstitutionMap& variables, SLibrary* library,
-                                  const char* inlineName) {
+                                  const char* inlineName, XMLNode (&parts)[4],
+                                  Internal::SLoadBudget& budget) {
   constexpr const char* kFunction = "Ostrel::CXMLResource::parseBean";
   // The attributes in one pass; as with XMLNode::GetAttribute, the first of a name
   // counts, and one written without value counts as missing.
@@ -121,8 +303,11 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
   const char* singletonText = isInline ? "false" : values[eSingleton];
   const char* lazyText = isInline ? "true" : values[eLazy];
   const char* exportedText = isInline ? "true" : values[eExported];
+  auto substitute = [&variables, &budget](const char* text) {
+    return SubstituteUtf8(text, variables, &budget);
+  };
 
-  std::string className = SubstituteUtf8(values[eClass], variables);
+  std::string className = substitute(values[eClass]);
   if (className.empty()) {
     OSTREL_THROW(kFunction, "Missing class name when parsing type '" +
                                 std::string(nameText != nullptr ? nameText : "") + "'");
@@ -133,20 +318,19 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
     owner = GetOrAddLibrary(className.substr(at + 1).c_str());
     className.erase(at);
   }
-  auto flag = [&variables](const char* text, bool missing) {
-    return text != nullptr ? Internal::StringToBool(SubstituteUtf8(text, variables)) : missing;
+  auto flag = [&substitute](const char* text, bool missing) {
+    return text != nullptr ? Internal::StringToBool(substitute(text)) : missing;
   };
-  definition.name = SubstituteUtf8(nameText, variables);
+  definition.name = substitute(nameText);
   definition.singleton = flag(singletonText, false);
   definition.lazy = flag(lazyText, true);
   definition.autoname = flag(values[eAutoname], false);
   definition.exported = flag(exportedText, true);
-  definition.initMethod = SubstituteUtf8(values[eInitMethod], variables);
-  definition.exitMethod = SubstituteUtf8(values[eExitMethod], variables);
-  definition.factoryBean = SubstituteUtf8(values[eFactoryBean], variables);
+  definition.initMethod = substitute(values[eInitMethod]);
+  definition.exitMethod = substitute(values[eExitMethod]);
+  definition.factoryBean = substitute(values[eFactoryBean]);
   definition.creationMethod = LastComponent(
-      values[eFactoryMethod] != nullptr ? SubstituteUtf8(values[eFactoryMethod], variables)
-                                        : className);
+      values[eFactoryMethod] != nullptr ? substitute(values[eFactoryMethod]) : className);
   definition.className = std::move(className);
   if (definition.name.empty()) {
     definition.name = NewUuid(kFunction);
@@ -154,45 +338,24 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
   if (!definition.lazy) {
     m_state->eagerNames.push_back(definition.name);
   }
-  // The parts of a bean in their fixed order; the first child of each name counts.
-  enum { eConstructorArg, eProperties, eProvides, eDependsOn, ePartCount };
-  static const char* const kParts[ePartCount] = {"constructor-arg", "properties", "provides",
-                                                 "depends-on"};
-  XMLNode parts[ePartCount];
+  // The parts of a bean, read in this order by the walk; the first child of each name
+  // counts.
+  static const char* const kParts[] = {"constructor-arg", "properties", "provides",
+                                       "depends-on"};
   const int childCount = node.GetChildCount();
   for (int i = 0; i < childCount; ++i) {
     XMLNode child = node.GetChildAt(i);
-    for (int k = 0; k < ePartCount; ++k) {
+    for (int k = 0; k < 4; ++k) {
       if (Internal::NameIs(child.GetName(), kParts[k])) {
         if (parts[k].IsEmpty()) parts[k] = child;
         break;
       }
     }
   }
-  if (!parts[eConstructorArg].IsEmpty()) {
-    parseConstructorArguments(parts[eConstructorArg], definition, variables, library);
-  }
-  if (!parts[eProperties].IsEmpty()) {
-    definition.properties.reserve(static_cast<std::size_t>(parts[eProperties].GetChildCount()));
-    parseProperties(parts[eProperties], definition, variables, library);
-  }
-  if (!parts[eProvides].IsEmpty()) {
-    parseInterfaces(parts[eProvides], definition, variables);
-  }
-  if (!parts[eDependsOn].IsEmpty()) {
-    int cursor = 0;
-    const XMLNode& dependsOn = parts[eDependsOn];
-    for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
-         beanName = dependsOn.GetChild("bean-name", &cursor)) {
-      definition.dependsOn.push_back(SubstituteUtf8(beanName.GetText(0), variables));
-    }
-  }
   return owner;
 }
 
-void CXMLResource::parseConstructorArguments(const XMLNode& node, SBeanDefinition& definition,
-                                             const SubstitutionMap& variables,
-                                             SLibrary* library) {
+void CXMLResource::parseConstructorArguments(const XMLNode& node, SBeanDefinition& definition) {
   int count = 0;
   for (int i = 0; i < node.GetChildCount(); ++i) {
     count += Internal::NameIs(node.GetChildAt(i).GetName(), "argument") ? 1 : 0;
@@ -203,60 +366,25 @@ void CXMLResource::parseConstructorArguments(const XMLNode& node, SBeanDefinitio
                      "': There are no arguments");
   }
   definition.constructorArguments.reserve(static_cast<std::size_t>(count));
-  int cursor = 0;
-  for (XMLNode argumentNode = node.GetChild("argument", &cursor); !argumentNode.IsEmpty();
-       argumentNode = node.GetChild("argument", &cursor)) {
-    SArgument argument;
-    parseArgument(argumentNode, argument, definition, variables, library);
-    definition.constructorArguments.push_back(std::move(argument));
-  }
 }
 
-void CXMLResource::parseProperties(const XMLNode& node, SBeanDefinition& definition,
-                                   const SubstitutionMap& variables, SLibrary* library) {
-  Internal::ParseContainer(
-      node, {"property"}, variables,
-      [this, &definition, &variables, library](const XMLNode& propertyNode) {
-        parseProperty(propertyNode, definition, variables, library);
-      },
-      [this, &definition, library](const XMLNode& loopNode, const SubstitutionMap& passVariables) {
-        parseProperties(loopNode, definition, passVariables, library);
-      });
-}
-
-void CXMLResource::parseProperty(const XMLNode& node, SBeanDefinition& definition,
-                                 const SubstitutionMap& variables, SLibrary* library) {
-  constexpr const char* kFunction = "Ostrel::CXMLResource::parseProperty";
+void CXMLResource::parseProperty(const XMLNode& node, SPropertyDefinition& property,
+                                 XMLNode& arguments, const SubstitutionMap& variables,
+                                 Internal::SLoadBudget& budget) {
   const char* name = FirstAttribute(node, "name");
   if (name == nullptr || name[0] == '\0') {
-    OSTREL_THROW(kFunction, "Error when parsing property: There is no valid attribute 'name'");
+    OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
+                 "Error when parsing property: There is no valid attribute 'name'");
   }
-  SPropertyDefinition property;
-  property.name = SubstituteUtf8(name, variables);
-  XMLNode arguments = FirstChild(node, "arguments");
-  if (arguments.IsEmpty()) {
-    property.arguments.reserve(1);
-    SArgument argument;
-    parseArgument(node, argument, definition, variables, library);
-    property.arguments.push_back(std::move(argument));
-  } else {
-    int cursor = 0;
-    for (XMLNode argumentNode = arguments.GetChild("argument", &cursor); !argumentNode.IsEmpty();
-         argumentNode = arguments.GetChild("argument", &cursor)) {
-      SArgument argument;
-      parseArgument(argumentNode, argument, definition, variables, library);
-      property.arguments.push_back(std::move(argument));
-    }
-  }
-  if (property.arguments.empty()) {
-    OSTREL_THROW(kFunction, "Error when parsing property: Missing arguments");
-  }
-  definition.properties.push_back(std::move(property));
+  property.name = SubstituteUtf8(name, variables, &budget);
+  arguments = FirstChild(node, "arguments");
+  if (arguments.IsEmpty()) property.arguments.reserve(1);
 }
 
-void CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
-                                 const SBeanDefinition& definition,
-                                 const SubstitutionMap& variables, SLibrary* library) {
+XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
+                                    const SBeanDefinition& definition,
+                                    const SubstitutionMap& variables,
+                                    Internal::SLoadBudget& budget, std::string& inlineName) {
   constexpr const char* kFunction = "Ostrel::CXMLResource::parseArgument";
   auto prefix = [&definition] {
     return "Error when parsing arguments of bean '" + definition.name + "': ";
@@ -284,52 +412,59 @@ void CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
     if (type == nullptr) {
       OSTREL_THROW(kFunction, prefix() + "Type is not defined");
     }
-    argument.type = SubstituteUtf8(type, variables);
-    argument.value = Substitute(value.GetText(0), variables);
-    return;
+    argument.type = SubstituteUtf8(type, variables, &budget);
+    argument.value = Substitute(value.GetText(0), variables, &budget);
+    return XMLNode();
   }
   if (!reference.IsEmpty()) {
     const char* bean = FirstAttribute(reference, "bean");
     const char* service = FirstAttribute(reference, "service");
     if (bean != nullptr && bean[0] != '\0') {
       argument.type = "bean";
-      argument.value = Substitute(bean, variables);
+      argument.value = Substitute(bean, variables, &budget);
     } else if (service != nullptr && service[0] != '\0') {
       argument.type = "service";
-      argument.value = Substitute(service, variables);
+      argument.value = Substitute(service, variables, &budget);
     } else {
       OSTREL_THROW(kFunction, prefix() + "There is no valid reference bean or service name");
     }
-    return;
+    return XMLNode();
   }
   if (!inlineBean.IsEmpty()) {
+    // An anonymous prototype, named here and read by the walk before the next argument.
     std::string uuid = NewUuid(kFunction);
     for (char& c : uuid) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const std::string name = "unnamed bean " + uuid;
+    inlineName = "unnamed bean " + uuid;
     argument.type = "bean";
-    argument.value = Platform::Utf8ToWide(name);
-    SBeanDefinition inlineDefinition;
-    SLibrary* owner = parseBean(inlineBean, inlineDefinition, variables, library, name.c_str());
-    AddDefinition(*owner, std::move(inlineDefinition));
-    return;
+    argument.value = Platform::Utf8ToWide(inlineName);
+    return inlineBean;
   }
   OSTREL_THROW(kFunction, prefix() + "There are no arguments");
 }
 
 void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definition,
-                                   const SubstitutionMap& variables) {
-  Internal::ParseContainer(
-      node, {"interface"}, variables,
-      [&definition, &variables](const XMLNode& interfaceNode) {
-        std::string name = SubstituteUtf8(interfaceNode.GetText(0), variables);
-        if (name.empty()) {
-          OSTREL_THROW("Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",
-                       "Error when parsing interface: Missing interface name");
-        }
-        definition.providedInterfaces.push_back(
-            CLocalLibrary::GetInstance().GetTypeID(name.c_str()));
-      },
-      [](const XMLNode&, const SubstitutionMap&) {});
+                                   const SubstitutionMap& variables,
+                                   Internal::SLoadBudget& budget) {
+  // Interfaces in document order; loops standing here are checked, but read nothing.
+  const int children = node.GetChildCount();
+  for (int i = 0; i < children; ++i) {
+    XMLNode child = node.GetChildAt(i);
+    if (!Internal::NameIs(child.GetName(), "interface")) continue;
+    std::string name = SubstituteUtf8(child.GetText(0), variables, &budget);
+    if (name.empty()) {
+      OSTREL_THROW("Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",
+                   "Error when parsing interface: Missing interface name");
+    }
+    definition.providedInterfaces.push_back(CLocalLibrary::GetInstance().GetTypeID(name.c_str()));
+  }
+  for (const char* loop : {"for", "foreach"}) {
+    for (int i = 0; i < children; ++i) {
+      XMLNode child = node.GetChildAt(i);
+      if (Internal::NameIs(child.GetName(), loop)) {
+        Internal::CLoopPasses(child, loop[3] == '\0', variables, nullptr);
+      }
+    }
+  }
 }
 
 void CXMLResource::processBean(const SBeanDefinition& definition, ILibrary& library,

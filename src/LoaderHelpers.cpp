@@ -1,8 +1,8 @@
 #include "LoaderHelpers.h"
 
-#include <strings.h>
-
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 #include <cwctype>
 
 #include "platform/TextConversion.h"
@@ -13,14 +13,6 @@ namespace Internal {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string Trim(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 wchar_t Lower(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
 wchar_t Upper(wchar_t c) { return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c))); }
@@ -75,7 +67,8 @@ bool StringToBool(const std::string& text) {
                "Value of bool parameter must be 'true' or 'false'");
 }
 
-std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables) {
+std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables,
+                           SLoadBudget* budget) {
   if (text == nullptr) {
     return std::string();
   }
@@ -83,10 +76,11 @@ std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables) {
   const bool patterns = !variables.IsEmpty();
   const char* p = text;
   while (static_cast<unsigned char>(*p) < 0x80 && *p != '\0' && !(patterns && *p == '%')) ++p;
-  return *p == '\0' ? std::string(text, p) : Platform::WideToUtf8(Substitute(text, variables));
+  return *p == '\0' ? std::string(text, p) : Platform::WideToUtf8(Substitute(text, variables, budget));
 }
 
-std::wstring Substitute(const char* text, const SubstitutionMap& variables) {
+std::wstring Substitute(const char* text, const SubstitutionMap& variables,
+                        SLoadBudget* budget) {
   if (text == nullptr) {
     return std::wstring();
   }
@@ -101,15 +95,48 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables) {
     return w;
   }
   constexpr const char* kFunction = "`anonymous-namespace'::Substitute";
+  SLoadBudget ownBudget;
+  SLoadBudget& b = budget != nullptr ? *budget : ownBudget;
+  // What is still to scan: the text, with each inserted value in front of the rest of
+  // what was being scanned (an inserted value is scanned again, and a pattern may run
+  // on from it into the text after it). The result grows at its end only, so a value
+  // costs time in proportion to its size.
+  std::wstring out;
+  out.reserve(w.size());
+  std::vector<std::pair<std::wstring, std::size_t>> input;
+  input.emplace_back(std::move(w), 0);
+  auto next = [&input](wchar_t& c) {
+    while (!input.empty()) {
+      auto& top = input.back();
+      if (top.second < top.first.size()) {
+        c = top.first[top.second++];
+        return true;
+      }
+      input.pop_back();
+    }
+    return false;
+  };
   int expansions = 0;
-  std::size_t p = w.find(L'%');
-  while (p != std::wstring::npos) {
-    std::size_t q = w.find(L'%', p + 1);
-    if (q == std::wstring::npos || ++expansions > kMaxSubstitutions) {
+  std::size_t inserted = 0;
+  std::wstring key;
+  wchar_t c = 0;
+  while (next(c)) {
+    if (c != L'%') {
+      out.push_back(c);
+      continue;
+    }
+    key.clear();
+    bool closed = false;
+    while (next(c)) {
+      if (c == L'%') {
+        closed = true;
+        break;
+      }
+      key.push_back(c);
+    }
+    if (!closed || ++expansions > kMaxSubstitutions) {
       OSTREL_THROW(kFunction, "Invalid substitution pattern");
     }
-    std::wstring key = w.substr(p + 1, q - p - 1);
-    w.erase(p, q - p + 1);
     bool removeSpaces = false;
     bool lower = false;
     bool upper = false;
@@ -127,120 +154,19 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables) {
     }
     std::wstring v = entry->value;
     if (removeSpaces) {
-      std::wstring compact;
-      for (wchar_t c : v) {
-        if (c != L' ') compact.push_back(c);
-      }
-      v.swap(compact);
+      v.erase(std::remove(v.begin(), v.end(), L' '), v.end());
     }
     if (lower) {
-      for (wchar_t& c : v) c = Lower(c);
+      for (wchar_t& ch : v) ch = Lower(ch);
     }
     if (upper) {
-      for (wchar_t& c : v) c = Upper(c);
+      for (wchar_t& ch : v) ch = Upper(ch);
     }
-    w.insert(p, v);
-    p = w.find(L'%', p);
+    b.AddInsertion(inserted, v.size());
+    inserted += v.size();
+    if (!v.empty()) input.emplace_back(std::move(v), 0);
   }
-  return w;
-}
-
-void ParseContainer(const XMLNode& node, std::initializer_list<const char*> tags,
-                    const SubstitutionMap& variables, ElementCallback element,
-                    LoopCallback loop) {
-  // One look at every child: elements of the first tag are handled on the way (in
-  // document order, as nothing else is handled before them); the other tags and the
-  // loops are visited afterwards only when present.
-  bool otherTags = false;
-  bool forLoops = false;
-  bool foreachLoops = false;
-  const int children = node.GetChildCount();
-  for (int i = 0; i < children; ++i) {
-    XMLNode child = node.GetChildAt(i);
-    const char* name = child.GetName();
-    bool first = false;
-    bool other = false;
-    for (const char* tag : tags) {
-      if (NameIs(name, tag)) {
-        (tag == *tags.begin() ? first : other) = true;
-        break;
-      }
-    }
-    if (first) {
-      element(child);
-    } else if (other) {
-      otherTags = true;
-    } else if (NameIs(name, "for")) {
-      forLoops = true;
-    } else if (NameIs(name, "foreach")) {
-      foreachLoops = true;
-    }
-  }
-  for (auto tag = tags.begin() + 1; otherTags && tag < tags.end(); ++tag) {
-    int cursor = 0;
-    for (XMLNode child = node.GetChild(*tag, &cursor); !child.IsEmpty();
-         child = node.GetChild(*tag, &cursor)) {
-      element(child);
-    }
-  }
-
-  int cursor = 0;
-  for (XMLNode loopNode = forLoops ? node.GetChild("for", &cursor) : XMLNode(); !loopNode.IsEmpty();
-       loopNode = node.GetChild("for", &cursor)) {
-    const int first = StringToInt(loopNode.GetAttribute("first"));
-    const int last = StringToInt(loopNode.GetAttribute("last"));
-    const char* incText = loopNode.GetAttribute("inc");
-    // A bare "inc" without value counts as present and blank: the numeric error.
-    bool hasInc = incText != nullptr;
-    for (int i = 0; !hasInc && i < loopNode.GetAttributeCount(); ++i) {
-      const SXMLAttribute* a = loopNode.GetAttributeAt(i);
-      hasInc = a != nullptr && a->name != nullptr && strcasecmp(a->name, "inc") == 0;
-    }
-    const int inc = hasInc ? StringToInt(incText) : 1;
-    std::wstring variable = Platform::Utf8ToWide(loopNode.GetAttribute("substitute"));
-    if (variable.empty()) {
-      OSTREL_THROW("ParseContainer", "Empty attribute 'substitute' in bean for loop");
-    }
-    if (inc <= 0 && first <= last) {
-      OSTREL_THROW("ParseContainer", "Attribute 'inc' of the for loop over '" +
-                                         Platform::WideToUtf8(variable) +
-                                         "' must be positive");
-    }
-    SubstitutionMap passVariables = CopyVariables(variables);
-    auto* slot = passVariables.GetOrInsert(variable);
-    // Counted in 64 bits so that a last value near the top of the range still ends.
-    for (std::int64_t counter = first; counter <= last; counter += inc) {
-      slot->value = std::to_wstring(counter);
-      loop(loopNode, passVariables);
-    }
-  }
-
-  cursor = 0;
-  for (XMLNode loopNode = foreachLoops ? node.GetChild("foreach", &cursor) : XMLNode();
-       !loopNode.IsEmpty();
-       loopNode = node.GetChild("foreach", &cursor)) {
-    const char* setText = loopNode.GetAttribute("set");
-    std::string set = setText != nullptr ? setText : "";
-    std::wstring variable = Platform::Utf8ToWide(loopNode.GetAttribute("substitute"));
-    if (variable.empty()) {
-      OSTREL_THROW("ParseContainer", "Empty attribute 'substitute' in bean foreach loop");
-    }
-    SubstitutionMap passVariables = CopyVariables(variables);
-    auto* slot = passVariables.GetOrInsert(variable);
-    do {
-      std::string item;
-      std::size_t bar = set.find('|');
-      if (bar == std::string::npos) {
-        item = Trim(set);
-        set.clear();
-      } else {
-        item = Trim(set.substr(0, bar));
-        set.erase(0, bar + 1);
-      }
-      slot->value = Platform::Utf8ToWide(item);
-      loop(loopNode, passVariables);
-    } while (!set.empty());
-  }
+  return out;
 }
 
 }  // namespace Internal

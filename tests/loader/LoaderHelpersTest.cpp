@@ -1,7 +1,8 @@
-// The loader's helpers: numeric and bool attribute values, loop-variable substitution
-// and the walk of a container element with its loops.
+// The loader's helpers: numeric and bool attribute values, loop-variable substitution,
+// loop passes and the bounds of a load's work.
 #include <climits>
 
+#include "CLoopPasses.h"
 #include "LoaderHelpers.h"
 #include "LoaderSupport.h"
 
@@ -90,67 +91,37 @@ TEST(SubstituteTest, BadPatterns) {
   }
 }
 
-// Records the walk of a container as "tag" for elements and "tag:var=value,..." per pass.
-struct SWalk {
-  std::vector<std::string> seen;
-
-  void Run(const char* xml, const SubstitutionMap& variables) {
-    Ostrel::XMLNode node = Ostrel::XMLNode::ParseString(xml);
-    ASSERT_FALSE(node.IsEmpty());
-    Walk(node, variables);
+// The passes of the first loop in `xml`, as "var=value," per pass.
+std::string Passes(const std::string& xml, const SubstitutionMap& variables,
+                   SLoadBudget* budget = nullptr) {
+  Ostrel::XMLNode node = Ostrel::XMLNode::ParseString(xml.c_str());
+  SLoadBudget own;
+  CLoopPasses loop(node, NameIs(node.GetName(), "for"), variables, budget != nullptr ? budget : &own);
+  std::string text;
+  while (loop.Next()) {
+    for (const auto& entry : loop.Variables()) {
+      text += Platform::WideToUtf8(entry.key + L"=" + entry.value) + ",";
+    }
+    text += ";";
   }
-  void Walk(const Ostrel::XMLNode& node, const SubstitutionMap& variables) {
-    ParseContainer(
-        node, {"bean", "service"}, variables,
-        [this](const Ostrel::XMLNode& e) {
-          const char* id = e.GetAttribute("id");
-          seen.push_back(std::string(e.GetName()) + (id != nullptr ? id : ""));
-        },
-        [this](const Ostrel::XMLNode& loop, const SubstitutionMap& pass) {
-          std::string text = loop.GetName();
-          text += ":";
-          for (const auto& entry : pass) {
-            text += Platform::WideToUtf8(entry.key + L"=" + entry.value) + ",";
-          }
-          seen.push_back(text);
-          Walk(loop, pass);
-        });
-  }
-};
-
-TEST(ParseContainerTest, ElementsByTagThenForThenForeach) {
-  SWalk walk;
-  walk.Run("<c><foreach substitute='f' set='x'/><Service id='1'/><FOR first='1' last='1' "
-           "substitute='a'/><bean id='2'/><other/><service id='3'/><BEAN id='4'/>"
-           "<for first='2' last='2' substitute='b'/></c>",
-           SubstitutionMap(128));
-  EXPECT_EQ(walk.seen, (std::vector<std::string>{"bean2", "BEAN4", "Service1", "service3",
-                                                 "FOR:a=1,", "for:b=2,", "foreach:f=x,"}));
+  return text;
 }
 
-TEST(ParseContainerTest, ForLoopBounds) {
+TEST(LoopPassesTest, ForLoopBounds) {
   auto passes = [](const char* attributes) {
-    SWalk walk;
-    walk.Run((std::string("<c><for substitute='i' ") + attributes + "/></c>").c_str(),
-             SubstitutionMap(128));
-    std::string text;
-    for (const std::string& s : walk.seen) text += s.substr(4);
-    return text;
+    return Passes(std::string("<for substitute='i' ") + attributes + "/>", SubstitutionMap(128));
   };
-  EXPECT_EQ(passes("first='1' last='3'"), "i=1,i=2,i=3,");
-  EXPECT_EQ(passes("first=' 0' last='7x' inc='3'"), "i=0,i=3,i=6,");
-  EXPECT_EQ(passes("first='-2' last='-1'"), "i=-2,i=-1,");
+  EXPECT_EQ(passes("first='1' last='3'"), "i=1,;i=2,;i=3,;");
+  EXPECT_EQ(passes("first=' 0' last='7x' inc='3'"), "i=0,;i=3,;i=6,;");
+  EXPECT_EQ(passes("first='-2' last='-1'"), "i=-2,;i=-1,;");
   EXPECT_EQ(passes("first='5' last='4'"), "");
   EXPECT_EQ(passes("first='5' last='4' inc='0'"), "");
-  EXPECT_EQ(passes("first='2147483646' last='2147483647'"), "i=2147483646,i=2147483647,");
+  EXPECT_EQ(passes("first='2147483646' last='2147483647'"), "i=2147483646,;i=2147483647,;");
 }
 
-TEST(ParseContainerTest, ForLoopErrors) {
+TEST(LoopPassesTest, ForLoopErrors) {
   auto error = [](const char* attributes) {
-    SWalk walk;
-    return Thrown([&] {
-      walk.Run((std::string("<c><for ") + attributes + "/></c>").c_str(), SubstitutionMap(128));
-    });
+    return Thrown([&] { Passes(std::string("<for ") + attributes + "/>", SubstitutionMap(128)); });
   };
   for (const char* bad : {"last='2' substitute='i'", "first='' last='2' substitute='i'",
                           "first='1' last=' ' substitute='i'", "first='1' last='2' inc='' substitute='i'",
@@ -167,43 +138,61 @@ TEST(ParseContainerTest, ForLoopErrors) {
   auto missing = error("first='1' last='2'");
   EXPECT_EQ(missing.message, "Empty attribute 'substitute' in bean for loop");
   EXPECT_EQ(missing.function, "ParseContainer");
-  SWalk walk;
-  missing = Thrown([&] { walk.Run("<c><foreach set='a' substitute=''/></c>", SubstitutionMap(128)); });
+  missing = Thrown([] { Passes("<foreach set='a' substitute=''/>", SubstitutionMap(128)); });
   EXPECT_EQ(missing.message, "Empty attribute 'substitute' in bean foreach loop");
   EXPECT_EQ(missing.function, "ParseContainer");
 }
 
-TEST(ParseContainerTest, ForeachItems) {
+TEST(LoopPassesTest, ForeachItems) {
   auto passes = [](const char* set) {
-    SWalk walk;
-    std::string xml = "<c><foreach substitute='s'";
+    std::string xml = "<foreach substitute='s'";
     if (set != nullptr) xml += std::string(" set='") + set + "'";
-    walk.Run((xml + "/></c>").c_str(), SubstitutionMap(128));
-    std::string text;
-    for (const std::string& s : walk.seen) text += "[" + s.substr(8) + "]";
-    return text;
+    return Passes(xml + "/>", SubstitutionMap(128));
   };
-  EXPECT_EQ(passes(" a | b c |d"), "[s=a,][s=b c,][s=d,]");
-  EXPECT_EQ(passes("a||b"), "[s=a,][s=,][s=b,]");
-  EXPECT_EQ(passes("a|b|"), "[s=a,][s=b,]");
-  EXPECT_EQ(passes(""), "[s=,]");
-  EXPECT_EQ(passes(nullptr), "[s=,]");
-  EXPECT_EQ(passes("|"), "[s=,]");
+  EXPECT_EQ(passes(" a | b c |d"), "s=a,;s=b c,;s=d,;");
+  EXPECT_EQ(passes("a||b"), "s=a,;s=,;s=b,;");
+  EXPECT_EQ(passes("a|b|"), "s=a,;s=b,;");
+  EXPECT_EQ(passes(""), "s=,;");
+  EXPECT_EQ(passes(nullptr), "s=,;");
+  EXPECT_EQ(passes("|"), "s=,;");
 }
 
-TEST(ParseContainerTest, InnerVariableHidesOuterAndCallerMapStaysUntouched) {
+TEST(LoopPassesTest, OwnVariableHidesTheOuterOneInACopy) {
   SubstitutionMap outer = Variables({{L"i", L"outer"}, {L"k", L"kept"}});
-  SWalk walk;
-  walk.Run("<c><foreach substitute='i' set='a'><for first='1' last='1' substitute='i'>"
-           "<bean id='x'/></for></foreach></c>",
-           outer);
-  ASSERT_EQ(walk.seen.size(), 3u);
-  EXPECT_NE(walk.seen[0].find("i=a,"), std::string::npos);
-  EXPECT_NE(walk.seen[1].find("i=1,"), std::string::npos);
-  EXPECT_NE(walk.seen[1].find("k=kept,"), std::string::npos);
-  EXPECT_EQ(walk.seen[2], "beanx");
+  std::string passes = Passes("<for first='1' last='1' substitute='i'/>", outer);
+  EXPECT_NE(passes.find("i=1,"), std::string::npos);
+  EXPECT_NE(passes.find("k=kept,"), std::string::npos);
   EXPECT_EQ(outer.GetCount(), 2u);
   EXPECT_EQ(outer.Lookup(std::wstring(L"i"))->value, L"outer");
+}
+
+// Every bound fails before its work is done: a loop too large before its first pass,
+// the passes of many loops together, substitution that grows a value or a load.
+TEST(LoadBudgetTest, LoopsAndSubstitutionAreBounded) {
+  auto error = [](auto&& work) { return Thrown(work).message; };
+  const std::string tooMany = error([] {
+    Passes("<for first='-2147483648' last='2147483647' substitute='i'/>", SubstitutionMap(128));
+  });
+  EXPECT_NE(tooMany.find("4194304 passes"), std::string::npos) << tooMany;
+  SLoadBudget budget;
+  for (int i = 0; i < 4; ++i) {
+    Passes("<for first='1' last='1048576' substitute='i' inc='1048576'/>", SubstitutionMap(128),
+           &budget);
+  }
+  budget.AddLoopPasses(SLoadBudget::kMaxLoopPasses - 4);
+  EXPECT_NE(error([&] { budget.AddLoopPasses(1); }).find("passes"), std::string::npos);
+
+  // A value that keeps its own pattern doubles until a bound stops it.
+  SubstitutionMap v = Variables({{L"a", L"%a%%a%"}, {L"big", std::wstring(1 << 19, L'x').c_str()}});
+  EXPECT_EQ(error([&] { Substitute("%a%", v); }), "Invalid substitution pattern");
+  EXPECT_NE(error([&] { Substitute("%big%%big%%big%", v); }).find("one value"), std::string::npos);
+  SLoadBudget load;
+  for (std::size_t i = 0; i < SLoadBudget::kMaxLoadInsertions / (1 << 19) - 1; ++i) {
+    load.AddInsertion(0, 1 << 19);
+  }
+  EXPECT_EQ(Substitute("%big%", v, &load).size(), std::size_t{1} << 19);
+  EXPECT_NE(error([&] { Substitute("%big%", v, &load); }).find("one configuration"),
+            std::string::npos);
 }
 
 }  // namespace
