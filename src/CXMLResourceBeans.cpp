@@ -243,6 +243,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
           int cursor = 0;
           for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
                beanName = dependsOn.GetChild("bean-name", &cursor)) {
+            budget.AddItem("Ostrel::CXMLResource::parseBean");
             f.definition.dependsOn.push_back(
                 SubstituteUtf8(beanName.GetText(0), *f.variables, &budget));
           }
@@ -285,6 +286,7 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
                                   const char* inlineName, XMLNode (&parts)[4],
                                   Internal::SLoadBudget& budget) {
   constexpr const char* kFunction = "Ostrel::CXMLResource::parseBean";
+  budget.AddDefinition(kFunction);
   // The attributes in one pass; as with XMLNode::GetAttribute, the first of a name
   // counts, and one written without value counts as missing.
   const char* values[eBeanAttributeCount] = {};
@@ -371,6 +373,7 @@ void CXMLResource::parseConstructorArguments(const XMLNode& node, SBeanDefinitio
 void CXMLResource::parseProperty(const XMLNode& node, SPropertyDefinition& property,
                                  XMLNode& arguments, const SubstitutionMap& variables,
                                  Internal::SLoadBudget& budget) {
+  budget.AddItem("Ostrel::CXMLResource::parseProperty");
   const char* name = FirstAttribute(node, "name");
   if (name == nullptr || name[0] == '\0') {
     OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
@@ -386,6 +389,7 @@ XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
                                     const SubstitutionMap& variables,
                                     Internal::SLoadBudget& budget, std::string& inlineName) {
   constexpr const char* kFunction = "Ostrel::CXMLResource::parseArgument";
+  budget.AddItem(kFunction);
   auto prefix = [&definition] {
     return "Error when parsing arguments of bean '" + definition.name + "': ";
   };
@@ -450,6 +454,7 @@ void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definit
   for (int i = 0; i < children; ++i) {
     XMLNode child = node.GetChildAt(i);
     if (!Internal::NameIs(child.GetName(), "interface")) continue;
+    budget.AddItem("Ostrel::CXMLResource::parseInterfaces");
     std::string name = SubstituteUtf8(child.GetText(0), variables, &budget);
     if (name.empty()) {
       OSTREL_THROW("Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",

@@ -31,6 +31,10 @@ void SLoadBudget::AddFile(const char* function) {
   ++files;
 }
 
+void SLoadBudget::TooMany(const char* function, std::int64_t limit, const char* what) {
+  OSTREL_THROW(function, "A configuration may hold at most " + std::to_string(limit) + what);
+}
+
 void SLoadBudget::AddInsertion(std::size_t valueSoFar, std::size_t characters) {
   constexpr const char* kFunction = "`anonymous-namespace'::Substitute";
   if (characters > kMaxValueInsertions - valueSoFar) {
