@@ -3,8 +3,8 @@
 #include <strings.h>
 
 #include <cstdint>
-#include <cwctype>
 
+#include "platform/CaseMapping.h"
 #include "platform/TextConversion.h"
 #include "support/Throw.h"
 
@@ -22,8 +22,17 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-wchar_t Lower(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
-wchar_t Upper(wchar_t c) { return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c))); }
+// The same rules in every host program, whatever its locale.
+wchar_t Lower(wchar_t c) {
+  std::wstring one(1, c);
+  Platform::ToLowerCase(one);
+  return one[0];
+}
+wchar_t Upper(wchar_t c) {
+  std::wstring one(1, c);
+  Platform::ToUpperCase(one);
+  return one[0];
+}
 
 }  // namespace
 
