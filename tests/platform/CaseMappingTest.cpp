@@ -9,12 +9,13 @@ namespace Platform {
 namespace {
 
 TEST(CaseMappingTest, MapsLettersOfEveryScriptOneForOne) {
-  std::wstring lower = L"aB \u00C4\u00E4 \u0150\u0151 \u03A3\u03C3 \u0416\u0436 \U00010400\U00010428 \u00DF";
+  std::wstring lower =
+      L"\u00C4\u00E4\u0150\u0151\u03A3\u03C3\u0416\u0436\U00010400\U00010428\u00DF";
   std::wstring upper = lower;
   ToLowerCase(lower);
   ToUpperCase(upper);
-  EXPECT_EQ(lower, L"ab \u00E4\u00E4 \u0151\u0151 \u03C3\u03C3 \u0436\u0436 \U00010428\U00010428 \u00DF");
-  EXPECT_EQ(upper, L"AB \u00C4\u00C4 \u0150\u0150 \u03A3\u03A3 \u0416\u0416 \U00010400\U00010400 \u00DF");
+  EXPECT_EQ(lower, L"\u00E4\u00E4\u0151\u0151\u03C3\u03C3\u0436\u0436\U00010428\U00010428\u00DF");
+  EXPECT_EQ(upper, L"\u00C4\u00C4\u0150\u0150\u03A3\u03A3\u0416\u0416\U00010400\U00010400\u00DF");
 }
 
 TEST(CaseMappingTest, TurkishHostLocaleKeepsDottedI) {
