@@ -31,8 +31,8 @@ void MapCase(std::wstring& text, Map map) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char32_t c = static_cast<Unit>(text[i]);
     if constexpr (sizeof(wchar_t) == 2) {
-      if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(static_cast<Unit>(text[i + 1]))) {
-        const char32_t low = static_cast<Unit>(text[i + 1]);
+      const char32_t low = i + 1 < text.size() ? static_cast<Unit>(text[i + 1]) : 0;
+      if (IsHighSurrogate(c) && IsLowSurrogate(low)) {
         const char32_t mapped = map(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00), locale);
         if (mapped >= 0x10000 && mapped <= 0x10FFFF) {
           text[i] = static_cast<wchar_t>(0xD800 + ((mapped - 0x10000) >> 10));
