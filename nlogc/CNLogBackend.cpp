@@ -11,7 +11,7 @@
 #include <spdlog/sinks/stdout_sinks.h>
 
 #include "CNLogSettings.h"
-#include "Utf8.h"
+#include "platform/TextConversion.h"
 
 namespace NLogC {
 namespace {
@@ -34,7 +34,7 @@ spdlog::level::level_enum SpdlogLevel(int level) {
 
 // Appends wide text as UTF-8 with line breaks escaped, so that a record stays one line.
 void AppendText(std::string& out, const wchar_t* text) {
-  std::string utf8 = ToUtf8(text);
+  const std::string utf8 = Platform::WideToUtf8(text);
   for (char c : utf8) {
     if (c == '\n') {
       out += "\\n";

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <vector>
-#include <cwctype>
 
+#include "platform/CaseMapping.h"
 #include "platform/TextConversion.h"
 #include "support/Throw.h"
 
@@ -14,8 +14,6 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-wchar_t Lower(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
-wchar_t Upper(wchar_t c) { return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c))); }
 
 }  // namespace
 
@@ -156,12 +154,9 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables,
     if (removeSpaces) {
       v.erase(std::remove(v.begin(), v.end(), L' '), v.end());
     }
-    if (lower) {
-      for (wchar_t& ch : v) ch = Lower(ch);
-    }
-    if (upper) {
-      for (wchar_t& ch : v) ch = Upper(ch);
-    }
+    // The same mapping in every host program, whatever its locale.
+    if (lower) Platform::ToLowerCase(v);
+    if (upper) Platform::ToUpperCase(v);
     b.AddInsertion(inserted, v.size());
     inserted += v.size();
     if (!v.empty()) input.emplace_back(std::move(v), 0);

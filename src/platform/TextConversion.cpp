@@ -1,8 +1,8 @@
 #include "platform/TextConversion.h"
 
-#include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <type_traits>
 
 namespace Platform {
 namespace {
@@ -21,50 +21,58 @@ void AppendWide(std::wstring& out, char32_t cp) {
   out.push_back(static_cast<wchar_t>(cp));
 }
 
+// Decodes n bytes. The valid range of the second byte depends on the lead byte, which
+// rejects overlong forms (E0 80..9F, F0 80..8F), encoded surrogates (ED A0..BF) and values
+// above U+10FFFF (F4 90..BF). The longest start of a valid sequence that is cut short
+// becomes one U+FFFD; so does any byte that cannot start a sequence.
 std::wstring DecodeUtf8(const unsigned char* s, std::size_t n) {
   std::wstring out;
   out.reserve(n);
   std::size_t i = 0;
   while (i < n) {
-    unsigned char c = s[i];
+    const unsigned char c = s[i];
     if (c < 0x80) {
       out.push_back(static_cast<wchar_t>(c));
       ++i;
       continue;
     }
-    std::size_t len = 0;
+    std::size_t length = 0;
     char32_t cp = 0;
-    char32_t min = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
     if (c >= 0xC2 && c <= 0xDF) {
-      len = 2; cp = c & 0x1F; min = 0x80;
+      length = 2;
+      cp = c & 0x1F;
     } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3; cp = c & 0x0F; min = 0x800;
+      length = 3;
+      cp = c & 0x0F;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
     } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4; cp = c & 0x07; min = 0x10000;
-    }
-    bool ok = len != 0 && i + len <= n;
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      unsigned char cc = s[i + k];
-      if ((cc & 0xC0) != 0x80) {
-        ok = false;
-      } else {
-        cp = (cp << 6) | (cc & 0x3F);
-      }
-    }
-    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) {
-      ok = false;
-    }
-    if (ok) {
-      AppendWide(out, cp);
-      i += len;
+      length = 4;
+      cp = c & 0x07;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
     } else {
-      AppendWide(out, kReplacement);
+      AppendWide(out, kReplacement);  // a continuation byte or C0, C1, F5..FF
       ++i;
+      continue;
     }
+    std::size_t k = 1;
+    for (; k < length && i + k < n && s[i + k] >= low && s[i + k] <= high; ++k) {
+      cp = (cp << 6) | (s[i + k] & 0x3F);
+      low = 0x80;
+      high = 0xBF;
+    }
+    AppendWide(out, k == length ? cp : kReplacement);
+    i += k;
   }
   return out;
 }
 
+// Encodes n wide characters; a high surrogate followed by a low one is one character,
+// whatever the width of wchar_t. Negative values (wchar_t is signed here) are read as
+// unsigned, so they lie above U+10FFFF.
 std::string EncodeUtf8(const wchar_t* s, std::size_t n) {
   std::string out;
   out.reserve(n);
@@ -77,9 +85,6 @@ std::string EncodeUtf8(const wchar_t* s, std::size_t n) {
         ++i;
       }
     }
-    if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-      cp = kReplacement;
-    }
     AppendUtf8(out, cp);
   }
   return out;
@@ -88,6 +93,9 @@ std::string EncodeUtf8(const wchar_t* s, std::size_t n) {
 }  // namespace
 
 void AppendUtf8(std::string& out, char32_t cp) {
+  if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    cp = kReplacement;
+  }
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));
   } else if (cp < 0x800) {

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+
+#include "platform/TextConversion.h"
 
 namespace Ostrel {
 namespace {
@@ -26,12 +29,16 @@ int DigitValue(char c, bool hex) {
   return -1;
 }
 
-// Decodes the reference at p ("&..."); returns the byte after it or null if bad.
-const char* DecodeReference(const char* p, const char* end, char* out) {
+// Decodes the reference at p ("&...") by appending its UTF-8 bytes to `decoded`; returns
+// the byte after it, or null if it is bad: unknown, without digits or ";", or a number that
+// is 0, a surrogate or above U+10FFFF. The bytes never outnumber the reference's text,
+// which takes at least 4 bytes, 6 for a 2-byte character ("&#128;", "&#x80;"), 7 for a
+// 3-byte one and 8 for a 4-byte one.
+const char* DecodeReference(const char* p, const char* end, std::string& decoded) {
   const std::size_t available = static_cast<std::size_t>(end - p);
   for (int i = 0; i < kEntityCount; ++i) {
     if (available >= kEntityLengths[i] && XMLNamesEqualN(p, kEntityNames[i], kEntityLengths[i])) {
-      *out = kEntityCharacters[i];
+      decoded.push_back(kEntityCharacters[i]);
       return p + kEntityLengths[i];
     }
   }
@@ -39,15 +46,16 @@ const char* DecodeReference(const char* p, const char* end, char* out) {
   const char* q = p + 2;
   const bool hex = q < end && (*q == 'x' || *q == 'X');
   if (hex) ++q;
-  std::uint32_t value = 0;  // wraps on overflow; only the low byte is kept
+  std::uint32_t value = 0;
   const char* digits = q;
   for (; q < end && *q != ';'; ++q) {
     const int digit = DigitValue(*q, hex);
     if (digit < 0) return nullptr;
     value = value * (hex ? 16u : 10u) + static_cast<std::uint32_t>(digit);
+    if (value > 0x10FFFF) return nullptr;  // before the next digit could overflow
   }
-  if (q == end || q == digits) return nullptr;
-  *out = static_cast<char>(value & 0xFF);
+  if (q == end || q == digits || value == 0 || (value >= 0xD800 && value <= 0xDFFF)) return nullptr;
+  Platform::AppendUtf8(decoded, value);
   return q + 1;
 }
 
@@ -125,17 +133,18 @@ long DecodeXMLEntities(const char* begin, const char* end, char* out, const char
     return static_cast<long>(size);
   }
   long written = 0;
+  std::string decoded;
   const char* p = begin;
   while (p < end) {
     if (*p == '&') {
-      char decoded;
-      const char* next = DecodeReference(p, end, &decoded);
+      decoded.clear();
+      const char* next = DecodeReference(p, end, decoded);
       if (!next) {
         *badAt = p;
         return -1;
       }
-      if (out) out[written] = decoded;
-      ++written;
+      if (out) std::memcpy(out + written, decoded.data(), decoded.size());
+      written += static_cast<long>(decoded.size());
       p = next;
       continue;
     }

@@ -37,8 +37,9 @@ extern const std::size_t kXMLClearClosingLengths[kXMLClearTagCount];
 int MatchXMLClearOpening(const char* text);
 
 // Decodes [begin, end) into out (room for end - begin bytes is enough; null only
-// measures): the five named entities, "&#<decimal>;" and "&#x<hex>;" (the low 8 bits of
-// the number). Returns the decoded length, or -1 with *badAt at the "&" of a bad reference.
+// measures): the five named entities, "&#<decimal>;" and "&#x<hex>;" (the UTF-8 bytes of
+// the code point). Returns the decoded length, or -1 with *badAt at the "&" of a bad
+// reference.
 long DecodeXMLEntities(const char* begin, const char* end, char* out, const char** badAt);
 
 }  // namespace Ostrel

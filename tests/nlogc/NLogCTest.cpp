@@ -82,13 +82,6 @@ TEST(NLogCLine, AppendsOneLinePerRecordWithEveryField) {
   Find(lines, "<" + std::string(10000, 'x') + ">\\n");
 }
 
-TEST(NLogCLine, WideTextIsUtf8AndInvalidCodePointsAreReplaced) {
-  const wchar_t text[] = {L'\u00dc', L'\u20ac', 0x1F600, 0xD800, 0x110000, -1, 0};
-  Write(2, text, &kWhere, text);
-  const char* utf8 = "\xC3\x9C\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD";
-  EXPECT_EQ(Find(Lines(), utf8)[2], utf8);
-}
-
 TEST(NLogCDiagnostics, ItemsAppearOnLaterLinesInTheOrderFirstSet) {
   Write(2, L"Core", &kWhere, L"before");
   SetItem(L"user", L"ann");

@@ -40,9 +40,10 @@ TEST(XMLParserTest, CommentBeforeTheElementKeepsTheDocumentRoot) {
 
 TEST(XMLParserTest, DecodesReferencesInValuesAndTexts) {
   SXMLResults results;
-  XMLNode a = Parse("<a v=\"&#65;&#x41;&#x141;&AMP;&lt;\" w=&gt;x>&quot;x&apos; &#10;</a>", results);
+  XMLNode a = Parse("<a v=\"&#65;&#x41;&#x151;&#8230;&#x1F600;&AMP;&lt;\" w=&gt;x>&quot;x&apos; &#10;</a>",
+                    results);
   EXPECT_EQ(results.code, eXMLOk);
-  EXPECT_STREQ(a.GetAttribute("v"), "AAA&<");  // only the low 8 bits of 0x141 are kept
+  EXPECT_STREQ(a.GetAttribute("v"), "AA\xC5\x91\xE2\x80\xA6\xF0\x9F\x98\x80&<");
   EXPECT_STREQ(a.GetAttribute("w"), ">x");
   EXPECT_STREQ(a.GetText(), "\"x' \n");
 }
@@ -218,6 +219,9 @@ TEST(XMLParserTest, EveryFaultGivesItsCodeAndPlace) {
       {"<a v='&#12'/>", nullptr, eXMLBadReference, 1, 7},
       {"<a v='&#x1g;'/>", nullptr, eXMLBadReference, 1, 7},
       {"<a v='&#;'/>", nullptr, eXMLBadReference, 1, 7},
+      {"<a v='&#0;'/>", nullptr, eXMLBadReference, 1, 7},
+      {"<a v='&#xD800;'/>", nullptr, eXMLBadReference, 1, 7},
+      {"<a v='&#x110000;'/>", nullptr, eXMLBadReference, 1, 7},
       {"<a/>", "b", eXMLTagNotFound, 0, 0},
   };
   for (const SFaultCase& c : cases) {
