@@ -95,7 +95,7 @@ namespace {
 // the heap, so nesting costs no call stack however deep a configuration goes.
 struct SFrame {
   enum EKind { eBeans, eProperties, eBean, eProperty };
-  enum EPart { eConstructorArg, eProperties_, eProvides, eDependsOn, ePartCount };
+  enum EPart { ePartConstructorArg, ePartProperties, ePartProvides, ePartDependsOn, ePartCount };
 
   SFrame(EKind k, const XMLNode& n, const SubstitutionMap* v, SLibrary* l)
       : kind(k), node(n), variables(v), library(l) {}
@@ -206,7 +206,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
         break;
       }
       case SFrame::eBean: {
-        XMLNode& constructorArg = f.parts[SFrame::eConstructorArg];
+        XMLNode& constructorArg = f.parts[SFrame::ePartConstructorArg];
         if (f.stage == 0) {
           f.stage = 1;
           if (!constructorArg.IsEmpty()) parseConstructorArguments(constructorArg, f.definition);
@@ -225,7 +225,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
             }
           }
           f.stage = 2;
-          const XMLNode& properties = f.parts[SFrame::eProperties_];
+          const XMLNode& properties = f.parts[SFrame::ePartProperties];
           if (!properties.IsEmpty()) {
             f.definition.properties.reserve(static_cast<std::size_t>(properties.GetChildCount()));
             auto frame = std::make_unique<SFrame>(SFrame::eProperties, properties, f.variables,
@@ -235,10 +235,10 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
             break;
           }
         }
-        if (!f.parts[SFrame::eProvides].IsEmpty()) {
-          parseInterfaces(f.parts[SFrame::eProvides], f.definition, *f.variables, budget);
+        if (!f.parts[SFrame::ePartProvides].IsEmpty()) {
+          parseInterfaces(f.parts[SFrame::ePartProvides], f.definition, *f.variables, budget);
         }
-        const XMLNode& dependsOn = f.parts[SFrame::eDependsOn];
+        const XMLNode& dependsOn = f.parts[SFrame::ePartDependsOn];
         if (!dependsOn.IsEmpty()) {
           int cursor = 0;
           for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
