@@ -266,6 +266,11 @@ BeanResult CBeanFactoryImpl::Resolve(const char* name, const SLibrary* requester
     }
     factoryWrapper = GetWrapperLocked(*factoryConfig);
     creatingClass = &factoryConfig->GetDefinition().className;
+    const std::string& mismatch = config->FactoryMismatch(*factoryConfig);
+    if (!mismatch.empty()) {
+      s_logger.Warn(__FILE__, __LINE__, kResolve, L"%s", Wide(mismatch).c_str());
+      return BeanResult();
+    }
   }
   const std::shared_ptr<const IBeanWrapper>& creating =
       definition.factoryBean.empty() ? own : factoryWrapper;

@@ -41,8 +41,9 @@ public:
   virtual void Reserved() const {}
 
   // Fills `types` with the type names of `method`'s `count` arguments, in order ("int",
-  // "char*", "bean", ...). An empty entry rejects a configuration that passes an
-  // argument there.
+  // "char*", "bean", ...). A configuration whose argument has another type (aliases
+  // such as "int32_t" for "int" count as the same) is rejected. For a property an empty
+  // entry rejects the configuration too; for a creation method it means "not declared".
   virtual void GetArgumentTypes(const char* method, std::size_t count,
                                 std::vector<std::string>& types) = 0;
 };

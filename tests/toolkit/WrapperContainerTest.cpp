@@ -153,7 +153,10 @@ TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
                Value("int", "4") + "</constructor-arg><properties>" +
                Property("Set", Value("int", "5") + Value("char*", "the factory")) +
                "</properties><provides><interface>tk::IGreeter</interface></provides>"
-               "</bean>")
+               "</bean>"
+               "<bean name=\"misMade\" class=\"tk::CGadget\" factory-bean=\"maker\" "
+               "factory-method=\"Make\"><constructor-arg>" +
+               Value("char*", "4") + "</constructor-arg></bean>")
           .c_str(),
       false);
   auto plain = container.GetBean<CGadget>("plain");
@@ -169,6 +172,12 @@ TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
   ASSERT_TRUE(greeter);
   EXPECT_EQ(greeter->Greet(), "hello from the factory");
   EXPECT_EQ(container.GetServiceCount(Ostrel::TypeIdOf<IGreeter>()), 1u);
+
+  // The factory bean's creation method decides the constructor argument types.
+  EXPECT_FALSE(container.GetBean<CGadget>("misMade"));
+  EXPECT_TRUE(Logged(Logging::Warn, "Ostrel::CBeanFactoryImpl::GetBeanWrapper",
+                     L"Argument 1 of 'Make' of bean 'misMade' is configured as 'char*', but the "
+                     L"method takes 'int'"));
 }
 
 }  // namespace
