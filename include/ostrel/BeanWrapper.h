@@ -175,12 +175,13 @@ public:
       Fail("Invoke", "has no method '" + name + "' with " + std::to_string(count) + " arguments");
       return false;
     }
-    // The container names beans (autoname) with the address of a const char*; hand
-    // SetName a string like every other text argument.
+    // The container's autoname call passes the address of a const char* and marks it
+    // (see IBeanWrapper::Invoke); hand the method a string like every other text
+    // argument. A configured "SetName" property converts like any property.
     std::string beanName;
     ArgumentVector nameArgument;
-    if (name == "SetName" && count == 1 && arguments != nullptr && !arguments->empty() &&
-        (*arguments)[0] != nullptr) {
+    if (count == 1 && arguments != nullptr && arguments->size() > count &&
+        (*arguments)[count] == AutonameMarker() && (*arguments)[0] != nullptr) {
       beanName = *static_cast<const char* const*>((*arguments)[0]);
       nameArgument.push_back(&beanName);
       arguments = &nameArgument;

@@ -33,7 +33,10 @@ public:
                                                    const DependencyList& dependencies) const = 0;
 
   // Calls `method` on `instance`; true when the method exists, accepts the arguments
-  // and was called.
+  // and was called. The container names a bean (autoname) by calling "SetName" with
+  // count 1 and two entries: the address of the name as a const char*, then
+  // AutonameMarker(). A configured "SetName" property passes no such entry, so a
+  // wrapper that looks past `count` can tell the two apart.
   virtual bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
                       const ArgumentVector* arguments) const = 0;
 
@@ -47,5 +50,8 @@ public:
   virtual void GetArgumentTypes(const char* method, std::size_t count,
                                 std::vector<std::string>& types) = 0;
 };
+
+// The last entry of the argument vector of the container's autoname call (see Invoke).
+OSTREL_API const void* AutonameMarker();
 
 }  // namespace Ostrel

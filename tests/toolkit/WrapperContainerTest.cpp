@@ -141,7 +141,7 @@ TEST_F(WrapperContainerTest, UnknownExitMethodFailsTheBean) {
 // creator makes a bean of another class, which provides a service.
 TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
   CContainer container(
-      Document("<bean name=\"plain\" class=\"tk::CGadget\"><properties>" +
+      Document("<bean name=\"plain\" class=\"tk::CGadget\" autoname=\"true\"><properties>" +
                Property("Set", Value("int", "9")) +
                "</properties></bean>"
                "<bean name=\"numbered\" class=\"tk::CGadget\"><constructor-arg>" +
@@ -164,7 +164,7 @@ TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
   auto made = container.GetBean<CGadget>("made");
   ASSERT_TRUE(plain && numbered && made);
   EXPECT_EQ(Journal(), (Strings{"CGadget()", "CGadget(7,seven)", "CGadget(4,made)"}));
-  EXPECT_EQ(plain->number, 9);
+  EXPECT_EQ(std::make_pair(plain->number, plain->text), std::make_pair(9, std::string("plain")));
   EXPECT_EQ(std::make_pair(made->number, made->text),
             std::make_pair(5, std::string("the factory")));
 

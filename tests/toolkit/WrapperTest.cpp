@@ -97,12 +97,16 @@ TEST_F(WrapperTest, EveryParameterTypeConvertsByValueAndByConstReference) {
   EXPECT_TRUE(CaptureLog::Records().empty());
 }
 
-TEST_F(WrapperTest, AutonameHandsSetNameAString) {
-  // The container passes the address of a const char* to SetName.
+TEST_F(WrapperTest, OnlyTheMarkedAutonameCallPassesAConstChar) {
   Pointer gadget = Create("CGadget");
   const char* name = "gadget-with-a-name-longer-than-the-small-string-buffer";
-  ASSERT_TRUE(Invoke(gadget, "SetName", {&name}));
+  ArgumentVector autoname{&name, const_cast<void*>(Ostrel::AutonameMarker())};
+  ASSERT_TRUE(m_gadgets.Invoke(gadget.Get(), "SetName", 1, &autoname));
   EXPECT_EQ(Gadget(gadget).text, name);
+  // A configured value is a std::string; read as a const char* it would end at the NUL.
+  const std::string configured("configured\0name", 15);
+  ASSERT_TRUE(Invoke(gadget, "SetName", {const_cast<std::string*>(&configured)}));
+  EXPECT_EQ(Gadget(gadget).text, configured);
 }
 
 TEST_F(WrapperTest, OverloadsAreFoundByArgumentCount) {
