@@ -24,8 +24,10 @@ public:
   // Creates an instance through creation method `method` with `count` arguments
   // (`arguments` is null when there are none). `self` is the creating wrapper itself;
   // `exitMethod` ("" when none) is for the wrapper to bind to the instance's end. The
-  // instance's counter record must be writable: the container replaces its deleter.
-  // Returns an empty pointer when the instance cannot be made.
+  // instance's counter record must be writable: the container replaces its deleter once
+  // the bean's creation completed (properties set, init method run). An instance that
+  // dies with the deleter it had when made was dropped half-way; its exit method must
+  // not run. Returns an empty pointer when the instance cannot be made.
   virtual CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
                                                    const ArgumentVector* arguments,
                                                    std::shared_ptr<const IBeanWrapper> self,

@@ -1,6 +1,6 @@
 // Toolkit wrappers registered in process and driven by a stand-alone container: the
-// values a configuration writes reach the parameters, and exit methods survive the
-// factory's own deleter.
+// values a configuration writes reach the parameters, and exit methods run for the
+// beans the factory completed.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -106,15 +106,21 @@ TEST_F(WrapperContainerTest, ReferencesToOtherClassesFailAndMissingBeansAreNull)
   EXPECT_EQ(Journal(), (Strings{"CGadget()", "~CGadget", "CGadget(part)"}));
 }
 
-TEST_F(WrapperContainerTest, ExitMethodRunsOnceForPrototypesAndSingletons) {
+TEST_F(WrapperContainerTest, ExitMethodRunsOnceForCompletedPrototypesAndSingletons) {
   CContainer container(
       Document("<bean name=\"prototype\" class=\"tk::CGadget\" exit-method=\"Close\"/>"
                "<bean name=\"single\" class=\"tk::CGadget\" singleton=\"true\" "
+               "exit-method=\"Close\"/>"
+               "<bean name=\"failing\" class=\"tk::CGadget\" init-method=\"Vanish\" "
                "exit-method=\"Close\"/>")
           .c_str(),
       false);
   container.GetBean<CGadget>("prototype");  // released by the client right away
   EXPECT_EQ(Journal(), (Strings{"CGadget()", "Close", "~CGadget"}));
+
+  Journal().clear();
+  EXPECT_FALSE(container.GetBean<CGadget>("failing"));
+  EXPECT_EQ(Journal(), (Strings{"CGadget()", "~CGadget"}));
 
   Journal().clear();
   auto single = container.GetBean<CGadget>("single");
