@@ -77,35 +77,6 @@ TEST_F(WrapperContainerTest, ConfiguredValuesReachEveryParameterType) {
   }
 }
 
-TEST_F(WrapperContainerTest, ReferencesToOtherClassesFailAndMissingBeansAreNull) {
-  CContainer container(
-      Document(
-          "<bean name=\"other\" class=\"tk::COther\"/>"
-          "<bean name=\"wrongProperty\" class=\"tk::CGadget\"><properties>"
-          "<property name=\"SetPart\"><ref bean=\"other\"/></property></properties></bean>"
-          "<bean name=\"wrongArgument\" class=\"tk::CGadget\" factory-method=\"WithPart\">"
-          "<constructor-arg><argument><ref bean=\"other\"/></argument></constructor-arg></bean>"
-          "<bean name=\"partless\" class=\"tk::CGadget\" factory-method=\"WithPart\">"
-          "<constructor-arg><argument><ref bean=\"nowhere\"/></argument></constructor-arg></bean>")
-          .c_str(),
-      false);
-  EXPECT_FALSE(container.GetBean<CGadget>("wrongProperty"));
-  EXPECT_TRUE(
-      Logged(Logging::Warn, "Ostrel::CBeanWrapper::Invoke",
-             L"Wrapper of class 'tk::CGadget' could not call 'SetPart': argument 1 is an object of "
-             L"another class"));
-  EXPECT_FALSE(container.GetBean<CGadget>("wrongArgument"));
-  EXPECT_TRUE(
-      Logged(Logging::Warn, "Ostrel::CBeanWrapper::Create",
-             L"Wrapper of class 'tk::CGadget' could not create 'WithPart': argument 1 is an object "
-             L"of another class"));
-
-  auto partless = container.GetBean<CGadget>("partless");
-  ASSERT_TRUE(partless);
-  EXPECT_FALSE(partless->part);
-  EXPECT_EQ(Journal(), (Strings{"CGadget()", "~CGadget", "CGadget(part)"}));
-}
-
 TEST_F(WrapperContainerTest, ExitMethodRunsOnceForCompletedPrototypesAndSingletons) {
   CContainer container(
       Document("<bean name=\"prototype\" class=\"tk::CGadget\" exit-method=\"Close\"/>"
