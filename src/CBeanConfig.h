@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <ostrel/IBeanWrapper.h>
@@ -23,8 +24,9 @@ class CBeanConfig {
 public:
   // Calls `maker` once and keeps its wrapper as the prototype. Throws CException
   // "missing argument type for property '<name>'" when the wrapper names no type for
-  // an argument of a property, and when the maker returned no wrapper although the
-  // definition has properties to check.
+  // an argument of a property, when the maker returned no wrapper although the
+  // definition has properties to check, and when the configured type of a property or
+  // constructor argument differs from the type the wrapper declares for it.
   CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker, SLibrary* library);
   ~CBeanConfig();
   CBeanConfig(const CBeanConfig&) = delete;
@@ -41,6 +43,11 @@ public:
   WrapperMaker GetMaker() const { return m_maker; }
   bool HasPrototype() const { return m_prototype != nullptr; }
 
+  // The first constructor argument whose type differs from the creation method of the
+  // factory bean configured by `factory`, described; "" when none does or `factory`
+  // has no prototype. Compared at the first call, kept for later ones.
+  const std::string& FactoryMismatch(const CBeanConfig& factory) const;
+
   // The process-wide pool of properties (first block 1000, growing by half).
   static PropertyPool& GetPropertyPool();
 
@@ -53,6 +60,9 @@ private:
   std::vector<CBeanProperty*> m_properties;
   std::vector<SArgument> m_constructorArguments;
   SLibrary* m_library;
+  // The outcome of FactoryMismatch; written under the owning factory's lock.
+  mutable bool m_factoryChecked = false;
+  mutable std::string m_factoryMismatch;
 };
 
 }  // namespace Ostrel

@@ -296,6 +296,11 @@ BeanResult CBeanFactoryImpl::Resolve(const char* name, const SLibrary* requester
     }
     factoryWrapper = GetWrapperLocked(*factoryConfig);
     creatingClass = &factoryConfig->GetDefinition().className;
+    const std::string& mismatch = config->FactoryMismatch(*factoryConfig);
+    if (!mismatch.empty()) {
+      s_logger.Warn(__FILE__, __LINE__, kResolve, L"%s", Wide(mismatch).c_str());
+      return BeanResult();
+    }
   }
   const std::shared_ptr<const IBeanWrapper>& creating =
       definition.factoryBean.empty() ? own : factoryWrapper;
@@ -322,9 +327,11 @@ BeanResult CBeanFactoryImpl::Resolve(const char* name, const SLibrary* requester
   }
 
   if (definition.autoname) {
-    // "SetName" goes to the bean's own class wrapper, like its properties.
+    // "SetName" goes to the bean's own class wrapper, like its properties. The marker
+    // past the one argument tells it from a configured "SetName" property.
     const char* beanName = definition.name.c_str();
-    ArgumentVector nameArgument{static_cast<void*>(&beanName)};
+    ArgumentVector nameArgument{static_cast<void*>(&beanName),
+                                const_cast<void*>(AutonameMarker())};
     if (!own->Invoke(instance.Get(), "SetName", 1, &nameArgument)) {
       s_logger.Warn(__FILE__, __LINE__, kResolve, L"Could not auto name bean '%s'",
                     Wide(name).c_str());

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
+#include <typeinfo>
 #include <locale.h>
 #include <wchar.h>
 
@@ -87,34 +89,71 @@ std::unique_ptr<IType> Basic() {
   return std::make_unique<BasicType<T, Convert>>();
 }
 
+// One basic type name: the C++ type its values have and how its type is made.
+struct SBasicTypeName {
+  const char* name;
+  const std::type_info* type;
+  std::unique_ptr<IType> (*make)();
+};
+
+template <class T, T (*Convert)(const wchar_t*)>
+constexpr SBasicTypeName Entry(const char* name) {
+  return {name, &typeid(T), &Basic<T, Convert>};
+}
+
+// The basic type names. Names whose values have the same C++ type are aliases; the
+// first of them names the group.
+using namespace Conversions;
+constexpr SBasicTypeName kBasicTypeNames[] = {
+    Entry<bool, stringToBool>("bool"),
+    Entry<char, stringToChar>("char"),
+    Entry<signed char, stringToByte<signed char>>("int8_t"),
+    Entry<unsigned char, stringToByte<unsigned char>>("unsigned char"),
+    Entry<unsigned char, stringToByte<unsigned char>>("uint8_t"),
+    Entry<short, stringToShort<short>>("short"),
+    Entry<short, stringToShort<short>>("int16_t"),
+    Entry<unsigned short, stringToShort<unsigned short>>("unsigned short"),
+    Entry<unsigned short, stringToShort<unsigned short>>("uint16_t"),
+    Entry<int, stringToInt<int>>("int"),
+    Entry<int, stringToInt<int>>("int32_t"),
+    Entry<unsigned int, stringToInt<unsigned int>>("unsigned int"),
+    Entry<unsigned int, stringToInt<unsigned int>>("uint32_t"),
+    Entry<long, stringToLong>("long"),
+    Entry<unsigned long, stringToULong>("unsigned long"),
+    Entry<float, stringToFloat>("float"),
+    Entry<double, stringToDouble>("double"),
+    Entry<std::string, stringToString<std::string>>("char*"),
+    Entry<std::string, stringToString<std::string>>("const char*"),
+    Entry<std::wstring, stringToString<std::wstring>>("wchar_t*"),
+    Entry<std::wstring, stringToString<std::wstring>>("const wchar_t*")};
+
+bool IsReference(const char* type) {
+  return std::strcmp(type, "bean") == 0 || std::strcmp(type, "service") == 0;
+}
+
 }  // namespace
 
 CTypeManager::CTypeManager() {
-  using namespace Conversions;
-  auto add = [this](const char* name, std::unique_ptr<IType> type) {
-    m_types.GetOrInsert(std::string(name))->value = std::move(type);
-  };
-  add("bool", Basic<bool, stringToBool>());
-  add("char", Basic<char, stringToChar>());
-  add("int8_t", Basic<signed char, stringToByte<signed char>>());
-  add("unsigned char", Basic<unsigned char, stringToByte<unsigned char>>());
-  add("uint8_t", Basic<unsigned char, stringToByte<unsigned char>>());
-  add("short", Basic<short, stringToShort<short>>());
-  add("int16_t", Basic<short, stringToShort<short>>());
-  add("unsigned short", Basic<unsigned short, stringToShort<unsigned short>>());
-  add("uint16_t", Basic<unsigned short, stringToShort<unsigned short>>());
-  add("int", Basic<int, stringToInt<int>>());
-  add("int32_t", Basic<int, stringToInt<int>>());
-  add("unsigned int", Basic<unsigned int, stringToInt<unsigned int>>());
-  add("uint32_t", Basic<unsigned int, stringToInt<unsigned int>>());
-  add("long", Basic<long, stringToLong>());
-  add("unsigned long", Basic<unsigned long, stringToULong>());
-  add("float", Basic<float, stringToFloat>());
-  add("double", Basic<double, stringToDouble>());
-  add("char*", Basic<std::string, stringToString<std::string>>());
-  add("const char*", Basic<std::string, stringToString<std::string>>());
-  add("wchar_t*", Basic<std::wstring, stringToString<std::wstring>>());
-  add("const wchar_t*", Basic<std::wstring, stringToString<std::wstring>>());
+  for (const SBasicTypeName& entry : kBasicTypeNames) {
+    m_types.GetOrInsert(std::string(entry.name))->value = entry.make();
+  }
+}
+
+const char* CTypeManager::CanonicalTypeName(const char* type) {
+  if (type == nullptr) {
+    return nullptr;
+  }
+  if (IsReference(type)) {
+    return "bean";
+  }
+  for (const SBasicTypeName& entry : kBasicTypeNames) {
+    if (std::strcmp(entry.name, type) == 0) {
+      for (const SBasicTypeName& first : kBasicTypeNames) {
+        if (*first.type == *entry.type) return first.name;
+      }
+    }
+  }
+  return nullptr;
 }
 
 CTypeManager::~CTypeManager() {
@@ -124,8 +163,7 @@ CTypeManager::~CTypeManager() {
 
 IType* CTypeManager::FindTypeBean(const char* type) const {
   if (type != nullptr) {
-    if (m_objectType != nullptr &&
-        (std::strcmp(type, "bean") == 0 || std::strcmp(type, "service") == 0)) {
+    if (m_objectType != nullptr && IsReference(type)) {
       return m_objectType.get();
     }
     if (auto* entry = m_types.Lookup(type)) {

@@ -26,6 +26,11 @@ public:
   // Installs the object type, deleting the one installed before.
   void SetObjectType(std::unique_ptr<IType> objectType);
 
+  // The name of the group of aliases that `type` belongs to: basic type names whose
+  // values have the same C++ type ("int32_t" gives "int", "const char*" gives "char*"),
+  // and "bean" for "bean" and "service". Null for a name it does not know.
+  static const char* CanonicalTypeName(const char* type);
+
   // Number of registered basic type names.
   std::uint32_t GetTypeCount() const { return m_types.GetCount(); }
 

@@ -17,9 +17,10 @@
 // count work. Arguments are converted to the parameter types (see
 // WrapperArguments.h); a bean reference to an object of another class, or a missing
 // value, makes Create or Invoke fail and log why. An exit method named in the
-// configuration runs once, when the instance is destroyed: instances made by
-// Constructor are of a class derived from T whose destructor calls it. Wrappers are
-// immutable after construction and may be used from any thread.
+// configuration runs once, when an instance whose creation the container completed is
+// destroyed: instances made by Constructor are of a class derived from T whose
+// destructor calls it. Wrappers are immutable after construction and may be used from
+// any thread.
 #pragma once
 
 #include <cstddef>
@@ -48,14 +49,20 @@ inline const Logging::CLogger& Logger() {
 
 inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-// An instance of T whose destructor first runs the exit method bound to it.
+// An instance of T whose destructor first runs the exit method bound to it, but only
+// when the container completed the bean's creation. The container signals that by
+// replacing the deleter of the counter record (see IBeanWrapper::Create): an instance
+// it dropped half-way, after a failed property or init method, still has the deleter
+// it was made with. This needs no call of its own, so hand-written wrappers can use the
+// same sign.
 template <class T>
 class CBoundBean final : public T {
 public:
   template <class... A>
-  explicit CBoundBean(A&&... arguments) : T(std::forward<A>(arguments)...) {}
+  explicit CBoundBean(A&&... arguments)
+      : T(std::forward<A>(arguments)...), m_madeWith(this->GetReferenceCounter()->deleter) {}
   ~CBoundBean() override {
-    if (m_exit) {
+    if (m_exit && this->GetReferenceCounter()->deleter != m_madeWith) {
       // The count is 0 by now. Hold it at 1 while the exit method runs, so that a
       // reference the method takes and drops again (handing the bean on to unregister
       // it, say) does not end the bean a second time.
@@ -71,6 +78,7 @@ public:
     }
   }
   std::function<void(T&)> m_exit;
+  const ReferenceDeleter m_madeWith;
 };
 
 // Reads all arguments into a tuple of stored parameter values, stopping at the first
@@ -175,12 +183,13 @@ public:
       Fail("Invoke", "has no method '" + name + "' with " + std::to_string(count) + " arguments");
       return false;
     }
-    // The container names beans (autoname) with the address of a const char*; hand
-    // SetName a string like every other text argument.
+    // The container's autoname call passes the address of a const char* and marks it
+    // (see IBeanWrapper::Invoke); hand the method a string like every other text
+    // argument. A configured "SetName" property converts like any property.
     std::string beanName;
     ArgumentVector nameArgument;
-    if (name == "SetName" && count == 1 && arguments != nullptr && !arguments->empty() &&
-        (*arguments)[0] != nullptr) {
+    if (count == 1 && arguments != nullptr && arguments->size() > count &&
+        (*arguments)[count] == AutonameMarker() && (*arguments)[0] != nullptr) {
       beanName = *static_cast<const char* const*>((*arguments)[0]);
       nameArgument.push_back(&beanName);
       arguments = &nameArgument;

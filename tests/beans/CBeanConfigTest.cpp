@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "BeansTestSupport.h"
 #include "CBeanConfig.h"
@@ -18,8 +19,11 @@ TestPlugin::CRecordingWrapper* s_made = nullptr;
 Ostrel::IBeanWrapper* MakeBasket() {
   ++s_makerCalls;
   return s_made =
-             new TestPlugin::CRecordingWrapper("shop::CBasket", {{"SetLimit", {"int"}},
+             new TestPlugin::CRecordingWrapper("shop::CBasket", {{"CBasket", {"int"}},
+                                                                 {"SetLimit", {"int"}},
                                                                  {"SetOwner", {"char*", "bean"}},
+                                                                 {"SetRange", {"int", "int"}},
+                                                                 {"SetName", {"name"}},
                                                                  {"Clear", {}},
                                                                  {"Bad", {"int", ""}}});
 }
@@ -65,13 +69,13 @@ class BeanConfigTest : public ::testing::Test {
 
 TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
   CBeanConfig config(
-      Basket({Property("SetOwner", 2), Property("Clear", 0), Property("SetLimit", 1)}), &MakeBasket,
+      Basket({Property("SetRange", 2), Property("Clear", 0), Property("SetLimit", 1)}), &MakeBasket,
       nullptr);
   EXPECT_EQ(s_makerCalls, 1);
-  EXPECT_EQ(s_made->typeQueries, 3);
+  EXPECT_EQ(s_made->typeQueries, 4);  // the properties and the creation method
   const auto& properties = config.GetProperties();
   ASSERT_EQ(properties.size(), 3u);
-  EXPECT_EQ(properties[0]->GetName(), "SetOwner");
+  EXPECT_EQ(properties[0]->GetName(), "SetRange");
   EXPECT_EQ(properties[1]->GetName(), "Clear");
   EXPECT_EQ(properties[2]->GetName(), "SetLimit");
   ASSERT_EQ(properties[0]->GetArguments().size(), 2u);
@@ -83,7 +87,43 @@ TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
   EXPECT_EQ(s_makerCalls, 1);
 
   CBeanConfig bare(Basket({}), &MakeBasket, nullptr);
-  EXPECT_EQ(s_made->typeQueries, 0);
+  EXPECT_EQ(s_made->typeQueries, 1);
+}
+
+// Methods named "Set..." are properties, the others creation methods: "CBasket" takes
+// an int, "Make" is not declared. The wrapper's type "name" is unknown. A rejection
+// names the last argument and the type the method takes there.
+TEST_F(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
+  const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
+      {"SetLimit", {"int32_t"}, ""},
+      {"SetLimit", {"integer"}, ""},
+      {"SetName", {"char*"}, ""},
+      {"SetOwner", {"const char*", "service"}, ""},
+      {"Make", {"char*"}, ""},
+      {"SetLimit", {"char*"}, "int"},
+      {"SetOwner", {"char*", "int"}, "bean"},
+      {"CBasket", {"wchar_t*"}, "int"}};
+  for (const auto& [method, types, takes] : cases) {
+    std::vector<Ostrel::SArgument> arguments;
+    for (const std::string& type : types) arguments.emplace_back(type, L"1");
+    Ostrel::SBeanDefinition definition = Basket({});
+    if (method.compare(0, 3, "Set") == 0) {
+      definition.properties.push_back({method, arguments});
+    } else {
+      definition.creationMethod = method;
+      definition.constructorArguments = arguments;
+    }
+    auto build = [&] { CBeanConfig config(definition, &MakeBasket, nullptr); };
+    if (takes.empty()) {
+      EXPECT_NO_THROW(build()) << method << " " << types[0];
+    } else {
+      std::string message = "Argument " + std::to_string(types.size()) + " of '" + method +
+                            "' of bean 'basket' is configured as '" + types.back() +
+                            "', but the method takes '" + takes + "'";
+      BeansTest::ExpectThrown(build, "Ostrel::CBeanConfig::CBeanConfig",
+                              std::wstring(message.begin(), message.end()));
+    }
+  }
 }
 
 TEST_F(BeanConfigTest, MissingArgumentTypesRejectTheConfiguration) {

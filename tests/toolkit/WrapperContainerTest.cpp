@@ -1,6 +1,6 @@
 // Toolkit wrappers registered in process and driven by a stand-alone container: the
-// values a configuration writes reach the parameters, and exit methods survive the
-// factory's own deleter.
+// values a configuration writes reach the parameters, and exit methods run for the
+// beans the factory completed.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -77,44 +77,21 @@ TEST_F(WrapperContainerTest, ConfiguredValuesReachEveryParameterType) {
   }
 }
 
-TEST_F(WrapperContainerTest, ReferencesToOtherClassesFailAndMissingBeansAreNull) {
-  CContainer container(
-      Document(
-          "<bean name=\"other\" class=\"tk::COther\"/>"
-          "<bean name=\"wrongProperty\" class=\"tk::CGadget\"><properties>"
-          "<property name=\"SetPart\"><ref bean=\"other\"/></property></properties></bean>"
-          "<bean name=\"wrongArgument\" class=\"tk::CGadget\" factory-method=\"WithPart\">"
-          "<constructor-arg><argument><ref bean=\"other\"/></argument></constructor-arg></bean>"
-          "<bean name=\"partless\" class=\"tk::CGadget\" factory-method=\"WithPart\">"
-          "<constructor-arg><argument><ref bean=\"nowhere\"/></argument></constructor-arg></bean>")
-          .c_str(),
-      false);
-  EXPECT_FALSE(container.GetBean<CGadget>("wrongProperty"));
-  EXPECT_TRUE(
-      Logged(Logging::Warn, "Ostrel::CBeanWrapper::Invoke",
-             L"Wrapper of class 'tk::CGadget' could not call 'SetPart': argument 1 is an object of "
-             L"another class"));
-  EXPECT_FALSE(container.GetBean<CGadget>("wrongArgument"));
-  EXPECT_TRUE(
-      Logged(Logging::Warn, "Ostrel::CBeanWrapper::Create",
-             L"Wrapper of class 'tk::CGadget' could not create 'WithPart': argument 1 is an object "
-             L"of another class"));
-
-  auto partless = container.GetBean<CGadget>("partless");
-  ASSERT_TRUE(partless);
-  EXPECT_FALSE(partless->part);
-  EXPECT_EQ(Journal(), (Strings{"CGadget()", "~CGadget", "CGadget(part)"}));
-}
-
-TEST_F(WrapperContainerTest, ExitMethodRunsOnceForPrototypesAndSingletons) {
+TEST_F(WrapperContainerTest, ExitMethodRunsOnceForCompletedPrototypesAndSingletons) {
   CContainer container(
       Document("<bean name=\"prototype\" class=\"tk::CGadget\" exit-method=\"Close\"/>"
                "<bean name=\"single\" class=\"tk::CGadget\" singleton=\"true\" "
+               "exit-method=\"Close\"/>"
+               "<bean name=\"failing\" class=\"tk::CGadget\" init-method=\"Vanish\" "
                "exit-method=\"Close\"/>")
           .c_str(),
       false);
   container.GetBean<CGadget>("prototype");  // released by the client right away
   EXPECT_EQ(Journal(), (Strings{"CGadget()", "Close", "~CGadget"}));
+
+  Journal().clear();
+  EXPECT_FALSE(container.GetBean<CGadget>("failing"));
+  EXPECT_EQ(Journal(), (Strings{"CGadget()", "~CGadget"}));
 
   Journal().clear();
   auto single = container.GetBean<CGadget>("single");
@@ -141,7 +118,7 @@ TEST_F(WrapperContainerTest, UnknownExitMethodFailsTheBean) {
 // creator makes a bean of another class, which provides a service.
 TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
   CContainer container(
-      Document("<bean name=\"plain\" class=\"tk::CGadget\"><properties>" +
+      Document("<bean name=\"plain\" class=\"tk::CGadget\" autoname=\"true\"><properties>" +
                Property("Set", Value("int", "9")) +
                "</properties></bean>"
                "<bean name=\"numbered\" class=\"tk::CGadget\"><constructor-arg>" +
@@ -153,7 +130,10 @@ TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
                Value("int", "4") + "</constructor-arg><properties>" +
                Property("Set", Value("int", "5") + Value("char*", "the factory")) +
                "</properties><provides><interface>tk::IGreeter</interface></provides>"
-               "</bean>")
+               "</bean>"
+               "<bean name=\"misMade\" class=\"tk::CGadget\" factory-bean=\"maker\" "
+               "factory-method=\"Make\"><constructor-arg>" +
+               Value("char*", "4") + "</constructor-arg></bean>")
           .c_str(),
       false);
   auto plain = container.GetBean<CGadget>("plain");
@@ -161,7 +141,7 @@ TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
   auto made = container.GetBean<CGadget>("made");
   ASSERT_TRUE(plain && numbered && made);
   EXPECT_EQ(Journal(), (Strings{"CGadget()", "CGadget(7,seven)", "CGadget(4,made)"}));
-  EXPECT_EQ(plain->number, 9);
+  EXPECT_EQ(std::make_pair(plain->number, plain->text), std::make_pair(9, std::string("plain")));
   EXPECT_EQ(std::make_pair(made->number, made->text),
             std::make_pair(5, std::string("the factory")));
 
@@ -169,6 +149,12 @@ TEST_F(WrapperContainerTest, OverloadsFactoryBeanAndServiceByInterface) {
   ASSERT_TRUE(greeter);
   EXPECT_EQ(greeter->Greet(), "hello from the factory");
   EXPECT_EQ(container.GetServiceCount(Ostrel::TypeIdOf<IGreeter>()), 1u);
+
+  // The factory bean's creation method decides the constructor argument types.
+  EXPECT_FALSE(container.GetBean<CGadget>("misMade"));
+  EXPECT_TRUE(Logged(Logging::Warn, "Ostrel::CBeanFactoryImpl::GetBeanWrapper",
+                     L"Argument 1 of 'Make' of bean 'misMade' is configured as 'char*', but the "
+                     L"method takes 'int'"));
 }
 
 }  // namespace

@@ -97,12 +97,16 @@ TEST_F(WrapperTest, EveryParameterTypeConvertsByValueAndByConstReference) {
   EXPECT_TRUE(CaptureLog::Records().empty());
 }
 
-TEST_F(WrapperTest, AutonameHandsSetNameAString) {
-  // The container passes the address of a const char* to SetName.
+TEST_F(WrapperTest, OnlyTheMarkedAutonameCallPassesAConstChar) {
   Pointer gadget = Create("CGadget");
   const char* name = "gadget-with-a-name-longer-than-the-small-string-buffer";
-  ASSERT_TRUE(Invoke(gadget, "SetName", {&name}));
+  ArgumentVector autoname{&name, const_cast<void*>(Ostrel::AutonameMarker())};
+  ASSERT_TRUE(m_gadgets.Invoke(gadget.Get(), "SetName", 1, &autoname));
   EXPECT_EQ(Gadget(gadget).text, name);
+  // A configured value is a std::string; read as a const char* it would end at the NUL.
+  const std::string configured("configured\0name", 15);
+  ASSERT_TRUE(Invoke(gadget, "SetName", {const_cast<std::string*>(&configured)}));
+  EXPECT_EQ(Gadget(gadget).text, configured);
 }
 
 TEST_F(WrapperTest, OverloadsAreFoundByArgumentCount) {
@@ -192,25 +196,21 @@ void DeleteAndNote(IReferenceCounted* instance) {
   delete instance;
 }
 
-TEST_F(WrapperTest, ExitMethodRunsOnceWhenTheLastReferenceGoes) {
+// The bean factory replaces the deleter of a bean once its creation completed, which
+// arms the exit method.
+TEST_F(WrapperTest, ExitMethodRunsOnceWhenTheLastReferenceToACompletedBeanGoes) {
   Pointer gadget = Create("CGadget", nullptr, "Close");
+  gadget->GetReferenceCounter()->deleter = &DeleteAndNote;
   Pointer copy = gadget;
   gadget = nullptr;
   EXPECT_EQ(Journal(), Strings{"CGadget()"});
   copy = nullptr;
-  EXPECT_EQ(Journal(), (Strings{"CGadget()", "Close", "~CGadget"}));
-
-  // The bean factory replaces the deleter of every bean it makes.
-  Journal().clear();
-  Pointer replaced = Create("CGadget", nullptr, "Close");
-  replaced->GetReferenceCounter()->deleter = &DeleteAndNote;
-  replaced = nullptr;
   EXPECT_EQ(Journal(), (Strings{"CGadget()", "deleter", "Close", "~CGadget"}));
 
   // A reference that the exit method takes and drops does not end the bean again.
   Journal().clear();
-  Create("CGadget", nullptr, "CloseHandingOn");
-  EXPECT_EQ(Journal(), (Strings{"CGadget()", "CloseHandingOn", "~CGadget"}));
+  Create("CGadget", nullptr, "CloseHandingOn")->GetReferenceCounter()->deleter = &DeleteAndNote;
+  EXPECT_EQ(Journal(), (Strings{"CGadget()", "deleter", "CloseHandingOn", "~CGadget"}));
 
   Journal().clear();
   Create("CGadget", nullptr, nullptr);
