@@ -18,15 +18,19 @@ case "${1:-}" in
 esac
 
 timings=()
-# stage <name> <command...>: runs the command and records how long it took.
+# stage <name> <command...>: runs the command and records how long it took; the times
+# so far are printed on exit, also when a stage fails.
 stage() {
-  local name=$1 start=${SECONDS}
+  local name=$1 start=${SECONDS} status=0 note=""
   shift
   echo "== ${name}"
-  "$@"
-  timings+=("$(printf '%-20s %4d s' "${name}" $((SECONDS - start)))")
+  "$@" || status=$?
+  [ "${status}" -eq 0 ] || note=" (failed)"
+  timings+=("$(printf '%-20s %4d s%s' "${name}" $((SECONDS - start)) "${note}")")
   echo "== ${name}: $((SECONDS - start)) s"
+  return "${status}"
 }
+trap 'echo "== time per stage:"; printf "   %s\n" "${timings[@]}"' EXIT
 
 # shellcheck source=scripts/install-deps.sh
 source scripts/install-deps.sh
@@ -42,5 +46,4 @@ if [ "${fuzz}" -eq 1 ]; then
   stage "fuzz" scripts/fuzz.sh 60 all
 fi
 
-echo "== all tests passed; time per stage:"
-printf '   %s\n' "${timings[@]}"
+echo "== all tests passed"
