@@ -2,8 +2,8 @@
 # into projects that consume Ostrel.
 
 # ostrel_target_options(<target> [HIDDEN])
-#   Warnings as errors, optional hidden visibility, and the sanitizers when
-#   OSTREL_SANITIZE is on.
+#   Warnings as errors, optional hidden visibility, and the sanitizers
+#   that OSTREL_SANITIZE names.
 function(ostrel_target_options target)
   cmake_parse_arguments(ARG "HIDDEN" "" "" ${ARGN})
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
@@ -15,11 +15,19 @@ function(ostrel_target_options target)
   ostrel_sanitize(${target})
 endfunction()
 
-# ostrel_sanitize(<target>): ASan + UBSan without recovery, when enabled.
+# ostrel_sanitize(<target>): the sanitizers OSTREL_SANITIZE names, without recovery.
 function(ostrel_sanitize target)
-  if(OSTREL_SANITIZE)
-    target_compile_options(${target} PRIVATE
-      -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  if(OSTREL_SANITIZE STREQUAL "thread")
+    set(flags -fsanitize=thread)
+  elseif(OSTREL_SANITIZE STREQUAL "fuzzer")
+    # Coverage for libFuzzer everywhere; only the fuzz targets link its main (fuzz/).
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+    set(flags -fsanitize=address,undefined -fno-sanitize-recover=all)
+  elseif(OSTREL_SANITIZE)
+    set(flags -fsanitize=address,undefined -fno-sanitize-recover=all)
+  else()
+    return()
   endif()
+  target_compile_options(${target} PRIVATE ${flags} -fno-omit-frame-pointer)
+  target_link_options(${target} PRIVATE ${flags})
 endfunction()

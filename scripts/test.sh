@@ -1,24 +1,49 @@
 #!/usr/bin/env bash
-# Builds Ostrel and runs the whole test suite twice: the default preset (RelWithDebInfo)
-# and the asan preset (AddressSanitizer + UndefinedBehaviorSanitizer). On a fresh Debian
-# machine, run as root: it installs whatever build dependency is missing.
+# Builds Ostrel and runs its tests; on a fresh Debian machine, run as root: it installs
+# whatever build dependency is missing.
+#   scripts/test.sh          the default preset (RelWithDebInfo): configure, build, test
+#   scripts/test.sh --full   then the asan preset (AddressSanitizer + UBSan), the tsan
+#                            preset (ThreadSanitizer, concurrency tests) and both
+#                            fuzzers for 60 seconds each
+# Prints the time each stage took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+presets=(default)
+fuzz=0
+case "${1:-}" in
+  "") ;;
+  --full) presets=(default asan tsan); fuzz=1 ;;
+  *) echo "usage: scripts/test.sh [--full]" >&2; exit 2 ;;
+esac
+
+timings=()
+# stage <name> <command...>: runs the command and records how long it took; the times
+# so far are printed on exit, also when a stage fails.
+stage() {
+  local name=$1 start=${SECONDS} status=0 note=""
+  shift
+  echo "== ${name}"
+  "$@" || status=$?
+  [ "${status}" -eq 0 ] || note=" (failed)"
+  timings+=("$(printf '%-20s %4d s%s' "${name}" $((SECONDS - start)) "${note}")")
+  echo "== ${name}: $((SECONDS - start)) s"
+  return "${status}"
+}
+trap 'echo "== time per stage:"; printf "   %s\n" "${timings[@]}"' EXIT
+
 # shellcheck source=scripts/install-deps.sh
 source scripts/install-deps.sh
-ostrel_install_deps
+stage "dependencies" ostrel_install_deps
 
 jobs=$(nproc 2>/dev/null || echo 2)
-for preset in default asan; do
-  echo "== ${preset}: configure, build, test"
-  cmake --preset "${preset}"
-  cmake --build --preset "${preset}" -j "${jobs}"
-  ctest --preset "${preset}" -j "${jobs}"
+for preset in "${presets[@]}"; do
+  stage "${preset} configure" cmake --preset "${preset}"
+  stage "${preset} build" cmake --build --preset "${preset}" -j "${jobs}"
+  stage "${preset} test" ctest --preset "${preset}" -j "${jobs}"
 done
-
-if [ -x scripts/fuzz.sh ]; then
-  echo "== fuzzing the XML parser for 60 seconds"
-  scripts/fuzz.sh 60
+if [ "${fuzz}" -eq 1 ]; then
+  stage "fuzz" scripts/fuzz.sh 60 all
 fi
+
 echo "== all tests passed"

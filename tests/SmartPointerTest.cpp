@@ -76,20 +76,22 @@ TEST_F(SmartPointerTest, DynamicCastChecksTheClass) {
 TEST_F(SmartPointerTest, ConcurrentCopiesAndReleasesDeleteExactlyOnce) {
   for (int round = 0; round < 50; ++round) {
     CbSmartPointer<CCounted> shared(new CCounted);
-    std::atomic<bool> go{false};
+    std::atomic<int> ready{0};  // 4: every thread holds its copy; 5: released, go
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
-      threads.emplace_back([&shared, &go] {
-        CbSmartPointer<CCounted> mine(shared);  // copied before the start signal
-        while (!go) {}
+      threads.emplace_back([&shared, &ready] {
+        CbSmartPointer<CCounted> mine(shared);
+        ++ready;
+        while (ready < 5) std::this_thread::yield();
         for (int i = 0; i < 1000; ++i) {
           CbSmartPointer<CCounted> copy(mine);
           CbSmartPointer<IReferenceCounted> base(copy);
         }
       });
     }
+    while (ready < 4) std::this_thread::yield();
     shared.Reset();
-    go = true;
+    ++ready;
     for (auto& t : threads) t.join();
   }
   EXPECT_EQ(g_destroyed, 50);
