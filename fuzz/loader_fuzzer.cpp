@@ -11,6 +11,8 @@
 #include <ostrel/Ostrel.h>
 #include <tamarack/IException.h>
 
+#include "SLoadBudget.h"
+
 namespace {
 
 class IService : public virtual IReferenceCounted {};
@@ -73,6 +75,16 @@ std::vector<std::string> NamesIn(const std::string& text, int limit) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // Small limits, so that an input reaches every bound within the time of one run
+  // (the library's own are sized for real configurations, not for sanitized code).
+  Ostrel::Internal::SLoadLimits& limits = Ostrel::Internal::LoadLimits();
+  limits.loopPasses = 20000;
+  limits.nesting = 200;
+  limits.files = 16;
+  limits.definitions = 5000;
+  limits.items = 20000;
+  limits.valueInsertions = 1 << 16;
+  limits.loadInsertions = 1 << 20;
   Ostrel::RegisterBeanClass<CBeanWrapper>("fuzz::CBean");
   Ostrel::RegisterInterface<IService>("fuzz::IService");
   Ostrel::RegisterInterface<IOther>("fuzz::IOther");

@@ -7,28 +7,38 @@
 namespace Ostrel {
 namespace Internal {
 
+SLoadLimits& LoadLimits() {
+  static SLoadLimits limits;
+  return limits;
+}
+
 void SLoadBudget::AddLoopPasses(std::int64_t passes) {
-  if (passes > kMaxLoopPasses - loopPasses) {
+  if (passes > limits.loopPasses - loopPasses) {
     OSTREL_THROW("ParseContainer", "Loops of one configuration may make at most " +
-                                       std::to_string(kMaxLoopPasses) + " passes");
+                                       std::to_string(limits.loopPasses) + " passes");
   }
   loopPasses += passes;
 }
 
 void SLoadBudget::EnterNesting(const char* function) {
-  if (nesting >= kMaxNesting) {
+  if (nesting >= limits.nesting) {
     OSTREL_THROW(function, "Loops and inline beans may nest at most " +
-                               std::to_string(kMaxNesting) + " levels deep");
+                               std::to_string(limits.nesting) + " levels deep");
   }
   ++nesting;
 }
 
 void SLoadBudget::AddFile(const char* function) {
-  if (files >= kMaxFiles) {
-    OSTREL_THROW(function, "A configuration may read at most " + std::to_string(kMaxFiles) +
+  if (files >= limits.files) {
+    OSTREL_THROW(function, "A configuration may read at most " + std::to_string(limits.files) +
                                " files, its includes counted");
   }
   ++files;
+}
+
+void SLoadBudget::AddDefinition(const char* function) {
+  if (++definitions > limits.definitions) TooMany(function, limits.definitions, " beans");
+  AddItem(function);
 }
 
 void SLoadBudget::TooMany(const char* function, std::int64_t limit, const char* what) {
@@ -37,14 +47,14 @@ void SLoadBudget::TooMany(const char* function, std::int64_t limit, const char* 
 
 void SLoadBudget::AddInsertion(std::size_t valueSoFar, std::size_t characters) {
   constexpr const char* kFunction = "`anonymous-namespace'::Substitute";
-  if (characters > kMaxValueInsertions - valueSoFar) {
+  if (characters > limits.valueInsertions - valueSoFar) {
     OSTREL_THROW(kFunction, "Substitution may insert at most " +
-                                std::to_string(kMaxValueInsertions) +
+                                std::to_string(limits.valueInsertions) +
                                 " characters into one value");
   }
-  if (characters > kMaxLoadInsertions - insertions) {
+  if (characters > limits.loadInsertions - insertions) {
     OSTREL_THROW(kFunction, "Substitution may insert at most " +
-                                std::to_string(kMaxLoadInsertions) +
+                                std::to_string(limits.loadInsertions) +
                                 " characters into the values of one configuration");
   }
   insertions += characters;

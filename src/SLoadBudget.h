@@ -10,44 +10,43 @@
 namespace Ostrel {
 namespace Internal {
 
-struct SLoadBudget {
-  // Passes of all loops together.
-  static constexpr std::int64_t kMaxLoopPasses = std::int64_t{1} << 22;  // 4,194,304
-  // Loops and inline beans open at one time, together.
-  static constexpr int kMaxNesting = 1000;
-  // Files read: the document and every file it includes, directly or not.
-  static constexpr int kMaxFiles = 4096;
-  // Bean definitions read, and everything read: definitions, properties, arguments,
-  // interfaces, dependencies.
-  static constexpr std::int64_t kMaxDefinitions = std::int64_t{1} << 21;  // 2,097,152
-  static constexpr std::int64_t kMaxItems = std::int64_t{1} << 23;        // 8,388,608
+struct SLoadLimits {
+  std::int64_t loopPasses = std::int64_t{1} << 22;   // passes of all loops together
+  int nesting = 1000;                                // loops and inline beans open at once
+  int files = 4096;                                  // the document and every include
+  std::int64_t definitions = std::int64_t{1} << 21;  // bean definitions read
+  // Everything read: definitions, properties, arguments, interfaces, dependencies.
+  std::int64_t items = std::int64_t{1} << 23;
   // Characters inserted by substitution into one value, and into all values of a load.
-  static constexpr std::size_t kMaxValueInsertions = std::size_t{1} << 20;  // 1 Mi
-  static constexpr std::size_t kMaxLoadInsertions = std::size_t{1} << 27;   // 128 Mi
+  std::size_t valueInsertions = std::size_t{1} << 20;
+  std::size_t loadInsertions = std::size_t{1} << 27;
+};
 
+// The limits each load starts with. Only the library's own tests and fuzzers change
+// them (to reach a bound quickly); not synchronised.
+SLoadLimits& LoadLimits();
+
+struct SLoadBudget {
   // Each throws CException with a message naming the limit when it is passed.
   void AddLoopPasses(std::int64_t passes);
   void EnterNesting(const char* function);
   void LeaveNesting() { --nesting; }
   void AddFile(const char* function);
+  void AddDefinition(const char* function);
   void AddItem(const char* function) {
-    if (++items > kMaxItems)
-      TooMany(function, kMaxItems, " beans, properties, arguments, interfaces and dependencies");
-  }
-  void AddDefinition(const char* function) {
-    if (++definitions > kMaxDefinitions) TooMany(function, kMaxDefinitions, " beans");
-    AddItem(function);
+    if (++items > limits.items) TooMany(function, limits.items, " beans, properties, arguments, interfaces and dependencies");
   }
   void AddInsertion(std::size_t valueSoFar, std::size_t characters);
 
+  SLoadLimits limits = LoadLimits();
   std::int64_t loopPasses = 0;
   int nesting = 0;
   int files = 0;
-  std::int64_t items = 0;
   std::int64_t definitions = 0;
+  std::int64_t items = 0;
   std::size_t insertions = 0;
 
- private:
+private:
   [[noreturn]] static void TooMany(const char* function, std::int64_t limit, const char* what);
 };
 

@@ -174,11 +174,8 @@ TEST(LoadBudgetTest, LoopsAndSubstitutionAreBounded) {
   });
   EXPECT_NE(tooMany.find("4194304 passes"), std::string::npos) << tooMany;
   SLoadBudget budget;
-  for (int i = 0; i < 4; ++i) {
-    Passes("<for first='1' last='1048576' substitute='i' inc='1048576'/>", SubstitutionMap(128),
-           &budget);
-  }
-  budget.AddLoopPasses(SLoadBudget::kMaxLoopPasses - 4);
+  budget.AddLoopPasses(budget.limits.loopPasses - 1);
+  Passes("<foreach set='x' substitute='s'/>", SubstitutionMap(128), &budget);
   EXPECT_NE(error([&] { budget.AddLoopPasses(1); }).find("passes"), std::string::npos);
 
   // A value that keeps its own pattern doubles until a bound stops it.
@@ -186,9 +183,8 @@ TEST(LoadBudgetTest, LoopsAndSubstitutionAreBounded) {
   EXPECT_EQ(error([&] { Substitute("%a%", v); }), "Invalid substitution pattern");
   EXPECT_NE(error([&] { Substitute("%big%%big%%big%", v); }).find("one value"), std::string::npos);
   SLoadBudget load;
-  for (std::size_t i = 0; i < SLoadBudget::kMaxLoadInsertions / (1 << 19) - 1; ++i) {
-    load.AddInsertion(0, 1 << 19);
-  }
+  load.limits.loadInsertions = std::size_t{1} << 20;
+  load.AddInsertion(0, 1 << 19);
   EXPECT_EQ(Substitute("%big%", v, &load).size(), std::size_t{1} << 19);
   EXPECT_NE(error([&] { Substitute("%big%", v, &load); }).find("one configuration"),
             std::string::npos);

@@ -16,10 +16,9 @@ namespace {
 
 using LoaderTest::CFakeFactory;
 using Ostrel::CXMLResource;
-using Ostrel::Internal::SLoadBudget;
 
 CFakeFactory g_factory;
-constexpr int kDepth = SLoadBudget::kMaxNesting;
+const int kDepth = Ostrel::Internal::LoadLimits().nesting;
 const std::string kTooDeep = "Loops and inline beans may nest at most 1000 levels deep";
 
 // Runs `work` on a thread with a 256 KiB stack; returns the message of the CException
