@@ -22,9 +22,6 @@ locale_t FixedLocale() {
 
 using Unit = std::make_unsigned_t<wchar_t>;
 
-bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 template <typename Map>
 void MapCase(std::wstring& text, Map map) {
   const locale_t locale = FixedLocale();
@@ -32,7 +29,7 @@ void MapCase(std::wstring& text, Map map) {
     const char32_t c = static_cast<Unit>(text[i]);
     if constexpr (sizeof(wchar_t) == 2) {
       const char32_t low = i + 1 < text.size() ? static_cast<Unit>(text[i + 1]) : 0;
-      if (IsHighSurrogate(c) && IsLowSurrogate(low)) {
+      if (c >= 0xD800 && c <= 0xDBFF && low >= 0xDC00 && low <= 0xDFFF) {
         const char32_t mapped = map(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00), locale);
         if (mapped >= 0x10000 && mapped <= 0x10FFFF) {
           text[i] = static_cast<wchar_t>(0xD800 + ((mapped - 0x10000) >> 10));
