@@ -69,5 +69,26 @@ TEST_F(ContainerThreadTest, ConcurrentIntegratedAndStandAloneContainers) {
   EXPECT_EQ(successes, static_cast<std::size_t>(kThreads * kRounds * 3));
 }
 
+// A loading reset empties and loads in one step: two threads resetting one factory
+// with the same text never see each other's beans ("Overriding bean").
+TEST_F(ContainerThreadTest, LoadingResetsOfOneFactoryDoNotInterleave) {
+  CContainer shared(kBasket.c_str(), false);
+  std::atomic<int> failures{0};
+  auto work = [&] {
+    for (int round = 0; round < 300; ++round) {
+      try {
+        shared.Reset(kBasket.c_str());
+      } catch (...) {
+        ++failures;
+      }
+    }
+  };
+  std::thread other(work);
+  work();
+  other.join();
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_TRUE(shared.Exists("basket"));
+}
+
 }  // namespace
 }  // namespace ContainerTest
