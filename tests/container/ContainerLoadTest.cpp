@@ -13,7 +13,16 @@ TEST_F(ContainerLoadTest, EmptyTextLoadsNothing) {
   CContainer emptyAlone("", false);
   EXPECT_TRUE(emptyIntegrated.Exists("basket"));
   EXPECT_FALSE(emptyAlone.Exists("basket"));
-  EXPECT_EQ(InfoMessages(kConstructor).size(), 6u);
+  // Each load logs its mode, then one success record.
+  auto messages = InfoMessages(kConstructor);
+  ASSERT_EQ(messages.size(), 6u);
+  for (std::size_t i = 0; i < 6; i += 2) {
+    EXPECT_EQ(messages[i], std::wstring(L"Loading configuration from xml (") +
+                               (i < 4 ? L"integration" : L"stand-alone") + L")...");
+    EXPECT_TRUE(IsSuccess(messages[i + 1]));
+  }
+  EXPECT_EQ(CaptureLog::WithMessage(messages[1]).at(0).format,
+            L"Configuration loading successful (loading time: %s)");
 }
 
 TEST_F(ContainerLoadTest, NullTextOrFileNameThrows) {

@@ -29,20 +29,6 @@ TEST_F(ContainerModesTest, DefaultAndEmptyConstructorsLogAndChooseTheirFactory) 
   EXPECT_FALSE(empty.Exists("basket"));
 }
 
-TEST_F(ContainerModesTest, XmlConstructorLogsModeThenOneSuccessRecord) {
-  for (bool integrate : {true, false}) {
-    CaptureLog::Clear();
-    CContainer container(kBasket.c_str(), integrate);
-    auto messages = InfoMessages(kConstructor);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0], std::wstring(L"Loading configuration from xml (") +
-                               (integrate ? L"integration" : L"stand-alone") + L")...");
-    EXPECT_TRUE(IsSuccess(messages[1])) << std::string(messages[1].begin(), messages[1].end());
-    EXPECT_EQ(CaptureLog::WithMessage(messages[1]).at(0).format,
-              L"Configuration loading successful (loading time: %s)");
-  }
-}
-
 TEST_F(ContainerModesTest, IntegratedContainersShareOneConfiguration) {
   {
     CContainer baskets(kBasket.c_str(), true);
