@@ -228,7 +228,6 @@ const BeanResult* CBeanFactoryImpl::FindAllowedSingleton(const char* name,
 
 BeanResult CBeanFactoryImpl::GetBeanWrapper(const char* name, const SLibrary* requester) {
   Lock lock(m_lock);
-  CActiveScope active(this);
   const char* beanName = name != nullptr ? name : "";
   if (const BeanResult* cached = FindAllowedSingleton(beanName, requester)) {
     return *cached;
@@ -236,7 +235,9 @@ BeanResult CBeanFactoryImpl::GetBeanWrapper(const char* name, const SLibrary* re
   return ResolveLocked(beanName, requester);
 }
 
+// A cached singleton is served without it: no client code runs for that.
 BeanResult CBeanFactoryImpl::ResolveLocked(const char* beanName, const SLibrary* requester) {
+  CActiveScope active(this);
   try {
     return Resolve(beanName, requester);
   } catch (...) {
@@ -422,7 +423,6 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const cha
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetBean(const char* name,
                                                             const SLibrary* requester) {
   Lock lock(m_lock);
-  CActiveScope active(this);
   const char* beanName = name != nullptr ? name : "";
   // A cached singleton without copying its wrapper reference.
   if (const BeanResult* cached = FindAllowedSingleton(beanName, requester)) {
