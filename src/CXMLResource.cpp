@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "CDynamicLibrary.h"
@@ -47,7 +48,7 @@ long long EstimateNumber(const char* text, long long fallback) {
   if (text == nullptr) return fallback;
   char* end = nullptr;
   const long long value = std::strtoll(text, &end, 10);
-  return end == text ? fallback : value;
+  return end == text || value < INT32_MIN || value > INT32_MAX ? fallback : value;
 }
 
 // How many bean definitions a container is likely to produce (capped; a hint for

@@ -129,6 +129,12 @@ TEST(ResourceTextTest, AttributeErrors) {
   auto error = Thrown([] { Load(Beans("<bean name='x%' class=''/>")); });
   EXPECT_EQ(error.message, "Missing class name when parsing type 'x%'");
   EXPECT_EQ(Message([] { Load(Beans("<bean/>")); }), "Missing class name when parsing type ''");
+  // Found by fuzzing: a bound far outside 64 bits once overflowed the room estimate.
+  EXPECT_EQ(Message([] {
+              Load(Beans("<for first='-99999999999999999999' last='3' substitute='i'>"
+                         "<bean class='C'/></for>"));
+            }),
+            "Value of numeric parameter must be numeric");
 }
 
 // "type:value" for each argument, separated by blanks.
