@@ -1,7 +1,5 @@
 #include "CLoopPasses.h"
 
-#include <strings.h>
-
 #include "platform/TextConversion.h"
 #include "support/Throw.h"
 
@@ -9,14 +7,11 @@ namespace Ostrel {
 namespace Internal {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-// Whether the loop element carries an attribute `name`, with or without value.
-bool HasAttribute(const XMLNode& node, const char* name) {
-  if (node.GetAttribute(name) != nullptr) return true;
+// Whether the loop element carries an attribute `lower`, with or without value.
+bool HasAttribute(const XMLNode& node, const char* lower) {
   for (int i = 0; i < node.GetAttributeCount(); ++i) {
     const SXMLAttribute* a = node.GetAttributeAt(i);
-    if (a != nullptr && a->name != nullptr && strcasecmp(a->name, name) == 0) return true;
+    if (a != nullptr && NameIs(a->name, lower)) return true;
   }
   return false;
 }

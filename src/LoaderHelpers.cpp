@@ -10,13 +10,6 @@
 
 namespace Ostrel {
 namespace Internal {
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-
-}  // namespace
-
 SubstitutionMap CopyVariables(const SubstitutionMap& variables) {
   SubstitutionMap copy(128);
   for (const auto& entry : variables) {

@@ -35,6 +35,11 @@ std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables,
 bool StringToBool(const std::wstring& text);
 bool StringToBool(const std::string& text);
 
+// White space as the C library's isspace sees it in the "C" locale.
+inline bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
 // Whether an element or attribute name is `lower` (written in lower case), ignoring
 // ASCII case as the XML parser does; a null name is nothing.
 inline bool NameIs(const char* name, const char* lower) {

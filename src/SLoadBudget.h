@@ -34,7 +34,9 @@ struct SLoadBudget {
   void AddFile(const char* function);
   void AddDefinition(const char* function);
   void AddItem(const char* function) {
-    if (++items > limits.items) TooMany(function, limits.items, " beans, properties, arguments, interfaces and dependencies");
+    if (++items > limits.items) {
+      TooMany(function, limits.items, " beans, properties, arguments, interfaces and dependencies");
+    }
   }
   void AddInsertion(std::size_t valueSoFar, std::size_t characters);
 
