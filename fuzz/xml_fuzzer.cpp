@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "xml/EXMLResult.h"
-#include "xml/SXMLNodeData.h"
-#include "xml/XMLFileText.h"
+#include "EXMLResult.h"
+#include "SXMLNodeData.h"
+#include "XMLFileText.h"
 #include "xml/XMLNode.h"
-#include "xml/XMLParser.h"
+#include "XMLParser.h"
 
 using Ostrel::XMLNode;
 

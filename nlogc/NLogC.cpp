@@ -6,13 +6,13 @@
 #include <ostrel/Logger.h>
 
 #include "CNLogBackend.h"
+#include "logging/NLogEntryPoints.h"
 #include "WideFormat.h"
 
-#define NLOGC_EXPORT extern "C" __attribute__((visibility("default")))
 
 using NLogC::CNLogBackend;
 
-NLOGC_EXPORT void NLog_CSWriteLogW(int level, const wchar_t* logger,
+NLOGC_ENTRY_POINT void NLog_CSWriteLogW(int level, const wchar_t* logger,
                                    const Logging::SLogContext* context, const wchar_t* message) {
   try {
     CNLogBackend::Instance().Write(level, logger, context, message);
@@ -20,7 +20,7 @@ NLOGC_EXPORT void NLog_CSWriteLogW(int level, const wchar_t* logger,
   }
 }
 
-NLOGC_EXPORT void NLog_CSLogVW(int level, const wchar_t* logger,
+NLOGC_ENTRY_POINT void NLog_CSLogVW(int level, const wchar_t* logger,
                                const Logging::SLogContext* context, const wchar_t* format,
                                va_list args) {
   try {
@@ -32,7 +32,7 @@ NLOGC_EXPORT void NLog_CSLogVW(int level, const wchar_t* logger,
   }
 }
 
-NLOGC_EXPORT bool NLog_IsLogEnabledW(int level, const wchar_t* /*logger*/) {
+NLOGC_ENTRY_POINT bool NLog_IsLogEnabledW(int level, const wchar_t* /*logger*/) {
   try {
     return CNLogBackend::Instance().IsEnabled(level);
   } catch (...) {
@@ -40,7 +40,7 @@ NLOGC_EXPORT bool NLog_IsLogEnabledW(int level, const wchar_t* /*logger*/) {
   }
 }
 
-NLOGC_EXPORT void NLog_SetGlobalDiagnosticsContextW(const wchar_t* item, const wchar_t* value) {
+NLOGC_ENTRY_POINT void NLog_SetGlobalDiagnosticsContextW(const wchar_t* item, const wchar_t* value) {
   try {
     CNLogBackend::Instance().SetGlobalDiagnosticsContext(item, value);
   } catch (...) {
@@ -48,7 +48,7 @@ NLOGC_EXPORT void NLog_SetGlobalDiagnosticsContextW(const wchar_t* item, const w
 }
 
 // Writes are synchronous, so flushing never waits and the timeout is not needed.
-NLOGC_EXPORT void NLog_Flush(int /*timeout*/) {
+NLOGC_ENTRY_POINT void NLog_Flush(int /*timeout*/) {
   try {
     CNLogBackend::Instance().Flush();
   } catch (...) {

@@ -18,8 +18,8 @@
 #include <benchmark/benchmark.h>
 #include <ostrel/Ostrel.h>
 
-#include "CBeanFactoryImpl.h"
-#include "CXMLResource.h"
+#include "factory/CBeanFactoryImpl.h"
+#include "loader/CXMLResource.h"
 
 // Every allocation of the process is counted, so a benchmark can report its own. The
 // replacements pair malloc with free, which GCC cannot see through once it inlines them.
@@ -157,8 +157,8 @@ void Configure() {
                           "<provides><interface>bench::IThing</interface></provides></bean>"
                           "</beans></library></ostrel>";
   g_factory = std::make_shared<Ostrel::CBeanFactoryImpl>();
-  Ostrel::CXMLResource loaded(*g_factory, xml.c_str());
-  g_factory->Integrate(loaded);
+  Ostrel::CXMLResource loaded(xml.c_str());
+  g_factory->Integrate(loaded.GetDefinitions());
   g_factory->CreateEagerBeans();
   for (const char* name : {kShortName, kLongName, "peer", "proto", "lean"}) {
     if (!g_factory->GetBean(name, nullptr)) std::fprintf(stderr, "bean '%s' cannot be made\n", name);

@@ -17,7 +17,8 @@
 
 #include <ostrel/Ostrel.h>
 
-#include "CXMLResource.h"
+#include "CDefinitionStore.h"
+#include "loader/CXMLResource.h"
 #include "xml/XMLNode.h"
 
 namespace {
@@ -112,35 +113,15 @@ const std::string& Document(int beans) {
   return text;
 }
 
-class CNullFactory : public Ostrel::IBeanFactory {
-public:
-  using Pointer = CbSmartPointer<IReferenceCounted>;
-  bool Exists(const char*) override { return false; }
-  Pointer GetServiceInstance(const char*, std::uint32_t) override { return nullptr; }
-  Pointer GetServiceInstance(const char*) override { return nullptr; }
-  Pointer GetBean(const char*, const Ostrel::SLibrary*) override { return nullptr; }
-  std::shared_ptr<Ostrel::ITypeRegistration> RegisterFactory(
-      const char*, bool, const Ostrel::ServiceCreator&,
-      std::shared_ptr<Ostrel::ITypeRegistration>) override { return nullptr; }
-  std::shared_ptr<Ostrel::ITypeRegistration> RegisterInstance(
-      const char*, bool, Pointer, std::shared_ptr<Ostrel::ITypeRegistration>) override {
-    return nullptr;
-  }
-  void ReleaseInstance(const Pointer&) override {}
-  std::uint32_t GetServiceCount(const char*) override { return 0; }
-};
-
-CNullFactory g_factory;
-
 // The fastest iteration of the last run of each benchmark, in seconds, by name and
 // size: on a machine busy with other work the least disturbed figure.
 std::map<std::string, std::map<int, double>> g_seconds;
 
 double Seconds(double since) { return Clock::now() - since; }
 
-std::vector<std::string> Names(const CXMLResource& resource) {
+std::vector<std::string> Names(const std::vector<std::unique_ptr<Ostrel::SLibrary>>& libraries) {
   std::vector<std::string> names;
-  for (const auto& library : resource.GetLibraries()) {
+  for (const auto& library : libraries) {
     for (const auto& bean : library->beans) names.push_back(bean.name);
   }
   return names;
@@ -179,7 +160,7 @@ void BM_BuildResource(benchmark::State& state) {
   const std::string& text = Document(static_cast<int>(state.range(0)));
   Measure(state, "build", [&] {
     const auto start = Clock::now();
-    CXMLResource resource(g_factory, text.c_str());
+    CXMLResource resource(text.c_str());
     benchmark::DoNotOptimize(resource.GetLibraries().size());
     return Seconds(start);  // the resource is released after the clock stopped
   });
@@ -201,7 +182,7 @@ void BM_ParseThenBuild(benchmark::State& state) {
     start = Clock::now();
     double build = 0;
     {
-      CXMLResource resource(g_factory, text.c_str());
+      CXMLResource resource(text.c_str());
       benchmark::DoNotOptimize(resource.GetLibraries().size());
       build = Seconds(start);
     }
@@ -216,10 +197,10 @@ void BM_ParseThenBuild(benchmark::State& state) {
 void BM_Integrate(benchmark::State& state) {
   const std::string& text = Document(static_cast<int>(state.range(0)));
   Measure(state, "integrate", [&] {
-    CXMLResource loaded(g_factory, text.c_str());
-    CXMLResource store(g_factory);
+    CXMLResource loaded(text.c_str());
+    Ostrel::CDefinitionStore store;
     const auto start = Clock::now();
-    store.Integrate(loaded);
+    store.GetDefinitions().Merge(loaded.GetDefinitions());
     return Seconds(start);
   });
 }
@@ -227,10 +208,10 @@ void BM_Integrate(benchmark::State& state) {
 void BM_FindEveryBean(benchmark::State& state) {
   const std::string& text = Document(static_cast<int>(state.range(0)));
   Measure(state, "find", [&] {
-    CXMLResource loaded(g_factory, text.c_str());
-    CXMLResource store(g_factory);
-    store.Integrate(loaded);
-    const std::vector<std::string> names = Names(store);
+    CXMLResource loaded(text.c_str());
+    Ostrel::CDefinitionStore store;
+    store.GetDefinitions().Merge(loaded.GetDefinitions());
+    const std::vector<std::string> names = Names(store.GetDefinitions().GetLibraries());
     const auto start = Clock::now();
     for (const std::string& name : names) benchmark::DoNotOptimize(store.FindBeanConfig(name.c_str()));
     const double seconds = Seconds(start);
@@ -244,12 +225,12 @@ void BM_LoadAll(benchmark::State& state) {
   const std::string& text = Document(static_cast<int>(state.range(0)));
   Measure(state, "load", [&] {
     const auto start = Clock::now();
-    CXMLResource store(g_factory);
+    Ostrel::CDefinitionStore store;
     {
-      CXMLResource loaded(g_factory, text.c_str());
-      store.Integrate(loaded);
+      CXMLResource loaded(text.c_str());
+      store.GetDefinitions().Merge(loaded.GetDefinitions());
     }
-    for (const auto& library : store.GetLibraries()) {
+    for (const auto& library : store.GetDefinitions().GetLibraries()) {
       for (const auto& bean : library->beans) benchmark::DoNotOptimize(store.FindBeanConfig(bean.name.c_str()));
     }
     return Seconds(start);
@@ -260,10 +241,10 @@ constexpr int kLookups = 1000;
 
 void BM_FindBuiltBean(benchmark::State& state) {
   const std::string& text = Document(static_cast<int>(state.range(0)));
-  CXMLResource loaded(g_factory, text.c_str());
-  CXMLResource store(g_factory);
-  store.Integrate(loaded);
-  const std::vector<std::string> names = Names(store);
+  CXMLResource loaded(text.c_str());
+  Ostrel::CDefinitionStore store;
+  store.GetDefinitions().Merge(loaded.GetDefinitions());
+  const std::vector<std::string> names = Names(store.GetDefinitions().GetLibraries());
   for (const std::string& name : names) store.FindBeanConfig(name.c_str());
   // Each iteration looks up 1,000 names in turn.
   std::size_t i = 0;

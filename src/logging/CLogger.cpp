@@ -1,6 +1,6 @@
 #include <ostrel/Logger.h>
 
-#include "logging/SelectLogDispatcher.h"
+#include "SelectLogDispatcher.h"
 
 namespace Logging {
 

@@ -1,4 +1,4 @@
-#include "logging/CNLogLogger.h"
+#include "CNLogLogger.h"
 
 namespace Logging {
 

@@ -3,13 +3,9 @@
 
 #include <ostrel/Logger.h>
 
-namespace Logging {
+#include "logging/NLogEntryPoints.h"
 
-using NLogLogVFunction = void (*)(int, const wchar_t*, const SLogContext*, const wchar_t*, va_list);
-using NLogWriteLogFunction = void (*)(int, const wchar_t*, const SLogContext*, const wchar_t*);
-using NLogIsLogEnabledFunction = bool (*)(int, const wchar_t*);
-using NLogSetGlobalDiagnosticsContextFunction = void (*)(const wchar_t*, const wchar_t*);
-using NLogFlushFunction = void (*)(int);
+namespace Logging {
 
 class CNLogLogger final : public ILogDispatcher {
 public:

@@ -1,7 +1,7 @@
-#include "logging/SelectLogDispatcher.h"
+#include "SelectLogDispatcher.h"
 
-#include "logging/CNLogLogger.h"
-#include "logging/CVoidLogger.h"
+#include "CNLogLogger.h"
+#include "CVoidLogger.h"
 #include "platform/SharedLibrary.h"
 
 namespace Logging {

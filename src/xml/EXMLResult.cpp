@@ -1,4 +1,4 @@
-#include "xml/EXMLResult.h"
+#include "EXMLResult.h"
 
 namespace Ostrel {
 

@@ -1,8 +1,8 @@
-#include "xml/SXMLNodeData.h"
+#include "SXMLNodeData.h"
 
 #include <cstring>
 
-#include "xml/XMLArena.h"
+#include "XMLArena.h"
 #include "xml/XMLNode.h"
 
 namespace Ostrel {

@@ -1,9 +1,9 @@
-#include "xml/XMLArena.h"
+#include "XMLArena.h"
 
 #include <cstdlib>
 #include <new>
 
-#include "xml/SXMLNodeData.h"
+#include "SXMLNodeData.h"
 
 namespace Ostrel {
 namespace {

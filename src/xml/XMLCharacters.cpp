@@ -1,4 +1,4 @@
-#include "xml/XMLCharacters.h"
+#include "XMLCharacters.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "xml/XMLFileText.h"
+#include "XMLFileText.h"
 
 #include <cstdio>
 #include <memory>
 
 #include "platform/TextConversion.h"
-#include "xml/EXMLResult.h"
+#include "EXMLResult.h"
 
 namespace Ostrel {
 namespace {

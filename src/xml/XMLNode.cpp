@@ -3,13 +3,13 @@
 #include <string>
 #include <utility>
 
-#include "xml/EXMLResult.h"
-#include "xml/SXMLNodeData.h"
-#include "xml/SXMLParseState.h"
-#include "xml/XMLArena.h"
-#include "xml/XMLCharacters.h"
-#include "xml/XMLFileText.h"
-#include "xml/XMLParser.h"
+#include "EXMLResult.h"
+#include "SXMLNodeData.h"
+#include "SXMLParseState.h"
+#include "XMLArena.h"
+#include "XMLCharacters.h"
+#include "XMLFileText.h"
+#include "XMLParser.h"
 
 namespace Ostrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "xml/XMLParser.h"
+#include "XMLParser.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,10 @@
 #include <initializer_list>
 #include <new>
 
-#include "xml/EXMLResult.h"
-#include "xml/SXMLNodeData.h"
-#include "xml/XMLArena.h"
-#include "xml/XMLCharacters.h"
+#include "EXMLResult.h"
+#include "SXMLNodeData.h"
+#include "XMLArena.h"
+#include "XMLCharacters.h"
 #include "xml/XMLNode.h"
 
 namespace Ostrel {

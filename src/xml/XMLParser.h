@@ -15,7 +15,7 @@
 
 #include "xml/SXMLAttribute.h"
 #include "xml/SXMLClear.h"
-#include "xml/SXMLParseState.h"
+#include "SXMLParseState.h"
 
 namespace Ostrel {
 

@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "BeansTestSupport.h"
-#include "CBeanConfig.h"
+#include "beans/CBeanConfig.h"
 #include "RecordingWrapper.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <ostrel/Ostrel.h>
 
 #include "BeansTestSupport.h"
-#include "CServiceConfig.h"
+#include "beans/CServiceConfig.h"
 
 namespace {
 

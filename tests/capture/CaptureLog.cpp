@@ -7,6 +7,7 @@
 #include <ostrel/Logger.h>
 
 #include "WideFormat.h"
+#include "logging/NLogEntryPoints.h"
 
 namespace CaptureLog {
 namespace {
@@ -96,16 +97,14 @@ std::vector<SRecord> WithMessage(const std::wstring& message) {
 
 }  // namespace CaptureLog
 
-extern "C" {
-
-CAPTURE_API void NLog_CSWriteLogW(int level, const wchar_t* logger,
+NLOGC_ENTRY_POINT void NLog_CSWriteLogW(int level, const wchar_t* logger,
                                   const Logging::SLogContext* context, const wchar_t* message) {
   CaptureLog::SRecord r = CaptureLog::Make(CaptureLog::ECall::WriteLog, level, logger, context);
   r.message = message != nullptr ? message : L"";
   CaptureLog::Add(std::move(r));
 }
 
-CAPTURE_API void NLog_CSLogVW(int level, const wchar_t* logger,
+NLOGC_ENTRY_POINT void NLog_CSLogVW(int level, const wchar_t* logger,
                               const Logging::SLogContext* context, const wchar_t* format,
                               va_list arguments) {
   CaptureLog::SRecord r = CaptureLog::Make(CaptureLog::ECall::LogV, level, logger, context);
@@ -114,23 +113,22 @@ CAPTURE_API void NLog_CSLogVW(int level, const wchar_t* logger,
   CaptureLog::Add(std::move(r));
 }
 
-CAPTURE_API bool NLog_IsLogEnabledW(int level, const wchar_t*) {
+NLOGC_ENTRY_POINT bool NLog_IsLogEnabledW(int level, const wchar_t*) {
   CaptureLog::SState& s = CaptureLog::State();
   std::lock_guard<std::mutex> lock(s.mutex);
   ++s.queries;
   return level >= s.threshold;
 }
 
-CAPTURE_API void NLog_SetGlobalDiagnosticsContextW(const wchar_t* item, const wchar_t* value) {
+NLOGC_ENTRY_POINT void NLog_SetGlobalDiagnosticsContextW(const wchar_t* item, const wchar_t* value) {
   CaptureLog::SState& s = CaptureLog::State();
   std::lock_guard<std::mutex> lock(s.mutex);
   s.items.emplace_back(item != nullptr ? item : L"", value != nullptr ? value : L"");
 }
 
-CAPTURE_API void NLog_Flush(int timeout) {
+NLOGC_ENTRY_POINT void NLog_Flush(int timeout) {
   CaptureLog::SState& s = CaptureLog::State();
   std::lock_guard<std::mutex> lock(s.mutex);
   s.flushes.push_back(timeout);
 }
 
-}  // extern "C"

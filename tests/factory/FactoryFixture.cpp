@@ -208,8 +208,8 @@ void FactoryFixture::TearDown() {
 }
 
 void FactoryFixture::Load(const std::string& libraries) {
-  Ostrel::CXMLResource loaded(*factory, Document(libraries).c_str());
-  factory->Integrate(loaded);
+  Ostrel::CXMLResource loaded(Document(libraries).c_str());
+  factory->Integrate(loaded.GetDefinitions());
   factory->CreateEagerBeans();
 }
 

@@ -10,11 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include "CBeanFactoryImpl.h"
-#include "CXMLResource.h"
+#include "factory/CBeanFactoryImpl.h"
+#include "loader/CXMLResource.h"
 #include "CaptureLog.h"
 #include "RecordingWrapper.h"
-#include "SLibrary.h"
+#include "beans/SLibrary.h"
 
 namespace FactoryTest {
 

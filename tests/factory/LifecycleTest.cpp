@@ -5,6 +5,7 @@
 #include <ostrel/BeanStatistics.h>
 
 #include "BeanStatistics.h"
+#include "CDefinitionStore.h"
 #include "FactoryFixture.h"
 #include "support/CbMap.h"
 
@@ -33,7 +34,7 @@ TEST_F(WrapperCacheTest, BeansOfOneClassShareOneWrapper) {
   EXPECT_EQ(PluginMakerCalls(kLibA, "fac::CPlug"), built);
   EXPECT_EQ(factory->GetWrapperCount(), 1u);
 
-  const Ostrel::CBeanConfig* config = factory->GetStore()->FindBeanConfig("p2");
+  const Ostrel::CBeanConfig* config = factory->GetStore().FindBeanConfig("p2");
   ASSERT_NE(config, nullptr);
   EXPECT_EQ(factory->GetWrapper(*config), first.first);
 }
@@ -178,7 +179,7 @@ TEST_F(ResetTest, ResetFactoryKnowsNothingAndLoadsAgain) {
   EXPECT_FALSE(factory->Exists("r2"));
   EXPECT_EQ(factory->GetSingletonCount(), 0u);
   EXPECT_EQ(factory->GetWrapperCount(), 0u);
-  EXPECT_EQ(factory->GetStore()->GetConfigCount(), 0u);
+  EXPECT_EQ(factory->GetStore().GetConfigCount(), 0u);
   EXPECT_EQ(factory->GetServiceCount("{t-service}"), 0u);
   EXPECT_FALSE(Get("r1"));
   EXPECT_EQ(ResolveWarnings(), Messages{L"Bean 'r1' requested, but not configured"});
@@ -191,23 +192,6 @@ TEST_F(ResetTest, ResetFactoryKnowsNothingAndLoadsAgain) {
   ASSERT_TRUE(service);
   EXPECT_EQ(service, Get("r1"));
   EXPECT_EQ(Recorded(service)->className, "t::CPlain");
-}
-
-TEST_F(FactoryFixture, MoveIntoAFactoryThatHoldsTablesThrows) {
-  Load(R"(<library path="LIB_A"><beans><bean name="kept" class="t::CWidget" singleton="true"/></beans></library>)");
-  CbSmartPointer<IReferenceCounted> kept = Get("kept");
-  ASSERT_TRUE(kept);
-  Ostrel::CBeanFactoryImpl other;
-  CaptureLog::Clear();
-  EXPECT_THROW(*factory = std::move(other), Ostrel::CException);
-  auto records = CaptureLog::Records();
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0].level, 4);
-  EXPECT_EQ(records[0].function, "Ostrel::CBeanFactoryImpl::operator =");
-  EXPECT_EQ(records[0].message, L"Ostrel-Exception: \"Internal error\"");
-  // Nothing was taken over.
-  EXPECT_EQ(Get("kept"), kept);
-  EXPECT_EQ(factory->GetSingletonCount(), 1u);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <set>
 #include <thread>
 
-#include "CDynamicLibrary.h"
-#include "CLocalLibrary.h"
+#include "libraries/CDynamicLibrary.h"
+#include "libraries/CLocalLibrary.h"
 #include "CaptureLog.h"
 #include "RecordingWrapper.h"
 

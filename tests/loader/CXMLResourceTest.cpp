@@ -1,24 +1,19 @@
-// Configurations given as text: what the loader reads into bean definitions, how a
-// loaded resource is merged into a store, how configurations are built on demand and
-// how services are registered.
+// Configurations given as text: what the loader reads into bean definitions.
 #include <memory>
 
-#include "CLocalLibrary.h"
-#include "CXMLResource.h"
+#include "libraries/CLocalLibrary.h"
+#include "loader/CXMLResource.h"
 #include "LoaderSupport.h"
 
 namespace {
 
-using LoaderTest::CFakeFactory;
 using LoaderTest::Message;
 using LoaderTest::Thrown;
 using Ostrel::CXMLResource;
 using Ostrel::SBeanDefinition;
 
-CFakeFactory g_factory;
-
 std::unique_ptr<CXMLResource> Load(const std::string& xml) {
-  return std::make_unique<CXMLResource>(g_factory, xml.c_str());
+  return std::make_unique<CXMLResource>(xml.c_str());
 }
 
 // A document with one library and the given content of its "beans" element.
@@ -253,168 +248,6 @@ TEST(ResourceTextTest, SubstitutionOnlyInsideLoops) {
   EXPECT_EQ(Bean(*r, 2, 1).initMethod, "2");
   EXPECT_EQ(Message([] { Load(Beans("<for first='1' last='1' substitute='i'><bean name='%j%' class='C'/></for>")); }),
             "Missing substitution");
-}
-
-// ---- Merging into a store -------------------------------------------------------
-
-TEST(ResourceIntegrateTest, MergesLibrariesByPathAndAppendsEagerNames) {
-  CXMLResource store(g_factory);
-  auto first = Load(Beans("<bean name='a' class='C' lazy='false'/>", "L"));
-  store.Integrate(*first);
-  EXPECT_TRUE(first->GetLibraries().empty());
-  auto second = Load("<ostrel><library path='M'><beans><bean name='c' class='C' lazy='false'/>"
-                     "</beans></library><library path='L'><beans><bean name='b' class='C' "
-                     "lazy='false'/><bean name='b' class='C'/></beans></library></ostrel>");
-  const Ostrel::SLibrary* recordL = store.GetLibraries()[0].get();
-  store.Integrate(*second);
-  EXPECT_EQ(Layout(store), "L:[a,b,b] M:[c]");
-  EXPECT_EQ(store.GetLibraries()[0].get(), recordL);
-  auto eager = store.GetEagerBeans();
-  ASSERT_EQ(eager.size(), 3u);
-  EXPECT_EQ(eager[0].first + eager[1].first + eager[2].first, "acb");
-  EXPECT_EQ(eager[0].second, recordL);
-  EXPECT_EQ(eager[1].second, store.GetLibraries()[1].get());
-  EXPECT_EQ(eager[2].second, recordL);
-}
-
-TEST(ResourceIntegrateTest, OverridingNameChangesNothing) {
-  Ostrel::GetLocalLibrary().RegisterTypeID("loader::IOverride", "{loader-override}");
-  CXMLResource store(g_factory);
-  auto first = Load(Beans("<bean name='a' class='C'/>", "L"));
-  store.Integrate(*first);
-  auto second = Load(Beans("<bean name='z' class='C' lazy='false'><provides><interface>"
-                           "loader::IOverride</interface></provides></bean><bean name='a' class='C'/>",
-                           "L"));
-  auto error = Thrown([&] { store.Integrate(*second); });
-  EXPECT_EQ(error.message, "Overriding bean 'a'");
-  EXPECT_EQ(error.function, "Ostrel::CXMLResource::Integrate");
-  EXPECT_EQ(Layout(store), "L:[a]");
-  EXPECT_TRUE(store.GetEagerNames().empty());
-  EXPECT_EQ(store.GetServiceCount("{loader-override}"), 0u);
-  EXPECT_EQ(store.FindBeanConfig("z"), nullptr);
-}
-
-TEST(ResourceIntegrateTest, ProvidedInterfacesRegisterCreatorsAtTheFront) {
-  Ostrel::GetLocalLibrary().RegisterTypeID("loader::IShop", "{loader-shop}");
-  Ostrel::GetLocalLibrary().RegisterTypeID("loader::IOther", "{loader-other}");
-  CFakeFactory factory;
-  CXMLResource store(factory);
-  EXPECT_EQ(store.RegisterInstance("{loader-shop}", true, factory.GetBean("fixed", nullptr), nullptr)
-                .get() != nullptr, true);
-  auto loaded = std::make_unique<CXMLResource>(
-      factory, Beans("<bean name='cash' class='C@other.so'><provides><interface>loader::IShop</interface>"
-                     "</provides></bean><bean name='card' class='C' singleton='true'><provides>"
-                     "<interface>loader::IShop</interface><interface>loader::IOther</interface>"
-                     "</provides></bean>").c_str());
-  factory.requests.clear();
-  // "cash", read first, stands in a library of its own after the one of "card": in
-  // library order it comes last and so answers first.
-  store.Integrate(*loaded);
-  EXPECT_EQ(Layout(store), "lib.so:[card] other.so:[cash]");
-  EXPECT_TRUE(factory.requests.empty());
-  EXPECT_EQ(store.GetServiceCount("{loader-shop}"), 3u);
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}")), "cash");
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 1)), "card");
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 2)), "fixed");
-  EXPECT_FALSE(store.GetServiceInstance("{loader-shop}", 3));
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-other}")), "card");
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{loader-shop}", 1)), "card");
-  // One singleton registration serves both interfaces: "card" is made once.
-  EXPECT_EQ(Joined(factory.requests), "cash,card");
-}
-
-// ---- Configurations on demand --------------------------------------------------
-
-Ostrel::IBeanWrapper* MakeLocal() {
-  return new TestPlugin::CRecordingWrapper("loader::CLocal", {{"CLocal", {}}, {"SetCount", {"int"}}});
-}
-
-struct ResourceConfigTest : ::testing::Test {
-  void SetUp() override { OSTREL_REGISTER_WRAPPER_MAKER("loader::CLocal", &MakeLocal); }
-  void TearDown() override {
-    Ostrel::GetLocalLibrary().UnregisterWrapperMaker("create_loader_CLocal_Wrapper");
-  }
-  CXMLResource store{g_factory};
-  void Add(const std::string& xml) { store.Integrate(*Load(xml)); }
-};
-
-TEST_F(ResourceConfigTest, BuildsEveryBeanOfALibraryOnFirstNeed) {
-  Add(Beans("<bean name='basket' class='CBasket'><properties><property name='SetLimit'>"
-            "<value type='int'>3</value></property></properties></bean>"
-            "<bean name='order' class='shop::COrder'/><bean name='local' class='loader::CLocal'/>",
-            PLUGIN_TWO));
-  EXPECT_EQ(store.GetConfigCount(), 0u);
-  EXPECT_EQ(store.FindBeanConfig("unknown"), nullptr);
-  EXPECT_EQ(store.FindBeanConfig(nullptr), nullptr);
-  EXPECT_EQ(store.GetLoadedLibraryCount(), 0u);
-  Ostrel::CBeanConfig* order = store.FindBeanConfig("order");
-  ASSERT_NE(order, nullptr);
-  EXPECT_EQ(store.GetConfigCount(), 3u);
-  EXPECT_EQ(store.GetLoadedLibraryCount(), 1u);
-  EXPECT_STREQ(order->CreateWrapper()->GetClassName(), "shop::COrder");
-  EXPECT_EQ(order->GetLibrary(), store.GetLibraries()[0].get());
-  EXPECT_STREQ(store.FindBeanConfig("local")->CreateWrapper()->GetClassName(), "loader::CLocal");
-  EXPECT_EQ(store.FindBeanConfig("basket")->GetProperties().size(), 1u);
-  EXPECT_EQ(store.FindBeanConfig("order"), order);
-
-  // Beans merged later into a loaded library are built on their first need.
-  Add(Beans("<bean name='late' class='CBasket'/>", PLUGIN_TWO));
-  ASSERT_NE(store.FindBeanConfig("late"), nullptr);
-  EXPECT_EQ(store.GetLoadedLibraryCount(), 1u);
-  EXPECT_EQ(store.GetConfigCount(), 4u);
-}
-
-TEST_F(ResourceConfigTest, MissingMakerAndUnloadableLibraryFailOnNeed) {
-  Add(Beans("<bean name='missing' class='CMissing'/>", PLUGIN_NONE));
-  Add(Beans("<bean name='far' class='CBasket'/>", "/nonexistent/libfar.so"));
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    auto error = Thrown([&] { store.FindBeanConfig("missing"); });
-    EXPECT_EQ(error.message, "Getting wrapper maker failed for class 'CMissing'");
-    EXPECT_EQ(error.function, "Ostrel::CXMLResource::processBean");
-    EXPECT_EQ(Message([&] { store.FindBeanConfig("far"); }),
-              "Could not load library '/nonexistent/libfar.so'");
-  }
-  EXPECT_EQ(store.GetConfigCount(), 0u);
-}
-
-TEST_F(ResourceConfigTest, DuplicateNameGoesToTheLibraryProcessedFirst) {
-  Add("<ostrel><library path='" PLUGIN_TWO "'><beans><bean name='dup' class='CBasket'/></beans>"
-      "</library><library path='" PLUGIN_NONE "'><beans><bean name='other' class='loader::CLocal'/>"
-      "<bean name='dup' class='loader::CLocal'/></beans></library></ostrel>");
-  Add(Beans("<bean name='twice' class='shop::COrder'/><bean name='twice' class='CBasket'/>", PLUGIN_TWO));
-  // The second library is built first, for "other": its "dup" gets the configuration.
-  ASSERT_NE(store.FindBeanConfig("other"), nullptr);
-  ASSERT_NE(store.FindBeanConfig("dup"), nullptr);
-  EXPECT_EQ(store.FindBeanConfig("dup")->GetDefinition().className, "loader::CLocal");
-  // Within one library the first definition in reading order wins.
-  EXPECT_EQ(store.FindBeanConfig("twice")->GetDefinition().className, "shop::COrder");
-}
-
-// ---- Service registrations ------------------------------------------------------
-
-TEST(ResourceServiceTest, InstancesRegisterOncePerTypeIdAndReleaseEverywhere) {
-  CFakeFactory factory;
-  CXMLResource store(factory);
-  auto instance = factory.GetBean("instance", nullptr);
-  auto registration = store.RegisterInstance("{a}", false, instance, nullptr);
-  EXPECT_EQ(Message([&] { store.RegisterInstance("{a}", true, instance, nullptr); }),
-            "Service instance is already registered for interface '{a}'");
-  EXPECT_EQ(store.GetServiceCount("{a}"), 1u);
-  store.RegisterInstance("{b}", false, instance, nullptr);
-  store.RegisterInstance("{a}", true, instance, registration);
-  store.RegisterInstance("{a}", false, factory.GetBean("other", nullptr), nullptr);
-  EXPECT_EQ(store.GetServiceCount("{a}"), 3u);
-  store.ReleaseInstance(instance);
-  EXPECT_EQ(store.GetServiceCount("{a}"), 1u);
-  EXPECT_EQ(store.GetServiceCount("{b}"), 0u);
-  EXPECT_EQ(factory.NameOf(store.GetServiceInstance("{a}")), "other");
-  EXPECT_FALSE(store.GetServiceInstance("{b}"));
-  EXPECT_EQ(Message([&] { store.ReleaseInstance(instance); }), "Service instance was not registered");
-  // Both ids are gone: registering again under either is accepted.
-  store.RegisterInstance("{b}", false, instance, nullptr);
-  EXPECT_EQ(store.GetServiceCount("{b}"), 1u);
-  EXPECT_FALSE(store.GetServiceInstance(nullptr));
-  EXPECT_EQ(store.GetServiceCount(nullptr), 0u);
 }
 
 }  // namespace

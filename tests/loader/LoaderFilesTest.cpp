@@ -7,12 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CXMLResource.h"
+#include "loader/CXMLResource.h"
 #include "LoaderSupport.h"
 
 namespace {
 
-using LoaderTest::CFakeFactory;
 using LoaderTest::Message;
 using LoaderTest::Thrown;
 using Ostrel::CXMLResource;
@@ -46,7 +45,7 @@ struct LoaderFilesTest : ::testing::Test {
   }
 
   std::unique_ptr<CXMLResource> Load(const std::string& path) {
-    return std::make_unique<CXMLResource>(factory, Platform::Utf8ToWide(path).c_str());
+    return std::make_unique<CXMLResource>(Platform::Utf8ToWide(path).c_str());
   }
   std::string Bean(const char* name, const char* extra = "") {
     return std::string("<bean name='") + name + "' class='C' lazy='false' " + extra + "/>";
@@ -69,7 +68,6 @@ struct LoaderFilesTest : ::testing::Test {
   }
 
   std::string dir;
-  CFakeFactory factory;
 };
 
 TEST_F(LoaderFilesTest, MissingAndMalformedFiles) {
@@ -154,11 +152,6 @@ TEST_F(LoaderFilesTest, IncludingFileMayRedefineAnIncludedName) {
   EXPECT_EQ(Names(*r), "dup dup ");
   EXPECT_EQ(Eager(*r), "dup dup ");
   EXPECT_TRUE(r->GetLibraries()[0]->beans[0].singleton);
-
-  CXMLResource store(factory);
-  store.Integrate(*r);
-  EXPECT_EQ(Names(store), "dup dup ");
-  EXPECT_EQ(Message([&] { store.Integrate(*Load(main)); }), "Overriding bean 'dup'");
 }
 
 }  // namespace

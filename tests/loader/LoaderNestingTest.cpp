@@ -9,15 +9,14 @@
 #include <fstream>
 #include <functional>
 
-#include "CXMLResource.h"
+#include "loader/CXMLResource.h"
 #include "LoaderSupport.h"
+#include "SLoadBudget.h"
 
 namespace {
 
-using LoaderTest::CFakeFactory;
 using Ostrel::CXMLResource;
 
-CFakeFactory g_factory;
 const int kDepth = Ostrel::Internal::LoadLimits().nesting;
 const std::string kTooDeep = "Loops and inline beans may nest at most 1000 levels deep";
 
@@ -73,15 +72,15 @@ std::string InlineBeans(int levels) {
 
 TEST(LoaderNestingTest, DocumentedDepthLoadsOnASmallStackAndOneMoreFails) {
   EXPECT_EQ(OnSmallStack([] {
-              auto r = std::make_unique<CXMLResource>(g_factory, Loops(kDepth / 2).c_str());
+              auto r = std::make_unique<CXMLResource>(Loops(kDepth / 2).c_str());
               const auto& beans = r->GetLibraries().at(0)->beans;
               ASSERT_EQ(beans.size(), 1u);
               EXPECT_EQ(beans[0].name + beans[0].properties.at(0).name, "b1Setx");
             }),
             "");
-  EXPECT_EQ(OnSmallStack([] { CXMLResource(g_factory, InlineBeans(kDepth).c_str()); }), "");
+  EXPECT_EQ(OnSmallStack([] { CXMLResource(InlineBeans(kDepth).c_str()); }), "");
   for (const std::string& text : {Loops(kDepth), InlineBeans(kDepth + 1), Loops(20000)}) {
-    EXPECT_EQ(OnSmallStack([&] { CXMLResource(g_factory, text.c_str()); }), kTooDeep);
+    EXPECT_EQ(OnSmallStack([&] { CXMLResource(text.c_str()); }), kTooDeep);
   }
 }
 
@@ -97,7 +96,7 @@ TEST(LoaderNestingTest, IncludesNestWithoutLimitButFilesAreCounted) {
         << "<library path='l'><beans><bean name='b" << i << "' class='C'/></beans></library></ostrel>";
   }
   EXPECT_EQ(OnSmallStack([&] {
-              CXMLResource r(g_factory, (dir / "c0.xml").wstring().c_str());
+              CXMLResource r((dir / "c0.xml").wstring().c_str());
               EXPECT_EQ(r.GetLibraries().at(0)->beans.size(), std::size_t{chain});
             }),
             "");
@@ -107,7 +106,7 @@ TEST(LoaderNestingTest, IncludesNestWithoutLimitButFilesAreCounted) {
         << "<ostrel>" << (level < 5 ? Repeat("<include path='f" + std::to_string(level + 1) + ".xml'/>", 10) : "")
         << "</ostrel>";
   }
-  EXPECT_EQ(LoaderTest::Message([&] { CXMLResource(g_factory, (dir / "f0.xml").wstring().c_str()); }),
+  EXPECT_EQ(LoaderTest::Message([&] { CXMLResource((dir / "f0.xml").wstring().c_str()); }),
             "A configuration may read at most 4096 files, its includes counted");
   std::filesystem::remove_all(dir);
 }

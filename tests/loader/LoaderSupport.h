@@ -1,11 +1,9 @@
-// Shared pieces of the loader suites: a bean factory that answers GetBean with one
-// recorded instance per name, and a helper that runs a call expected to throw and
+// Shared pieces of the loader suites: a helper that runs a call expected to throw and
 // returns the one exception record it logged.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,42 +14,6 @@
 #include "platform/TextConversion.h"
 
 namespace LoaderTest {
-
-class CFakeFactory : public Ostrel::IBeanFactory {
-public:
-  using Pointer = CbSmartPointer<IReferenceCounted>;
-  std::map<std::string, Pointer> made;
-  std::vector<std::string> requests;
-
-  Pointer GetBean(const char* name, const Ostrel::SLibrary* requester) override {
-    requests.push_back(std::string(name) + (requester == nullptr ? "" : "+requester"));
-    Pointer& bean = made[name];
-    if (!bean) {
-      auto* recorded = new TestPlugin::CRecordedBean;
-      recorded->className = name;
-      bean = recorded;
-    }
-    return bean;
-  }
-  std::string NameOf(const Pointer& p) const {
-    auto* recorded = dynamic_cast<TestPlugin::CRecordedBean*>(p.Get());
-    return recorded != nullptr ? recorded->className : "<none>";
-  }
-
-  // Not used by the loader.
-  bool Exists(const char*) override { return false; }
-  Pointer GetServiceInstance(const char*, std::uint32_t) override { return nullptr; }
-  Pointer GetServiceInstance(const char*) override { return nullptr; }
-  std::shared_ptr<Ostrel::ITypeRegistration> RegisterFactory(
-      const char*, bool, const Ostrel::ServiceCreator&,
-      std::shared_ptr<Ostrel::ITypeRegistration>) override { return nullptr; }
-  std::shared_ptr<Ostrel::ITypeRegistration> RegisterInstance(
-      const char*, bool, Pointer, std::shared_ptr<Ostrel::ITypeRegistration>) override {
-    return nullptr;
-  }
-  void ReleaseInstance(const Pointer&) override {}
-  std::uint32_t GetServiceCount(const char*) override { return 0; }
-};
 
 struct SThrown {
   std::string function;  // as logged; the exception carries the same

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/TextConversion.h"
-#include "xml/EXMLResult.h"
+#include "EXMLResult.h"
 #include "xml/XMLNode.h"
 
 namespace Ostrel {

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "xml/EXMLResult.h"
-#include "xml/SXMLNodeData.h"
+#include "EXMLResult.h"
+#include "SXMLNodeData.h"
 #include "xml/XMLNode.h"
 
 namespace Ostrel {

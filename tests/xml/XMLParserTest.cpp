@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "xml/EXMLResult.h"
-#include "xml/SXMLNodeData.h"
+#include "EXMLResult.h"
+#include "SXMLNodeData.h"
 #include "xml/XMLNode.h"
-#include "xml/XMLParser.h"
+#include "XMLParser.h"
 
 namespace Ostrel {
 namespace {

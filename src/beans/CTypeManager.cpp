@@ -1,0 +1,170 @@
+#include "beans/CTypeManager.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <cwchar>
+#include <typeinfo>
+#include <locale.h>
+#include <wchar.h>
+
+#include "BasicType.h"
+#include "platform/TextConversion.h"
+#include "support/Throw.h"
+
+namespace Ostrel {
+namespace Conversions {
+
+namespace {
+// Decimal text to int: white space, sign and digits up to the first other character;
+// beyond the 32-bit range the nearest limit.
+int DecimalToInt(const wchar_t* text) {
+  long value = std::wcstol(text, nullptr, 10);
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+}  // namespace
+
+bool stringToBool(const wchar_t* text) {
+  if (std::wcscmp(text, L"true") == 0) return true;
+  if (std::wcscmp(text, L"false") == 0) return false;
+  OSTREL_THROW("`anonymous-namespace'::stringToBool", "Invalid bool value");
+}
+
+char stringToChar(const wchar_t* text) {
+  std::string narrow = Platform::WideToUtf8(text);
+  return narrow.empty() ? '\0' : narrow[0];
+}
+
+template <class T>
+T stringToByte(const wchar_t* text) {
+  return static_cast<T>(static_cast<std::uint8_t>(DecimalToInt(text) & 0xFF));
+}
+
+template <class T>
+T stringToShort(const wchar_t* text) {
+  return static_cast<T>(static_cast<std::uint16_t>(DecimalToInt(text) & 0xFFFF));
+}
+
+template <class T>
+T stringToInt(const wchar_t* text) {
+  return static_cast<T>(DecimalToInt(text));
+}
+
+long stringToLong(const wchar_t* text) { return std::wcstol(text, nullptr, 10); }
+
+unsigned long stringToULong(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
+
+namespace {
+// Configurations write numbers with a decimal point whatever locale the host program
+// has set.
+double DecimalToDouble(const wchar_t* text) {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return c != static_cast<locale_t>(0) ? wcstod_l(text, nullptr, c) : std::wcstod(text, nullptr);
+}
+}  // namespace
+
+float stringToFloat(const wchar_t* text) { return static_cast<float>(DecimalToDouble(text)); }
+
+double stringToDouble(const wchar_t* text) { return DecimalToDouble(text); }
+
+template <>
+std::string stringToString<std::string>(const wchar_t* text) {
+  return Platform::WideToUtf8(text);
+}
+
+template <>
+std::wstring stringToString<std::wstring>(const wchar_t* text) {
+  return std::wstring(text);
+}
+
+}  // namespace Conversions
+
+namespace {
+
+template <class T, T (*Convert)(const wchar_t*)>
+std::unique_ptr<IType> Basic() {
+  return std::make_unique<BasicType<T, Convert>>();
+}
+
+// One basic type name: the C++ type its values have and how its type is made.
+struct SBasicTypeName {
+  const char* name;
+  const std::type_info* type;
+  std::unique_ptr<IType> (*make)();
+};
+
+template <class T, T (*Convert)(const wchar_t*)>
+constexpr SBasicTypeName Entry(const char* name) {
+  return {name, &typeid(T), &Basic<T, Convert>};
+}
+
+// The basic type names. Names whose values have the same C++ type are aliases; the
+// first of them names the group.
+using namespace Conversions;
+constexpr SBasicTypeName kBasicTypeNames[] = {
+    Entry<bool, stringToBool>("bool"),
+    Entry<char, stringToChar>("char"),
+    Entry<signed char, stringToByte<signed char>>("int8_t"),
+    Entry<unsigned char, stringToByte<unsigned char>>("unsigned char"),
+    Entry<unsigned char, stringToByte<unsigned char>>("uint8_t"),
+    Entry<short, stringToShort<short>>("short"),
+    Entry<short, stringToShort<short>>("int16_t"),
+    Entry<unsigned short, stringToShort<unsigned short>>("unsigned short"),
+    Entry<unsigned short, stringToShort<unsigned short>>("uint16_t"),
+    Entry<int, stringToInt<int>>("int"),
+    Entry<int, stringToInt<int>>("int32_t"),
+    Entry<unsigned int, stringToInt<unsigned int>>("unsigned int"),
+    Entry<unsigned int, stringToInt<unsigned int>>("uint32_t"),
+    Entry<long, stringToLong>("long"),
+    Entry<unsigned long, stringToULong>("unsigned long"),
+    Entry<float, stringToFloat>("float"),
+    Entry<double, stringToDouble>("double"),
+    Entry<std::string, stringToString<std::string>>("char*"),
+    Entry<std::string, stringToString<std::string>>("const char*"),
+    Entry<std::wstring, stringToString<std::wstring>>("wchar_t*"),
+    Entry<std::wstring, stringToString<std::wstring>>("const wchar_t*")};
+
+}  // namespace
+
+bool CTypeManager::IsReference(const char* type) {
+  return type != nullptr && (std::strcmp(type, "bean") == 0 || std::strcmp(type, "service") == 0);
+}
+
+CTypeManager::CTypeManager() {
+  for (const SBasicTypeName& entry : kBasicTypeNames) {
+    m_types.GetOrInsert(std::string(entry.name))->value = entry.make();
+  }
+}
+
+const char* CTypeManager::CanonicalTypeName(const char* type) {
+  if (type == nullptr) {
+    return nullptr;
+  }
+  if (IsReference(type)) {
+    return "bean";
+  }
+  for (const SBasicTypeName& entry : kBasicTypeNames) {
+    if (std::strcmp(entry.name, type) == 0) {
+      for (const SBasicTypeName& first : kBasicTypeNames) {
+        if (*first.type == *entry.type) return first.name;
+      }
+    }
+  }
+  return nullptr;
+}
+
+CTypeManager::~CTypeManager() = default;
+
+const IType* CTypeManager::FindTypeBean(const char* type) const {
+  if (type != nullptr) {
+    if (auto* entry = m_types.Lookup(type)) {
+      return entry->value.get();
+    }
+  }
+  OSTREL_THROW("Ostrel::CTypeManager::FindTypeBean", "Could not find type bean");
+}
+
+}  // namespace Ostrel

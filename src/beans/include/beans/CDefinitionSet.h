@@ -1,0 +1,57 @@
+// CDefinitionSet: the bean definitions of a configuration, library by library, as the
+// loader reads them and the factory's store keeps them: plain records, no classes
+// loaded. Knows which library holds the first definition of each name and which beans
+// are to be made at load time. Not thread-safe: its owner serialises access.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "beans/SLibrary.h"
+#include "support/CbMap.h"
+
+namespace Ostrel {
+
+class CDefinitionSet {
+public:
+  CDefinitionSet();
+  ~CDefinitionSet();
+  CDefinitionSet(const CDefinitionSet&) = delete;
+  CDefinitionSet& operator=(const CDefinitionSet&) = delete;
+
+  // The record of the library at `path`, added at the end when there is none yet.
+  SLibrary& GetOrAddLibrary(const std::string& path);
+  // Marks a bean to be made at load time (in the order of the calls).
+  void AddEager(const std::string& name) { m_eagerNames.push_back(name); }
+
+  // Throws CException "Overriding bean '<name>'" when a bean name of `loaded` is
+  // already defined here.
+  void CheckMerge(const CDefinitionSet& loaded) const;
+  // Moves every definition of `loaded` here (into the record of the same path, else
+  // into a new record at the end) and appends its load-time beans; `loaded` is left
+  // empty. Checks first, as CheckMerge, and changes nothing when that throws.
+  void Merge(CDefinitionSet& loaded);
+
+  // The library of the first definition of `name` in library order, then reading
+  // order; null when no library defines it.
+  SLibrary* FindOwner(std::string_view name) const;
+
+  const std::vector<std::unique_ptr<SLibrary>>& GetLibraries() const { return m_libraries; }
+  const std::vector<std::string>& GetEagerNames() const { return m_eagerNames; }
+
+private:
+  // Brings the name index up to date (it only caches what the records hold).
+  void IndexNames() const;
+  void IndexNames(SLibrary& library, std::size_t from) const;
+
+  std::vector<std::unique_ptr<SLibrary>> m_libraries;
+  std::vector<std::string> m_eagerNames;
+  CbMap<std::string, std::size_t> m_libraryPaths{128};  // index in m_libraries
+  mutable CbMap<std::string, SLibrary*> m_names{128};
+  // Records were handed out for writing since m_names was last built.
+  mutable bool m_namesStale = false;
+};
+
+}  // namespace Ostrel

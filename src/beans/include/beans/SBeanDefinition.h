@@ -1,0 +1,29 @@
+// SBeanDefinition: how one named bean is made, as the configuration describes it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "beans/SArgument.h"
+#include "beans/SPropertyDefinition.h"
+
+namespace Ostrel {
+
+struct SBeanDefinition {
+  std::string name;
+  std::string className;
+  std::string creationMethod;  // the class name's last component unless configured
+  std::vector<SArgument> constructorArguments;
+  std::string initMethod;
+  std::string exitMethod;
+  std::vector<std::string> providedInterfaces;  // type ids
+  std::vector<SPropertyDefinition> properties;
+  std::vector<std::string> dependsOn;
+  bool singleton = false;
+  bool exported = true;
+  bool autoname = false;
+  bool lazy = true;
+  std::string factoryBean;
+};
+
+}  // namespace Ostrel

@@ -1,0 +1,174 @@
+#include <ostrel/Container.h>
+
+#include <mutex>
+#include <string>
+
+#include <ostrel/Logger.h>
+#include <tamarack/CbTimer.h>
+
+#include "factory/CBeanFactoryImpl.h"
+#include "loader/CXMLResource.h"
+#include "factory/DefaultFactory.h"
+#include "platform/TextConversion.h"
+#include "support/Throw.h"
+
+namespace Ostrel {
+namespace {
+
+const Logging::CLogger s_logger(L"Ostrel");
+constexpr const char* kConstructor = "Ostrel::CContainer::CContainer";
+constexpr const char* kReset = "Ostrel::CContainer::Reset";
+
+// Serialises merging a loaded configuration into a factory and the start-up pass, for
+// all factories. Recursive, so that code run by a start-up pass (an init method, say)
+// may load the configuration of another factory on the same thread; a factory refuses
+// loads and resets of its own from such code.
+std::recursive_mutex s_loadingMutex;
+using LoadingLock = std::lock_guard<std::recursive_mutex>;
+
+const wchar_t* ModeWord(bool integrate) { return integrate ? L"integration" : L"stand-alone"; }
+
+CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char* function) {
+  auto* impl = dynamic_cast<CBeanFactoryImpl*>(factory.get());
+  if (impl == nullptr) {
+    OSTREL_THROW(function, "The container holds no factory (moved from)");
+  }
+  return *impl;
+}
+
+// Merges a parsed configuration into the factory, then creates its non-lazy beans. The
+// merge checks every name before it changes anything; no library is loaded and no
+// client code runs before that check has passed. A bean that cannot be made is logged
+// by resolution and does not fail the load. Called under the loading mutex.
+void Merge(CBeanFactoryImpl& factory, CXMLResource& resource) {
+  std::lock_guard<CbCriticalSection> factoryLock(factory.GetLock());
+  factory.Integrate(resource.GetDefinitions());
+  factory.CreateEagerBeans();
+}
+
+const char* CheckedText(const char* xml, const char* function) {
+  if (xml == nullptr) {
+    OSTREL_THROW(function, "No XML text given (null pointer)");
+  }
+  return xml;
+}
+
+const wchar_t* CheckedFile(const wchar_t* file, const char* function) {
+  if (file == nullptr) {
+    OSTREL_THROW(function, "No configuration file given (null pointer)");
+  }
+  return file;
+}
+
+// Parses outside any lock, then merges under the loading mutex.
+template <class Source>
+void Load(CBeanFactoryImpl& factory, Source source) {
+  CXMLResource resource(source);
+  LoadingLock lock(s_loadingMutex);
+  Merge(factory, resource);
+}
+
+// Whether `factory` is the default factory; never creates one.
+bool IsDefault(const std::shared_ptr<IBeanFactory>& factory) {
+  return factory != nullptr && Internal::GetDefaultFactory() == factory;
+}
+
+void LogSuccess(const CbTimer& timer, const char* function) {
+  std::wstring time = timer.GetFormatted();
+  s_logger.Info(__FILE__, __LINE__, function, L"Configuration loading successful (loading time: %s)",
+                time.c_str());
+}
+
+}  // namespace
+
+CContainer::CContainer() : m_factory(Internal::CreateFactory(true)) {
+  s_logger.Info(__FILE__, __LINE__, kConstructor, L"Attaching configuration to default factory");
+  if (!m_factory) {
+    OSTREL_THROW(kConstructor, "Ostrel is not configured");
+  }
+}
+
+CContainer::CContainer(std::nullptr_t) : m_factory(std::make_shared<CBeanFactoryImpl>()) {
+  s_logger.Info(__FILE__, __LINE__, kConstructor, L"Creating empty configuration");
+  if (!m_factory) {
+    OSTREL_THROW(kConstructor, "Could not create bean factory");
+  }
+}
+
+CContainer::CContainer(const char* xml, bool integrate) {
+  s_logger.Info(__FILE__, __LINE__, kConstructor, L"Loading configuration from xml (%s)...",
+                ModeWord(integrate));
+  CbTimer timer(CbTimer::Milliseconds);
+  timer.Start();
+  m_factory = Internal::CreateFactory(integrate);
+  Load(Impl(m_factory, kConstructor), CheckedText(xml, kConstructor));
+  timer.Stop();
+  LogSuccess(timer, kConstructor);
+}
+
+CContainer::CContainer(const wchar_t* file, bool integrate) {
+  s_logger.Info(__FILE__, __LINE__, kConstructor, L"Loading configuration from file '%s' (%s)...",
+                file != nullptr ? file : L"", ModeWord(integrate));
+  CbTimer timer(CbTimer::Milliseconds);
+  timer.Start();
+  m_factory = Internal::CreateFactory(integrate);
+  Load(Impl(m_factory, kConstructor), CheckedFile(file, kConstructor));
+  timer.Stop();
+  LogSuccess(timer, kConstructor);
+}
+
+CContainer::CContainer(const CContainer& other) = default;
+CContainer::CContainer(CContainer&& other) noexcept = default;
+CContainer& CContainer::operator=(const CContainer& other) = default;
+CContainer& CContainer::operator=(CContainer&& other) noexcept = default;
+CContainer::~CContainer() = default;
+
+bool CContainer::Exists(const char* name) const {
+  return Factory("Ostrel::CContainer::Exists").Exists(name);
+}
+
+void CContainer::ReleaseInstance(CbSmartPointer<IReferenceCounted> instance) {
+  Factory("Ostrel::CContainer::ReleaseInstance").ReleaseInstance(instance);
+  instance.Reset();
+}
+
+void CContainer::Reset() {
+  CBeanFactoryImpl& impl = Impl(m_factory, kReset);
+  s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting %s configuration",
+                IsDefault(m_factory) ? L"integrated" : L"stand-alone");
+  impl.Reset();
+}
+
+// The loading forms empty and load under the loading mutex, so that no other load or
+// reset of any container comes in between.
+void CContainer::Reset(const char* xml) {
+  CBeanFactoryImpl& impl = Impl(m_factory, kReset);
+  CheckedText(xml, kReset);
+  LoadingLock lock(s_loadingMutex);
+  impl.Reset();
+  s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from xml (%s)...",
+                ModeWord(IsDefault(m_factory)));
+  CbTimer timer(CbTimer::Milliseconds);
+  timer.Start();
+  CXMLResource resource(xml);
+  Merge(impl, resource);
+  timer.Stop();
+  LogSuccess(timer, kReset);
+}
+
+void CContainer::Reset(const wchar_t* file) {
+  CBeanFactoryImpl& impl = Impl(m_factory, kReset);
+  CheckedFile(file, kReset);
+  s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from file '%s' (%s)...",
+                file, ModeWord(IsDefault(m_factory)));
+  CbTimer timer(CbTimer::Milliseconds);
+  timer.Start();
+  LoadingLock lock(s_loadingMutex);
+  impl.Reset();
+  CXMLResource resource(file);
+  Merge(impl, resource);
+  timer.Stop();
+  LogSuccess(timer, kReset);
+}
+
+}  // namespace Ostrel

@@ -1,0 +1,560 @@
+#include "factory/CBeanFactoryImpl.h"
+
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include <ostrel/Logger.h>
+
+#include "BeanStatistics.h"
+#include "CDefinitionStore.h"
+#include "CReaderSlots.h"
+#include "CServiceRegistry.h"
+#include "beans/CBeanProperty.h"
+#include "beans/CDefinitionSet.h"
+#include "beans/CTypeManager.h"
+#include "factory/DefaultFactory.h"
+#include "libraries/CLocalLibrary.h"
+#include "platform/TextConversion.h"
+#include "support/Throw.h"
+
+namespace Ostrel {
+namespace {
+
+const Logging::CLogger s_logger(L"Ostrel");
+constexpr const char* kResolve = "Ostrel::CBeanFactoryImpl::GetBeanWrapper";
+
+using Lock = std::lock_guard<CbCriticalSection>;
+
+// A Warn record about up to two UTF-8 texts, widened only when the record is written.
+void Warn(int line, const wchar_t* format, const char* first, const char* second = "") {
+  if (!s_logger.IsWarnEnabled()) return;
+  s_logger.Warn(__FILE__, line, kResolve, format, Platform::Utf8ToWide(first).c_str(),
+                Platform::Utf8ToWide(second).c_str());
+}
+void Warn(int line, const wchar_t* format, const std::string& first,
+          const std::string& second = std::string()) {
+  Warn(line, format, first.c_str(), second.c_str());
+}
+
+// Whether `requester` may have a bean of `config`: exported beans go to anybody, the
+// others only to beans of the library that defines them (compared by path).
+bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
+  if (config.GetDefinition().exported) return true;
+  const SLibrary* declaring = config.GetLibrary();
+  return requester != nullptr && declaring != nullptr && requester->path == declaring->path;
+}
+
+// The beans being resolved on this thread, outermost first, to catch cycles.
+struct SResolving {
+  const CBeanFactoryImpl* factory;
+  const char* name;
+};
+thread_local std::vector<SResolving> t_resolving;
+
+// Enters `name` into this thread's resolution chain for its lifetime; Cycle() tells
+// whether the name was being resolved already.
+class CResolutionScope {
+public:
+  CResolutionScope(const CBeanFactoryImpl* factory, const char* name) {
+    for (const SResolving& entry : t_resolving) {
+      if (entry.factory == factory && std::strcmp(entry.name, name) == 0) {
+        m_cycle = true;
+      }
+    }
+    if (!m_cycle) {
+      t_resolving.push_back({factory, name});
+    }
+  }
+  ~CResolutionScope() {
+    if (!m_cycle) t_resolving.pop_back();
+  }
+  bool Cycle() const { return m_cycle; }
+
+  // "a -> b -> a" for the chain from the first appearance of `name`.
+  static std::string Chain(const CBeanFactoryImpl* factory, const char* name) {
+    std::string chain;
+    bool inCycle = false;
+    for (const SResolving& entry : t_resolving) {
+      if (entry.factory != factory) continue;
+      inCycle = inCycle || std::strcmp(entry.name, name) == 0;
+      if (inCycle) chain += std::string(entry.name) + " -> ";
+    }
+    return chain + name;
+  }
+
+private:
+  bool m_cycle = false;
+};
+
+// The factories whose operations are running on this thread (resolution, the start-up
+// pass, service look-ups, emptying): client code they call must not reset or load them.
+thread_local std::vector<const CBeanFactoryImpl*> t_active;
+
+class CActiveScope {
+public:
+  explicit CActiveScope(const CBeanFactoryImpl* factory) { t_active.push_back(factory); }
+  ~CActiveScope() { t_active.pop_back(); }
+  CActiveScope(const CActiveScope&) = delete;
+  CActiveScope& operator=(const CActiveScope&) = delete;
+
+  static void Refuse(const CBeanFactoryImpl* factory, const char* function) {
+    for (const CBeanFactoryImpl* active : t_active) {
+      if (active == factory) {
+        OSTREL_THROW(function,
+                     "A configuration cannot be reset or loaded from code that its own factory "
+                     "runs (a constructor, property, init or exit method, wrapper maker or "
+                     "service creator)");
+      }
+    }
+  }
+};
+
+}  // namespace
+
+// Lends the argument buffers of the current nesting depth for one wrapper call; the
+// references are released when the lease ends, as they would be with buffers of its own.
+class CBeanFactoryImpl::CArgumentLease {
+public:
+  explicit CArgumentLease(CBeanFactoryImpl& factory) : m_factory(factory) {
+    auto& pool = factory.m_argumentBuffers;
+    if (factory.m_argumentDepth == pool.size()) {
+      pool.push_back(std::make_unique<SArgumentBuffers>());
+    }
+    m_buffers = pool[factory.m_argumentDepth].get();
+    ++factory.m_argumentDepth;
+  }
+  ~CArgumentLease() {
+    m_buffers->addresses.clear();
+    m_buffers->references.clear();
+    --m_factory.m_argumentDepth;
+  }
+  CArgumentLease(const CArgumentLease&) = delete;
+  CArgumentLease& operator=(const CArgumentLease&) = delete;
+  SArgumentBuffers& Buffers() const { return *m_buffers; }
+
+private:
+  CBeanFactoryImpl& m_factory;
+  SArgumentBuffers* m_buffers;
+};
+
+CBeanFactoryImpl::CBeanFactoryImpl()
+    : m_store(new CDefinitionStore),
+      m_services(new CServiceRegistry),
+      m_types(new CTypeManager),
+      m_readers(new CReaderSlots) {}
+
+CBeanFactoryImpl::~CBeanFactoryImpl() {
+  ClearCaches();
+  m_services.reset();
+  m_types.reset();
+  m_store.reset();
+}
+
+void CBeanFactoryImpl::ClearCaches() {
+  // Configurations worked out before no longer refer to current wrappers.
+  ++m_generation;
+  // Readers take the lock until the cache is empty. One entry at a time, so that code
+  // run by a release may still use the factory (and find the singletons not yet
+  // released).
+  CReaderSlots::CWrite write(*m_readers);
+  while (auto* first = m_singletons.GetFirst()) {
+    BeanResult result = std::move(first->value.result);
+    std::string name = first->key;
+    m_singletons.Remove(name);
+    result.second.Reset();  // the instance before the wrapper of its class
+    result.first.reset();
+  }
+  while (auto* first = m_wrappers.GetFirst()) {
+    std::shared_ptr<const IBeanWrapper> wrapper = std::move(first->value);
+    std::string name = first->key;
+    m_wrappers.Remove(name);
+  }
+}
+
+void CBeanFactoryImpl::Reset() {
+  Lock lock(m_lock);
+  CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Reset");
+  {
+    CActiveScope active(this);
+    ClearCaches();
+    m_services->Clear();
+  }
+  m_eager.clear();
+  m_types.reset(new CTypeManager);
+  m_store.reset();
+  m_store.reset(new CDefinitionStore);
+}
+
+void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
+  Lock lock(m_lock);
+  CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Integrate");
+  CDefinitionSet& definitions = m_store->GetDefinitions();
+  definitions.CheckMerge(loaded);
+  // In library order, then reading order, each at the front of its interfaces' lists:
+  // the last such bean answers first.
+  for (const auto& library : loaded.GetLibraries()) {
+    for (const SBeanDefinition& bean : library->beans) {
+      if (bean.providedInterfaces.empty()) continue;
+      std::shared_ptr<ITypeRegistration> registration;
+      for (const std::string& typeId : bean.providedInterfaces) {
+        registration = m_services->RegisterFactory(
+            typeId.c_str(), true, [this, name = bean.name] { return GetBean(name.c_str(), nullptr); },
+            registration);
+      }
+      if (registration != nullptr && bean.singleton) {
+        registration->SetSingleton();
+      }
+    }
+  }
+  m_eager.insert(m_eager.end(), loaded.GetEagerNames().begin(), loaded.GetEagerNames().end());
+  definitions.Merge(loaded);
+}
+
+void CBeanFactoryImpl::CreateEagerBeans() {
+  Lock lock(m_lock);
+  CActiveScope active(this);
+  // By index: the pass runs client code, which may not load into this factory but may
+  // resolve anything.
+  for (std::size_t i = 0; i < m_eager.size(); ++i) {
+    const std::string& name = m_eager[i];
+    GetBeanWrapper(name.c_str(), m_store->GetDefinitions().FindOwner(name));
+  }
+  // A cached singleton needs no later pass.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < m_eager.size(); ++i) {
+    if (m_singletons.Lookup(m_eager[i]) == nullptr) {
+      if (kept != i) m_eager[kept] = std::move(m_eager[i]);
+      ++kept;
+    }
+  }
+  m_eager.resize(kept);
+}
+
+std::shared_ptr<const IBeanWrapper> CBeanFactoryImpl::GetWrapper(const CBeanConfig& config) {
+  Lock lock(m_lock);
+  return *GetWrapperEntry(config);
+}
+
+std::shared_ptr<const IBeanWrapper>* CBeanFactoryImpl::GetWrapperEntry(const CBeanConfig& config) {
+  const std::string& className = config.GetDefinition().className;
+  bool inserted = false;
+  auto* entry = m_wrappers.GetOrInsert(className, &inserted);
+  if (inserted) {
+    try {
+      entry->value = config.CreateWrapper();
+    } catch (...) {
+      m_wrappers.Remove(className);
+      throw;
+    }
+  }
+  return &entry->value;
+}
+
+bool CBeanFactoryImpl::FindSingletonUnlocked(const char* name, const SLibrary* requester,
+                                             CbSmartPointer<IReferenceCounted>* instance,
+                                             BeanResult* result) {
+  CReaderSlots::CRead read(*m_readers);
+  if (!read.Valid()) {
+    return false;
+  }
+  const auto* entry = m_singletons.Lookup(name);
+  // A refusal is left to Resolve, which reports it.
+  if (entry == nullptr || !MayUse(*entry->value.config, requester)) {
+    return false;
+  }
+  if (result != nullptr) {
+    *result = entry->value.result;
+  } else {
+    *instance = entry->value.result.second;
+  }
+  return true;
+}
+
+BeanResult CBeanFactoryImpl::GetBeanWrapper(const char* name, const SLibrary* requester) {
+  const char* beanName = name != nullptr ? name : "";
+  BeanResult result;
+  if (!FindSingletonUnlocked(beanName, requester, nullptr, &result)) {
+    Lock lock(m_lock);
+    ResolveLocked(beanName, requester, &result);
+  }
+  return result;
+}
+
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetBean(const char* name,
+                                                            const SLibrary* requester) {
+  const char* beanName = name != nullptr ? name : "";
+  CbSmartPointer<IReferenceCounted> instance;
+  if (!FindSingletonUnlocked(beanName, requester, &instance, nullptr)) {
+    Lock lock(m_lock);
+    instance = ResolveLocked(beanName, requester, nullptr);
+  }
+  return instance;
+}
+
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::ResolveLocked(const char* beanName,
+                                                                  const SLibrary* requester,
+                                                                  BeanResult* result) {
+  if (const auto* entry = m_singletons.Lookup(beanName)) {
+    if (MayUse(*entry->value.config, requester)) {
+      if (result != nullptr) *result = entry->value.result;
+      return entry->value.result.second;
+    }
+  }
+  CActiveScope active(this);
+  try {
+    const std::shared_ptr<const IBeanWrapper>* wrapper = nullptr;
+    CbSmartPointer<IReferenceCounted> instance = Resolve(beanName, requester, &wrapper);
+    if (result != nullptr && instance) *result = BeanResult(*wrapper, instance);
+    return instance;
+  } catch (...) {
+    Warn(__LINE__, L"Could not resolve bean '%s', unknown exception was thrown", beanName);
+    return nullptr;
+  }
+}
+
+bool CBeanFactoryImpl::PrepareResolution(CBeanConfig& config, const char* name) {
+  CBeanConfig::SResolution& resolution = config.GetResolution();
+  const SBeanDefinition& definition = config.GetDefinition();
+  std::shared_ptr<const IBeanWrapper>* own = GetWrapperEntry(config);
+  std::shared_ptr<const IBeanWrapper>* creating = own;
+  const std::string* creatingClass = &definition.className;
+  if (!definition.factoryBean.empty()) {
+    CBeanConfig* factoryConfig = m_store->FindBeanConfig(definition.factoryBean.c_str());
+    if (factoryConfig == nullptr) {
+      Warn(__LINE__, L"Factory bean '%s' requested, but not configured", definition.factoryBean);
+      return false;
+    }
+    creating = GetWrapperEntry(*factoryConfig);
+    creatingClass = &factoryConfig->GetDefinition().className;
+    const std::string& mismatch = config.FactoryMismatch(*factoryConfig);
+    if (!mismatch.empty()) {
+      Warn(__LINE__, L"%s", mismatch);
+      return false;
+    }
+  }
+  if (*own == nullptr || *creating == nullptr) {
+    // Either class may lack a wrapper: the bean's own, or the factory bean's.
+    const std::string& missing = *own == nullptr ? definition.className : *creatingClass;
+    Warn(__LINE__, L"No wrapper for class '%s' of bean '%s'", missing.c_str(), name);
+    return false;
+  }
+  resolution.own = own;
+  resolution.creating = creating;
+  resolution.generation = m_generation;
+  return true;
+}
+
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
+    const char* name, const SLibrary* requester,
+    const std::shared_ptr<const IBeanWrapper>** wrapper) {
+  CBeanConfig* config = m_store->FindBeanConfig(name);
+  if (config == nullptr) {
+    Warn(__LINE__, L"Bean '%s' requested, but not configured", name);
+    return nullptr;
+  }
+  const SBeanDefinition& definition = config->GetDefinition();
+  if (!MayUse(*config, requester)) {
+    const SLibrary* declaring = config->GetLibrary();
+    Warn(__LINE__, L"Bean '%s' shall be exported from library '%s', but not allowed", name,
+         declaring != nullptr ? declaring->path.c_str() : "");
+    return nullptr;
+  }
+
+  CResolutionScope scope(this, name);
+  if (scope.Cycle()) {
+    Warn(__LINE__, L"Circular reference: %s", CResolutionScope::Chain(this, name));
+    return nullptr;
+  }
+
+  DependencyList dependencies;
+  if (!definition.dependsOn.empty()) {
+    dependencies.reserve(definition.dependsOn.size());
+    for (const std::string& dependency : definition.dependsOn) {
+      dependencies.push_back(GetBean(dependency.c_str(), requester));
+    }
+  }
+
+  const CBeanConfig::SResolution& resolution = config->GetResolution();
+  if (resolution.generation != m_generation && !PrepareResolution(*config, name)) {
+    return nullptr;
+  }
+  const IBeanWrapper& own = **resolution.own;
+  const std::shared_ptr<const IBeanWrapper>& creating = *resolution.creating;
+
+  CbSmartPointer<IReferenceCounted> instance;
+  {
+    const auto& arguments = config->GetConstructorArguments();
+    CArgumentLease lease(*this);
+    ResolveArguments(arguments, config->GetLibrary(), lease.Buffers());
+    instance = creating->Create(definition.creationMethod.c_str(), arguments.size(),
+                                arguments.empty() ? nullptr : &lease.Buffers().addresses,
+                                creating, definition.exitMethod.c_str(), dependencies);
+  }
+  if (!instance) {
+    Warn(__LINE__, L"Could not create bean '%s'", name);
+    return nullptr;
+  }
+
+  if (definition.autoname) {
+    // "SetName" goes to the bean's own class wrapper, like its properties. The marker
+    // past the one argument tells it from a configured "SetName" property.
+    const char* beanName = definition.name.c_str();
+    ArgumentVector nameArgument{static_cast<void*>(&beanName),
+                                const_cast<void*>(AutonameMarker())};
+    if (!own.Invoke(instance.Get(), "SetName", 1, &nameArgument)) {
+      Warn(__LINE__, L"Could not auto name bean '%s'", name);
+      return nullptr;
+    }
+  }
+
+  for (const CBeanProperty* property : config->GetProperties()) {
+    if (!SetProperty(*property, instance.Get(), own, config->GetLibrary())) {
+      Warn(__LINE__, L"Could not set property '%s' of bean '%s'", property->GetName().c_str(), name);
+      return nullptr;
+    }
+  }
+
+  if (!definition.initMethod.empty()) {
+    try {
+      if (!own.Invoke(instance.Get(), definition.initMethod.c_str(), 0, nullptr)) {
+        Warn(__LINE__, L"Init method of class '%s' does not exist or is not valid",
+             own.GetClassName());
+        return nullptr;
+      }
+    } catch (...) {
+      Warn(__LINE__, L"Init method '%s' of class '%s' threw exception", definition.initMethod.c_str(),
+           own.GetClassName());
+      return nullptr;
+    }
+  }
+
+  if (definition.singleton) {
+    CReaderSlots::CWrite write(*m_readers);
+    auto* cached = m_singletons.GetOrInsert(std::string_view(name));
+    cached->value.result = BeanResult(*resolution.own, instance);
+    cached->value.config = config;
+  }
+  Internal::RecordBean(definition.name.c_str(), instance.Get());
+  *wrapper = resolution.own;
+  return instance;
+}
+
+bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, IReferenceCounted* instance,
+                                   const IBeanWrapper& wrapper, const SLibrary* library) {
+  const auto& arguments = property.GetArguments();
+  if (arguments.empty()) {
+    return wrapper.Invoke(instance, property.GetName().c_str(), 0, nullptr);
+  }
+  CArgumentLease lease(*this);
+  ResolveArguments(arguments, library, lease.Buffers());
+  return wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(),
+                        &lease.Buffers().addresses);
+}
+
+void CBeanFactoryImpl::ResolveArguments(const std::vector<SArgument>& arguments,
+                                        const SLibrary* library, SArgumentBuffers& buffers) {
+  // Room for every reference first: the addresses point into `references`.
+  buffers.references.reserve(arguments.size());
+  for (const SArgument& argument : arguments) {
+    // Resolving may nest another lease, but never this one: the buffers stay in place.
+    buffers.addresses.push_back(ResolveArgument(argument, library, buffers));
+  }
+}
+
+void* CBeanFactoryImpl::ResolveArgument(const SArgument& argument, const SLibrary* library,
+                                        SArgumentBuffers& buffers) {
+  if (argument.kind == SArgument::eUnbound) {
+    // Worked out once per configuration; a literal that does not convert throws here
+    // at every use, as it is never kept.
+    if (!CTypeManager::IsReference(argument.type.c_str())) {
+      argument.literal = m_types->FindTypeBean(argument.type.c_str())->CreateValuePointer(argument.value.c_str());
+      argument.kind = SArgument::eLiteral;
+    } else {
+      std::string reference = Platform::WideToUtf8(argument.value);
+      const bool bean = argument.type == "bean";
+      // A name written "::name" lives in the default factory.
+      argument.inDefaultFactory = bean && reference.compare(0, 2, "::") == 0;
+      argument.reference = argument.inDefaultFactory ? reference.substr(2) : std::move(reference);
+      argument.kind = bean ? SArgument::eBean : SArgument::eService;
+    }
+  }
+  CbSmartPointer<IReferenceCounted> instance;
+  switch (argument.kind) {
+    case SArgument::eLiteral:
+      return argument.literal->GetValue();
+    case SArgument::eBean:
+      if (!argument.inDefaultFactory) {
+        instance = GetBean(argument.reference.c_str(), library);
+      } else if (std::shared_ptr<IBeanFactory> defaultFactory = Internal::GetDefaultFactory()) {
+        // Asked on behalf of no library; with no default factory alive, nothing.
+        instance = defaultFactory->GetBean(argument.reference.c_str(), nullptr);
+      }
+      break;
+    default: {
+      // Type ids may be registered at any time: looked up at every use.
+      const std::string typeId = CLocalLibrary::GetInstance().GetTypeID(argument.reference.c_str());
+      instance = m_services->GetServiceInstance(typeId.c_str(), 0);
+      break;
+    }
+  }
+  if (!instance) {
+    return nullptr;
+  }
+  buffers.references.push_back(std::move(instance));
+  return &buffers.references.back();
+}
+
+bool CBeanFactoryImpl::Exists(const char* name) {
+  Lock lock(m_lock);
+  CActiveScope active(this);  // may build configurations, which runs wrapper makers
+  return m_store->FindBeanConfig(name) != nullptr;
+}
+
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const char* typeId,
+                                                                       std::uint32_t index) {
+  Lock lock(m_lock);
+  CActiveScope active(this);
+  return m_services->GetServiceInstance(typeId, index);
+}
+
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const char* typeId) {
+  return GetServiceInstance(typeId, 0);
+}
+
+std::shared_ptr<ITypeRegistration> CBeanFactoryImpl::RegisterFactory(
+    const char* typeId, bool atFront, const ServiceCreator& creator,
+    std::shared_ptr<ITypeRegistration> registration) {
+  Lock lock(m_lock);
+  return m_services->RegisterFactory(typeId, atFront, creator, std::move(registration));
+}
+
+std::shared_ptr<ITypeRegistration> CBeanFactoryImpl::RegisterInstance(
+    const char* typeId, bool atFront, CbSmartPointer<IReferenceCounted> instance,
+    std::shared_ptr<ITypeRegistration> registration) {
+  Lock lock(m_lock);
+  return m_services->RegisterInstance(typeId, atFront, std::move(instance), std::move(registration));
+}
+
+void CBeanFactoryImpl::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& instance) {
+  Lock lock(m_lock);
+  CActiveScope active(this);  // a released registration may release its instance
+  m_services->ReleaseInstance(instance);
+}
+
+std::uint32_t CBeanFactoryImpl::GetServiceCount(const char* typeId) {
+  Lock lock(m_lock);
+  return m_services->GetServiceCount(typeId);
+}
+
+std::uint32_t CBeanFactoryImpl::GetSingletonCount() const {
+  Lock lock(m_lock);
+  return m_singletons.GetCount();
+}
+
+std::uint32_t CBeanFactoryImpl::GetWrapperCount() const {
+  Lock lock(m_lock);
+  return m_wrappers.GetCount();
+}
+
+}  // namespace Ostrel

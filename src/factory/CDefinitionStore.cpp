@@ -1,0 +1,80 @@
+#include "CDefinitionStore.h"
+
+#include "libraries/CDynamicLibrary.h"
+#include "libraries/CLocalLibrary.h"
+#include "support/Throw.h"
+
+#include <ostrel/MakerName.h>
+
+namespace Ostrel {
+
+CDefinitionStore::CDefinitionStore() = default;
+
+CDefinitionStore::~CDefinitionStore() {
+  m_configs.RemoveAll();
+  m_loadedLibraries.clear();
+}
+
+CBeanConfig* CDefinitionStore::FindBeanConfig(const char* name) {
+  if (name == nullptr) {
+    return nullptr;
+  }
+  if (auto* entry = m_configs.Lookup(name)) {
+    return entry->value.get();
+  }
+  SLibrary* owner = m_definitions.FindOwner(name);
+  if (owner == nullptr) {
+    return nullptr;
+  }
+  ProcessLibrary(*owner);
+  auto* entry = m_configs.Lookup(name);
+  return entry != nullptr ? entry->value.get() : nullptr;
+}
+
+void CDefinitionStore::ProcessLibrary(SLibrary& library) {
+  bool inserted = false;
+  auto* state = m_libraryStates.GetOrInsert(&library, &inserted);
+  if (state->value.loaded == nullptr) {
+    m_loadedLibraries.push_back(std::make_unique<CDynamicLibrary>(library.path.c_str()));
+    state->value.loaded = m_loadedLibraries.back().get();
+  }
+  // Definitions merged later are appended: each pass starts where the last one ended,
+  // or failed (that definition is tried again).
+  CbMap<std::string, std::pair<std::string, void*>> libraryMakers(64);
+  std::size_t& next = state->value.processed;
+  for (; next < library.beans.size(); ++next) {
+    const SBeanDefinition& bean = library.beans[next];
+    // A name defined more than once gets the configuration of the definition in the
+    // library processed first (within a library, the first in reading order).
+    if (m_configs.Lookup(bean.name) == nullptr) {
+      ProcessBean(bean, *state->value.loaded, library, libraryMakers);
+    }
+  }
+}
+
+void CDefinitionStore::ProcessBean(const SBeanDefinition& definition, ILibrary& library,
+                               SLibrary& record,
+                               CbMap<std::string, std::pair<std::string, void*>>& libraryMakers) {
+  // Beans of one class share the look-up in the library (a symbol search each time);
+  // the local library is asked every time, as it may change.
+  bool inserted = false;
+  auto* cached = libraryMakers.GetOrInsert(definition.className, &inserted);
+  if (inserted) {
+    cached->value.first = MakeMakerName(definition.className);
+    cached->value.second = library.GetFunction(cached->value.first.c_str());
+  }
+  const std::string& makerName = cached->value.first;
+  void* maker = cached->value.second;
+  if (maker == nullptr) {
+    maker = CLocalLibrary::GetInstance().GetFunction(makerName.c_str());
+  }
+  if (maker == nullptr) {
+    OSTREL_THROW("Ostrel::CXMLResource::processBean",
+                 "Getting wrapper maker failed for class '" + definition.className + "'");
+  }
+  auto config = std::make_unique<CBeanConfig>(
+      definition, reinterpret_cast<WrapperMaker>(maker), &record);
+  m_configs.GetOrInsert(definition.name)->value = std::move(config);
+}
+
+}  // namespace Ostrel

@@ -1,0 +1,116 @@
+#include "CServiceRegistry.h"
+
+#include <vector>
+
+#include "beans/CServiceConfig.h"
+#include "support/Throw.h"
+
+namespace Ostrel {
+namespace {
+
+CServiceConfig* AsServiceConfig(const std::shared_ptr<ITypeRegistration>& registration) {
+  return dynamic_cast<CServiceConfig*>(registration.get());
+}
+
+}  // namespace
+
+CServiceRegistry::CServiceRegistry() = default;
+CServiceRegistry::~CServiceRegistry() { Clear(); }
+
+void CServiceRegistry::Clear() { m_services.RemoveAll(); }
+
+std::shared_ptr<ITypeRegistration> CServiceRegistry::RegisterInstance(
+    const char* typeId, bool atFront, CbSmartPointer<IReferenceCounted> instance,
+    std::shared_ptr<ITypeRegistration> registration) {
+  const std::string id = typeId != nullptr ? typeId : "";
+  RegistrationList& list = m_services.GetOrInsert(id)->value;
+  if (registration == nullptr) {
+    for (const auto& existing : list) {
+      CServiceConfig* config = AsServiceConfig(existing);
+      if (config != nullptr && config->Holds(instance.Get())) {
+        OSTREL_THROW("Ostrel::CXMLResource::RegisterInstance",
+                     "Service instance is already registered for interface '" + id + "'");
+      }
+    }
+    registration = std::make_shared<CServiceConfig>(instance);
+  }
+  if (atFront) {
+    list.AddHead(registration);
+  } else {
+    list.AddTail(registration);
+  }
+  return registration;
+}
+
+std::shared_ptr<ITypeRegistration> CServiceRegistry::RegisterFactory(
+    const char* typeId, bool atFront, ServiceCreator creator,
+    std::shared_ptr<ITypeRegistration> registration) {
+  const std::string id = typeId != nullptr ? typeId : "";
+  RegistrationList& list = m_services.GetOrInsert(id)->value;
+  if (registration == nullptr) {
+    registration = std::make_shared<CServiceConfig>(std::move(creator));
+  }
+  if (atFront) {
+    list.AddHead(registration);
+  } else {
+    list.AddTail(registration);
+  }
+  return registration;
+}
+
+void CServiceRegistry::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& instance) {
+  bool removed = false;
+  std::vector<std::string> emptied;
+  if (!instance) {
+    OSTREL_THROW("Ostrel::CXMLResource::ReleaseInstance", "Service instance was not registered");
+  }
+  for (auto& entry : m_services) {
+    RegistrationList& list = entry.value;
+    // One registration may stand in a list more than once (passed back in explicitly).
+    for (auto* node = list.GetHead(); node != nullptr;) {
+      auto* next = node->next;
+      CServiceConfig* config = AsServiceConfig(node->value);
+      if (config != nullptr && config->Holds(instance.Get())) {
+        list.Remove(node);
+        removed = true;
+      }
+      node = next;
+    }
+    if (list.IsEmpty()) emptied.push_back(entry.key);
+  }
+  for (const std::string& id : emptied) {
+    m_services.Remove(id);
+  }
+  if (!removed) {
+    OSTREL_THROW("Ostrel::CXMLResource::ReleaseInstance", "Service instance was not registered");
+  }
+}
+
+CbSmartPointer<IReferenceCounted> CServiceRegistry::GetServiceInstance(const char* typeId,
+                                                                   std::uint32_t index) {
+  if (typeId == nullptr) {
+    return nullptr;
+  }
+  auto* entry = m_services.Lookup(typeId);
+  if (entry == nullptr) {
+    return nullptr;
+  }
+  auto* node = entry->value.GetAt(index);
+  if (node == nullptr) {
+    return nullptr;
+  }
+  // Held while the creator runs: a creator may change the registrations.
+  std::shared_ptr<ITypeRegistration> registration = node->value;
+  CServiceConfig* config = AsServiceConfig(registration);
+  return config != nullptr ? config->GetInstance() : nullptr;
+}
+
+std::uint32_t CServiceRegistry::GetServiceCount(const char* typeId) const {
+  if (typeId == nullptr) {
+    return 0;
+  }
+  auto* entry = m_services.Lookup(typeId);
+  return entry != nullptr ? entry->value.GetCount() : 0;
+}
+
+}  // namespace Ostrel

@@ -1,0 +1,28 @@
+// CDynamicLibrary: a client library loaded by path at run time. The module is never
+// unloaded, so wrappers and beans made from it stay valid after the configuration
+// that loaded it is gone.
+#pragma once
+
+#include <string>
+
+#include "libraries/ILibrary.h"
+
+namespace Ostrel {
+
+class CDynamicLibrary final : public ILibrary {
+public:
+  // Loads `name` with every symbol resolved. On failure logs the loader's reason at
+  // Error level and throws CException "Could not load library '<name>'".
+  explicit CDynamicLibrary(const char* name);
+  ~CDynamicLibrary() override;
+
+  const char* GetName() const override { return m_name.c_str(); }
+  void* GetFunction(const char* name) const override;
+  void* GetModule() const { return m_module; }
+
+private:
+  void* m_module;
+  std::string m_name;
+};
+
+}  // namespace Ostrel

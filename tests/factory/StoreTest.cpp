@@ -1,0 +1,207 @@
+// What a factory keeps of its configuration: definition records merged library by
+// library, configurations built on first need, and service registrations.
+#include <memory>
+
+#include "CDefinitionStore.h"
+#include "CServiceRegistry.h"
+#include "FactoryFixture.h"
+#include "LoaderSupport.h"
+#include "beans/CDefinitionSet.h"
+#include "libraries/CLocalLibrary.h"
+
+namespace FactoryTest {
+namespace {
+
+using LoaderTest::Message;
+using LoaderTest::Thrown;
+using Ostrel::CDefinitionSet;
+
+// Records from "path:name,name* path:..." ("*" marks a bean made at load time), built
+// without the loader.
+std::unique_ptr<CDefinitionSet> Set(const std::string& layout) {
+  auto set = std::make_unique<CDefinitionSet>();
+  std::size_t at = 0;
+  while (at < layout.size()) {
+    std::size_t end = layout.find(' ', at);
+    if (end == std::string::npos) end = layout.size();
+    const std::string item = layout.substr(at, end - at);
+    const std::size_t colon = item.find(':');
+    Ostrel::SLibrary& library = set->GetOrAddLibrary(item.substr(0, colon));
+    for (std::size_t from = colon + 1; from <= item.size();) {
+      std::size_t comma = item.find(',', from);
+      if (comma == std::string::npos) comma = item.size();
+      std::string name = item.substr(from, comma - from);
+      const bool eager = !name.empty() && name.back() == '*';
+      if (eager) name.pop_back();
+      library.beans.push_back(Ostrel::SBeanDefinition{});
+      library.beans.back().name = name;
+      if (eager) set->AddEager(name);
+      from = comma + 1;
+    }
+    at = end + 1;
+  }
+  return set;
+}
+
+std::string Layout(const CDefinitionSet& set) {
+  std::string text;
+  for (const auto& library : set.GetLibraries()) {
+    text += (text.empty() ? "" : " ") + library->path + ":";
+    for (const auto& bean : library->beans) text += (text.back() == ':' ? "" : ",") + bean.name;
+  }
+  std::string eager;
+  for (const std::string& name : set.GetEagerNames()) eager += name;
+  return text + " eager:" + eager;
+}
+
+TEST(DefinitionSetTest, MergesByPathAndKeepsTheFirstDefinitionInLibraryOrder) {
+  auto store = Set("L:a*");
+  Ostrel::SLibrary* recordL = store->GetLibraries()[0].get();
+  auto second = Set("M:c*,d L:b*,b,d");
+  store->Merge(*second);
+  EXPECT_EQ(Layout(*store), "L:a,b,b,d M:c,d eager:acb");
+  EXPECT_EQ(Layout(*second), " eager:");
+  EXPECT_EQ(store->GetLibraries()[0].get(), recordL);
+  // "d" is read first in M, but L comes first in the store's library order.
+  EXPECT_EQ(store->FindOwner("d"), recordL);
+  EXPECT_EQ(store->FindOwner("c"), store->GetLibraries()[1].get());
+  EXPECT_EQ(store->FindOwner("x"), nullptr);
+
+  auto clash = Set("N:z* M:a");
+  auto error = Thrown([&] { store->Merge(*clash); });
+  EXPECT_EQ(error.message, "Overriding bean 'a'");
+  EXPECT_EQ(error.function, "Ostrel::CXMLResource::Integrate");
+  EXPECT_EQ(Layout(*store), "L:a,b,b,d M:c,d eager:acb");
+  EXPECT_EQ(Layout(*clash), "N:z M:a eager:z");
+}
+
+TEST_F(FactoryFixture, IntegrateRegistersProvidedInterfacesAtTheFrontAndOverridingChangesNothing) {
+  factory->RegisterInstance("{t-I0}", true, new TestPlugin::CRecordedBean, nullptr);
+  // "cash", read first, stands in a library of its own after the one of "card": in
+  // library order it comes last and so answers first.
+  Load(R"(<library path="LIB_A"><beans>
+    <bean name="cash" class="t::CPlain@LIB_B"><provides><interface>t::I0</interface></provides></bean>
+    <bean name="card" class="t::CWidget" singleton="true"><provides><interface>t::I0</interface>
+      <interface>t::I1</interface></provides></bean>
+  </beans></library>)");
+  EXPECT_TRUE(Events().empty());
+  EXPECT_EQ(factory->GetServiceCount("{t-I0}"), 3u);
+  EXPECT_EQ(Recorded(factory->GetServiceInstance("{t-I0}", 0))->className, "t::CPlain");
+  EXPECT_EQ(Recorded(factory->GetServiceInstance("{t-I0}", 1)), Recorded(Get("card")));
+  EXPECT_EQ(Recorded(factory->GetServiceInstance("{t-I1}")), Recorded(Get("card")));
+  EXPECT_EQ(Recorded(factory->GetServiceInstance("{t-I0}", 2))->className, "");
+  EXPECT_FALSE(factory->GetServiceInstance("{t-I0}", 3));
+
+  Ostrel::CXMLResource clash(Document(R"(<library path="LIB_A"><beans>
+    <bean name="z" class="t::CWidget" lazy="false"><provides><interface>t::I2</interface></provides></bean>
+    <bean name="card" class="t::CWidget"/></beans></library>)").c_str());
+  EXPECT_EQ(Message([&] { factory->Integrate(clash.GetDefinitions()); }), "Overriding bean 'card'");
+  factory->CreateEagerBeans();
+  EXPECT_EQ(factory->GetServiceCount("{t-I2}"), 0u);
+  EXPECT_FALSE(factory->Exists("z"));
+}
+
+TEST(ServiceRegistryTest, InstancesRegisterOncePerTypeIdAndReleaseEverywhere) {
+  Ostrel::CServiceRegistry registry;
+  CbSmartPointer<IReferenceCounted> instance(new TestPlugin::CRecordedBean);
+  CbSmartPointer<IReferenceCounted> other(new TestPlugin::CRecordedBean);
+  auto registration = registry.RegisterInstance("{a}", false, instance, nullptr);
+  EXPECT_EQ(Message([&] { registry.RegisterInstance("{a}", true, instance, nullptr); }),
+            "Service instance is already registered for interface '{a}'");
+  EXPECT_EQ(registry.GetServiceCount("{a}"), 1u);
+  registry.RegisterInstance("{b}", false, instance, nullptr);
+  registry.RegisterInstance("{a}", true, instance, registration);
+  registry.RegisterInstance("{a}", false, other, nullptr);
+  EXPECT_EQ(registry.GetServiceCount("{a}"), 3u);
+  registry.ReleaseInstance(instance);
+  EXPECT_EQ(registry.GetServiceCount("{a}"), 1u);
+  EXPECT_EQ(registry.GetServiceCount("{b}"), 0u);
+  EXPECT_EQ(registry.GetServiceInstance("{a}", 0), other);
+  EXPECT_FALSE(registry.GetServiceInstance("{b}", 0));
+  EXPECT_EQ(Message([&] { registry.ReleaseInstance(instance); }), "Service instance was not registered");
+  // Both ids are gone: registering again under either is accepted.
+  registry.RegisterInstance("{b}", false, instance, nullptr);
+  EXPECT_EQ(registry.GetServiceCount("{b}"), 1u);
+  EXPECT_FALSE(registry.GetServiceInstance(nullptr, 0));
+  EXPECT_EQ(registry.GetServiceCount(nullptr), 0u);
+}
+
+// ---- Configurations on demand --------------------------------------------------
+
+Ostrel::IBeanWrapper* MakeLocal() {
+  return new TestPlugin::CRecordingWrapper("store::CLocal", {{"CLocal", {}}, {"SetCount", {"int"}}});
+}
+
+struct StoreConfigTest : ::testing::Test {
+  void SetUp() override { OSTREL_REGISTER_WRAPPER_MAKER("store::CLocal", &MakeLocal); }
+  void TearDown() override {
+    Ostrel::GetLocalLibrary().UnregisterWrapperMaker("create_store_CLocal_Wrapper");
+  }
+  void Add(const std::string& libraries) {
+    Ostrel::CXMLResource loaded(("<ostrel>" + libraries + "</ostrel>").c_str());
+    store.GetDefinitions().Merge(loaded.GetDefinitions());
+  }
+  static std::string Beans(const std::string& content, const std::string& library) {
+    return "<library path='" + library + "'><beans>" + content + "</beans></library>";
+  }
+  Ostrel::CDefinitionStore store;
+};
+
+TEST_F(StoreConfigTest, BuildsEveryBeanOfALibraryOnFirstNeed) {
+  Add(Beans("<bean name='basket' class='CBasket'><properties><property name='SetLimit'>"
+            "<value type='int'>3</value></property></properties></bean>"
+            "<bean name='order' class='shop::COrder'/><bean name='local' class='store::CLocal'/>",
+            PLUGIN_TWO));
+  EXPECT_EQ(store.GetConfigCount(), 0u);
+  EXPECT_EQ(store.FindBeanConfig("unknown"), nullptr);
+  EXPECT_EQ(store.FindBeanConfig(nullptr), nullptr);
+  EXPECT_EQ(store.GetLoadedLibraryCount(), 0u);
+  Ostrel::CBeanConfig* order = store.FindBeanConfig("order");
+  ASSERT_NE(order, nullptr);
+  EXPECT_EQ(store.GetConfigCount(), 3u);
+  EXPECT_EQ(store.GetLoadedLibraryCount(), 1u);
+  EXPECT_STREQ(order->CreateWrapper()->GetClassName(), "shop::COrder");
+  EXPECT_EQ(order->GetLibrary(), store.GetDefinitions().GetLibraries()[0].get());
+  EXPECT_STREQ(store.FindBeanConfig("local")->CreateWrapper()->GetClassName(), "store::CLocal");
+  EXPECT_EQ(store.FindBeanConfig("basket")->GetProperties().size(), 1u);
+  EXPECT_EQ(store.FindBeanConfig("order"), order);
+
+  // Beans merged later into a loaded library are built on their first need.
+  Add(Beans("<bean name='late' class='CBasket'/>", PLUGIN_TWO));
+  ASSERT_NE(store.FindBeanConfig("late"), nullptr);
+  EXPECT_EQ(store.GetLoadedLibraryCount(), 1u);
+  EXPECT_EQ(store.GetConfigCount(), 4u);
+}
+
+TEST_F(StoreConfigTest, MissingMakerAndUnloadableLibraryFailOnNeed) {
+  Add(Beans("<bean name='missing' class='CMissing'/><bean name='after' class='store::CLocal'/>",
+            PLUGIN_NONE));
+  Add(Beans("<bean name='far' class='CBasket'/>", "/nonexistent/libfar.so"));
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    auto error = Thrown([&] { store.FindBeanConfig("missing"); });
+    EXPECT_EQ(error.message, "Getting wrapper maker failed for class 'CMissing'");
+    EXPECT_EQ(error.function, "Ostrel::CXMLResource::processBean");
+    EXPECT_EQ(Message([&] { store.FindBeanConfig("far"); }),
+              "Could not load library '/nonexistent/libfar.so'");
+    // The failing definition stops its library's pass before later ones.
+    EXPECT_EQ(Message([&] { store.FindBeanConfig("after"); }),
+              "Getting wrapper maker failed for class 'CMissing'");
+  }
+  EXPECT_EQ(store.GetConfigCount(), 0u);
+}
+
+TEST_F(StoreConfigTest, DuplicateNameGoesToTheLibraryProcessedFirst) {
+  Add("<library path='" PLUGIN_TWO "'><beans><bean name='dup' class='CBasket'/></beans>"
+      "</library><library path='" PLUGIN_NONE "'><beans><bean name='other' class='store::CLocal'/>"
+      "<bean name='dup' class='store::CLocal'/></beans></library>");
+  Add(Beans("<bean name='twice' class='shop::COrder'/><bean name='twice' class='CBasket'/>", PLUGIN_TWO));
+  // The second library is built first, for "other": its "dup" gets the configuration.
+  ASSERT_NE(store.FindBeanConfig("other"), nullptr);
+  ASSERT_NE(store.FindBeanConfig("dup"), nullptr);
+  EXPECT_EQ(store.FindBeanConfig("dup")->GetDefinition().className, "store::CLocal");
+  // Within one library the first definition in reading order wins.
+  EXPECT_EQ(store.FindBeanConfig("twice")->GetDefinition().className, "shop::COrder");
+}
+
+}  // namespace
+}  // namespace FactoryTest
