@@ -45,62 +45,73 @@ bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
   return requester != nullptr && declaring != nullptr && requester->path == declaring->path;
 }
 
-// The beans being resolved on this thread, outermost first, to catch cycles.
-struct SResolving {
-  const CBeanFactoryImpl* factory;
-  const char* name;
-};
-thread_local std::vector<SResolving> t_resolving;
+// Both scopes below keep their entries in their own objects on the stack, linked from
+// the innermost; the thread-local heads are plain pointers (initial-exec: an offset from
+// the thread pointer, no look-up call).
+#define OSTREL_THREAD_HEAD __attribute__((tls_model("initial-exec"))) thread_local
 
-// Enters `name` into this thread's resolution chain for its lifetime; Cycle() tells
-// whether the name was being resolved already.
+// Enters `name` into this thread's resolution chain for its lifetime, to catch cycles;
+// Cycle() tells whether the name was being resolved already.
 class CResolutionScope {
 public:
-  CResolutionScope(const CBeanFactoryImpl* factory, const char* name) {
-    for (const SResolving& entry : t_resolving) {
-      if (entry.factory == factory && std::strcmp(entry.name, name) == 0) {
+  CResolutionScope(const CBeanFactoryImpl* factory, const char* name)
+      : m_factory(factory), m_name(name), m_outer(s_innermost) {
+    for (const CResolutionScope* entry = m_outer; entry != nullptr; entry = entry->m_outer) {
+      if (entry->m_factory == factory && std::strcmp(entry->m_name, name) == 0) {
         m_cycle = true;
+        return;
       }
     }
-    if (!m_cycle) {
-      t_resolving.push_back({factory, name});
-    }
+    s_innermost = this;
   }
   ~CResolutionScope() {
-    if (!m_cycle) t_resolving.pop_back();
+    if (!m_cycle) s_innermost = m_outer;
   }
+  CResolutionScope(const CResolutionScope&) = delete;
+  CResolutionScope& operator=(const CResolutionScope&) = delete;
   bool Cycle() const { return m_cycle; }
 
-  // "a -> b -> a" for the chain from the first appearance of `name`.
+  // "a -> b -> a" for the chain from the outermost appearance of `name`.
   static std::string Chain(const CBeanFactoryImpl* factory, const char* name) {
-    std::string chain;
+    std::vector<const char*> names;  // innermost first
     bool inCycle = false;
-    for (const SResolving& entry : t_resolving) {
-      if (entry.factory != factory) continue;
-      inCycle = inCycle || std::strcmp(entry.name, name) == 0;
-      if (inCycle) chain += std::string(entry.name) + " -> ";
+    for (const CResolutionScope* entry = s_innermost; entry != nullptr; entry = entry->m_outer) {
+      if (entry->m_factory != factory) continue;
+      names.push_back(entry->m_name);
+    }
+    std::string chain;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+      inCycle = inCycle || std::strcmp(*it, name) == 0;
+      if (inCycle) chain += std::string(*it) + " -> ";
     }
     return chain + name;
   }
 
 private:
+  static OSTREL_THREAD_HEAD const CResolutionScope* s_innermost;
+
+  const CBeanFactoryImpl* m_factory;
+  const char* m_name;
+  const CResolutionScope* m_outer;
   bool m_cycle = false;
 };
 
-// The factories whose operations are running on this thread (resolution, the start-up
-// pass, service look-ups, emptying): client code they call must not reset or load them.
-thread_local std::vector<const CBeanFactoryImpl*> t_active;
+OSTREL_THREAD_HEAD const CResolutionScope* CResolutionScope::s_innermost = nullptr;
 
+// Marks a factory whose operation runs on this thread (resolution, the start-up pass,
+// service look-ups, emptying): client code it calls must not reset or load it.
 class CActiveScope {
 public:
-  explicit CActiveScope(const CBeanFactoryImpl* factory) { t_active.push_back(factory); }
-  ~CActiveScope() { t_active.pop_back(); }
+  explicit CActiveScope(const CBeanFactoryImpl* factory) : m_factory(factory), m_outer(s_innermost) {
+    s_innermost = this;
+  }
+  ~CActiveScope() { s_innermost = m_outer; }
   CActiveScope(const CActiveScope&) = delete;
   CActiveScope& operator=(const CActiveScope&) = delete;
 
   static void Refuse(const CBeanFactoryImpl* factory, const char* function) {
-    for (const CBeanFactoryImpl* active : t_active) {
-      if (active == factory) {
+    for (const CActiveScope* active = s_innermost; active != nullptr; active = active->m_outer) {
+      if (active->m_factory == factory) {
         OSTREL_THROW(function,
                      "A configuration cannot be reset or loaded from code that its own factory "
                      "runs (a constructor, property, init or exit method, wrapper maker or "
@@ -108,7 +119,15 @@ public:
       }
     }
   }
+
+private:
+  static OSTREL_THREAD_HEAD const CActiveScope* s_innermost;
+
+  const CBeanFactoryImpl* m_factory;
+  const CActiveScope* m_outer;
 };
+
+OSTREL_THREAD_HEAD const CActiveScope* CActiveScope::s_innermost = nullptr;
 
 }  // namespace
 
@@ -455,7 +474,7 @@ bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, IReferenceCoun
 void CBeanFactoryImpl::ResolveArguments(const std::vector<SArgument>& arguments,
                                         const SLibrary* library, SArgumentBuffers& buffers) {
   // Room for every reference first: the addresses point into `references`.
-  buffers.references.reserve(arguments.size());
+  if (buffers.references.capacity() < arguments.size()) buffers.references.reserve(arguments.size());
   for (const SArgument& argument : arguments) {
     // Resolving may nest another lease, but never this one: the buffers stay in place.
     buffers.addresses.push_back(ResolveArgument(argument, library, buffers));

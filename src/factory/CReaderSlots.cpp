@@ -5,33 +5,50 @@
 namespace Ostrel {
 namespace {
 
-// Threads take the slots in turn, so that two threads rarely share a cache line.
-std::size_t ThreadSlot(std::size_t count) {
-  static std::atomic<std::size_t> s_next{0};
-  thread_local const std::size_t t_slot = s_next.fetch_add(1, std::memory_order_relaxed);
-  return t_slot % count;
+// Every flag ever made; never freed, handed on when its thread ends.
+std::atomic<CReaderSlots::SReaderFlag*> s_flags{nullptr};
+
+CReaderSlots::SReaderFlag* AcquireFlag() {
+  for (auto* flag = s_flags.load(std::memory_order_acquire); flag != nullptr; flag = flag->next) {
+    bool owned = false;
+    if (flag->owned.compare_exchange_strong(owned, true, std::memory_order_acquire)) return flag;
+  }
+  auto* flag = new CReaderSlots::SReaderFlag;
+  flag->next = s_flags.load(std::memory_order_relaxed);
+  while (!s_flags.compare_exchange_weak(flag->next, flag, std::memory_order_release)) {
+  }
+  return flag;
 }
 
 }  // namespace
 
-CReaderSlots::CRead::CRead(CReaderSlots& slots) {
-  std::atomic<int>& slot = slots.m_slots[ThreadSlot(kSlots)].readers;
-  // Announce, then look for a writer; the writer raises its flag, then looks for
-  // readers. Sequential consistency makes at least one of the two see the other.
-  slot.fetch_add(1, std::memory_order_seq_cst);
-  if (slots.m_writing.load(std::memory_order_seq_cst)) {
-    slot.fetch_sub(1, std::memory_order_release);
-    return;
-  }
-  m_slot = &slot;
+__attribute__((tls_model("initial-exec"))) thread_local CReaderSlots::SReaderFlag*
+    CReaderSlots::t_flag = nullptr;
+
+CReaderSlots::SReaderFlag* CReaderSlots::ThreadFlag() {
+  // Returns the flag to the pool when the thread ends; later reads on this thread (from
+  // other thread-local destructors) take the lock.
+  struct SOwner {
+    SReaderFlag* flag = AcquireFlag();
+    bool ended = false;
+    ~SOwner() {
+      ended = true;
+      t_flag = nullptr;
+      flag->owned.store(false, std::memory_order_release);
+    }
+  };
+  thread_local SOwner owner;
+  if (owner.ended) return nullptr;
+  t_flag = owner.flag;
+  return t_flag;
 }
 
 CReaderSlots::CWrite::CWrite(CReaderSlots& slots) : m_slots(slots) {
   if (slots.m_writeDepth++ > 0) return;
   slots.m_writing.store(true, std::memory_order_seq_cst);
-  for (SSlot& slot : slots.m_slots) {
+  for (auto* flag = s_flags.load(std::memory_order_acquire); flag != nullptr; flag = flag->next) {
     // Readers stay only for a look-up and a reference count.
-    while (slot.readers.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+    while (flag->reading.load(std::memory_order_seq_cst)) std::this_thread::yield();
   }
 }
 

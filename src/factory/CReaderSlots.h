@@ -1,12 +1,13 @@
 // CReaderSlots: lets many threads read a table without a shared lock while one writer
-// at a time, already serialised by a lock of its own, changes it. A reader announces
-// itself in a counter of its own cache line (chosen by thread) and gives way when a
-// writer is active; a writer raises its flag and waits until the readers that came in
-// before it have left. Readers never wait, so a thread may read while it writes.
+// at a time, already serialised by a lock of its own, changes it. Each thread owns a
+// reader flag on a cache line of its own (shared by every table: a thread reads one
+// table at a time); a reader raises its flag and gives way when the table's writer is
+// active, a writer raises the table's flag and waits until no thread's reader flag is
+// up. Reads are a look-up and a reference count, never a call out, so they neither
+// nest nor block, and a thread may read while it writes.
 #pragma once
 
 #include <atomic>
-#include <cstddef>
 
 namespace Ostrel {
 
@@ -16,20 +17,37 @@ public:
   CReaderSlots(const CReaderSlots&) = delete;
   CReaderSlots& operator=(const CReaderSlots&) = delete;
 
+  struct alignas(64) SReaderFlag {
+    std::atomic<bool> reading{false};
+    std::atomic<bool> owned{true};
+    SReaderFlag* next = nullptr;
+  };
+
   // A read of the table. Valid() is false when a writer was active: the reader must
   // take the writers' lock instead.
   class CRead {
   public:
-    explicit CRead(CReaderSlots& slots);
+    explicit CRead(const CReaderSlots& slots) {
+      SReaderFlag* flag = t_flag != nullptr ? t_flag : ThreadFlag();
+      // Raise the flag, then look for a writer; the writer raises its flag, then looks
+      // for readers. Sequential consistency makes at least one of the two see the other.
+      if (flag == nullptr) return;  // the thread is ending
+      flag->reading.exchange(true, std::memory_order_seq_cst);
+      if (slots.m_writing.load(std::memory_order_seq_cst)) {
+        flag->reading.store(false, std::memory_order_release);
+        return;
+      }
+      m_flag = flag;
+    }
     ~CRead() {
-      if (m_slot != nullptr) m_slot->fetch_sub(1, std::memory_order_release);
+      if (m_flag != nullptr) m_flag->reading.store(false, std::memory_order_release);
     }
     CRead(const CRead&) = delete;
     CRead& operator=(const CRead&) = delete;
-    bool Valid() const { return m_slot != nullptr; }
+    bool Valid() const { return m_flag != nullptr; }
 
   private:
-    std::atomic<int>* m_slot = nullptr;
+    SReaderFlag* m_flag = nullptr;
   };
 
   // A change of the table, made under the writers' lock; sections may nest.
@@ -45,13 +63,12 @@ public:
   };
 
 private:
-  static constexpr std::size_t kSlots = 16;
-  struct alignas(64) SSlot {
-    std::atomic<int> readers{0};
-  };
+  // This thread's flag, taken from the pool at its first read; null once it has ended.
+  static SReaderFlag* ThreadFlag();
+  // Initial-exec: a plain offset from the thread pointer, no look-up call per read.
+  static __attribute__((tls_model("initial-exec"))) thread_local SReaderFlag* t_flag;
 
-  SSlot m_slots[kSlots];
-  alignas(64) std::atomic<bool> m_writing{false};
+  std::atomic<bool> m_writing{false};
   int m_writeDepth = 0;  // changed only under the writers' lock
 };
 
