@@ -487,14 +487,14 @@ void* CBeanFactoryImpl::ResolveArgument(const SArgument& argument, const SLibrar
     // Worked out once per configuration; a literal that does not convert throws here
     // at every use, as it is never kept.
     if (!CTypeManager::IsReference(argument.type.c_str())) {
-      argument.literal = m_types->FindTypeBean(argument.type.c_str())->CreateValuePointer(argument.value.c_str());
+      const IType* type = m_types->FindTypeBean(argument.type.c_str());
+      argument.literal = type->CreateValuePointer(Platform::Utf8ToWide(argument.value).c_str());
       argument.kind = SArgument::eLiteral;
     } else {
-      std::string reference = Platform::WideToUtf8(argument.value);
       const bool bean = argument.type == "bean";
       // A name written "::name" lives in the default factory.
-      argument.inDefaultFactory = bean && reference.compare(0, 2, "::") == 0;
-      argument.reference = argument.inDefaultFactory ? reference.substr(2) : std::move(reference);
+      argument.inDefaultFactory = bean && argument.value.compare(0, 2, "::") == 0;
+      argument.reference = argument.value.substr(argument.inDefaultFactory ? 2 : 0);
       argument.kind = bean ? SArgument::eBean : SArgument::eService;
     }
   }

@@ -418,7 +418,7 @@ XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
       OSTREL_THROW(kFunction, prefix() + "Type is not defined");
     }
     argument.type = SubstituteUtf8(type, variables, &budget);
-    argument.value = Substitute(value.GetText(0), variables, &budget);
+    argument.value = SubstituteUtf8(value.GetText(0), variables, &budget);
     return XMLNode();
   }
   if (!reference.IsEmpty()) {
@@ -426,10 +426,10 @@ XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
     const char* service = FirstAttribute(reference, "service");
     if (bean != nullptr && bean[0] != '\0') {
       argument.type = "bean";
-      argument.value = Substitute(bean, variables, &budget);
+      argument.value = SubstituteUtf8(bean, variables, &budget);
     } else if (service != nullptr && service[0] != '\0') {
       argument.type = "service";
-      argument.value = Substitute(service, variables, &budget);
+      argument.value = SubstituteUtf8(service, variables, &budget);
     } else {
       OSTREL_THROW(kFunction, prefix() + "There is no valid reference bean or service name");
     }
@@ -441,7 +441,7 @@ XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
     for (char& c : uuid) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     inlineName = "unnamed bean " + uuid;
     argument.type = "bean";
-    argument.value = Platform::Utf8ToWide(inlineName);
+    argument.value = inlineName;
     return inlineBean;
   }
   OSTREL_THROW(kFunction, prefix() + "There are no arguments");

@@ -49,7 +49,7 @@ Ostrel::SPropertyDefinition Property(const std::string& name, std::size_t count)
   Ostrel::SPropertyDefinition property{name, {}};
   for (std::size_t i = 0; i < count; ++i) {
     property.arguments.emplace_back("int",
-                                    L"a value long enough for the heap " + std::to_wstring(i));
+                                    "a value long enough for the heap " + std::to_string(i));
   }
   return property;
 }
@@ -57,7 +57,7 @@ Ostrel::SPropertyDefinition Property(const std::string& name, std::size_t count)
 Ostrel::SBeanDefinition Basket(std::vector<Ostrel::SPropertyDefinition> properties) {
   Ostrel::SBeanDefinition definition;
   definition.name = "basket";
-  definition.constructorArguments.emplace_back("int", L"3");
+  definition.constructorArguments.emplace_back("int", "3");
   definition.properties = std::move(properties);
   return definition;
 }
@@ -79,8 +79,8 @@ TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
   EXPECT_EQ(properties[1]->GetName(), "Clear");
   EXPECT_EQ(properties[2]->GetName(), "SetLimit");
   ASSERT_EQ(properties[0]->GetArguments().size(), 2u);
-  EXPECT_EQ(properties[0]->GetArguments()[1].value, L"a value long enough for the heap 1");
-  EXPECT_EQ(config.GetConstructorArguments().at(0).value, L"3");
+  EXPECT_EQ(properties[0]->GetArguments()[1].value, "a value long enough for the heap 1");
+  EXPECT_EQ(config.GetConstructorArguments().at(0).value, "3");
 
   EXPECT_EQ(config.CreateWrapper().get(), s_made);
   EXPECT_EQ(config.CreateWrapper().get(), s_made);
@@ -105,7 +105,7 @@ TEST_F(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
       {"CBasket", {"wchar_t*"}, "int"}};
   for (const auto& [method, types, takes] : cases) {
     std::vector<Ostrel::SArgument> arguments;
-    for (const std::string& type : types) arguments.emplace_back(type, L"1");
+    for (const std::string& type : types) arguments.emplace_back(type, "1");
     Ostrel::SBeanDefinition definition = Basket({});
     if (method.compare(0, 3, "Set") == 0) {
       definition.properties.push_back({method, arguments});

@@ -8,7 +8,7 @@
 namespace {
 
 TEST(ArgumentTest, CopiesLeaveTheResolvedValueBehindMovesTakeIt) {
-  Ostrel::SArgument original("int", L"7");
+  Ostrel::SArgument original("int", "7");
   auto resolved = std::make_shared<Ostrel::CValuePointer<int>>(7);
   original.kind = Ostrel::SArgument::eLiteral;
   original.literal = resolved;
@@ -16,7 +16,7 @@ TEST(ArgumentTest, CopiesLeaveTheResolvedValueBehindMovesTakeIt) {
   Ostrel::SArgument copy(original);
   EXPECT_EQ(copy.kind, Ostrel::SArgument::eUnbound);
   EXPECT_EQ(copy.literal, nullptr);
-  Ostrel::SArgument assigned("bean", L"x");
+  Ostrel::SArgument assigned("bean", "x");
   assigned.kind = Ostrel::SArgument::eBean;
   assigned.reference = "x";
   assigned = original;

@@ -135,7 +135,7 @@ TEST(ResourceTextTest, AttributeErrors) {
 // "type:value" for each argument, separated by blanks.
 std::string Describe(const std::vector<Ostrel::SArgument>& arguments) {
   std::string text;
-  for (const auto& a : arguments) text += (text.empty() ? "" : " ") + a.type + ":" + Platform::WideToUtf8(a.value);
+  for (const auto& a : arguments) text += (text.empty() ? "" : " ") + a.type + ":" + a.value;
   return text;
 }
 
@@ -244,7 +244,7 @@ TEST(ResourceTextTest, SubstitutionOnlyInsideLoops) {
   EXPECT_EQ(Layout(*r), "lib.so:[50%,[inner],[inner]] Big Box.so:[bigbox1,bigbox2] Tin.so:[tin1,tin2]");
   EXPECT_EQ(Bean(*r, 1, 0).className, "BIG BOX");
   EXPECT_EQ(Bean(*r, 0, 0).className, "C%x");
-  EXPECT_EQ(Bean(*r, 0, 0).constructorArguments.at(0).value, L"%i%");
+  EXPECT_EQ(Bean(*r, 0, 0).constructorArguments.at(0).value, "%i%");
   EXPECT_EQ(Bean(*r, 2, 1).initMethod, "2");
   EXPECT_EQ(Message([] { Load(Beans("<for first='1' last='1' substitute='i'><bean name='%j%' class='C'/></for>")); }),
             "Missing substitution");

@@ -97,7 +97,7 @@ TEST_F(LoaderFilesTest, EncodingsLoadAlike) {
   for (int i = 0; i < 3; ++i) {
     auto r = Load(Write(names[i], text, orders[i]));
     EXPECT_EQ(Names(*r), "caf\xC3\xA9 x ") << names[i];
-    EXPECT_EQ(r->GetLibraries().at(0)->beans.at(1).constructorArguments.at(0).value, L"\u20AC 5");
+    EXPECT_EQ(r->GetLibraries().at(0)->beans.at(1).constructorArguments.at(0).value, "\xE2\x82\xAC 5");
   }
 }
 

@@ -14,7 +14,7 @@ struct SArgument {
   enum EKind : unsigned char { eUnbound, eLiteral, eBean, eService };
 
   std::string type;    // "bean", "service" or a basic type name
-  std::wstring value;  // the literal, or the name of the referenced bean or interface
+  std::string value;   // UTF-8: the literal, or the name of the referenced bean or interface
 
   // Filled at first use, under the lock of the factory that owns the configuration.
   mutable EKind kind = eUnbound;
@@ -25,7 +25,7 @@ struct SArgument {
   mutable bool inDefaultFactory = false;
 
   SArgument() = default;
-  SArgument(std::string t, std::wstring v) : type(std::move(t)), value(std::move(v)) {}
+  SArgument(std::string t, std::string v) : type(std::move(t)), value(std::move(v)) {}
   SArgument(const SArgument& other) : type(other.type), value(other.value) {}
   SArgument(SArgument&&) noexcept = default;
   SArgument& operator=(const SArgument& other) {
