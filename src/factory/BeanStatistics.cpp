@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "support/CbMap.h"
 
@@ -14,11 +15,13 @@ namespace {
 
 using StatisticsMap = CbMap<std::string, SBeanStatistics, CbFnv1aHash>;
 
+constexpr std::uint32_t kBuckets = 128;
+
 struct STables {
-  StatisticsMap statistics{128};
-  // The entry of every live instance. Never iterated: few buckets to begin with keep
-  // its ordered insertions cheap.
-  CbMap<const void*, StatisticsMap::Association*> instances{16};
+  StatisticsMap statistics{kBuckets};
+  // The entry of every live instance. Never iterated, so a map without an iteration
+  // order: its cost stays flat however many instances came and went.
+  std::unordered_map<const void*, StatisticsMap::Association*> instances;
   CbCriticalSection lock;
 };
 
@@ -36,11 +39,12 @@ void RecordBean(const char* name, IReferenceCounted* instance) {
   STables& t = Tables();
   std::lock_guard<CbCriticalSection> lock(t.lock);
   const void* address = instance;
-  if (t.instances.Lookup(address) != nullptr) {
+  auto slot = t.instances.emplace(address, nullptr);
+  if (!slot.second) {
     return;  // handed out again by its creation method: counted once already
   }
   auto* entry = t.statistics.GetOrInsert(std::string_view(name != nullptr ? name : ""));
-  t.instances.GetOrInsert(address)->value = entry;
+  slot.first->second = entry;
   ++entry->value.live;
   ++entry->value.created;
   instance->GetReferenceCounter()->deleter = &ReleaseBean;
@@ -51,12 +55,20 @@ void ReleaseBean(IReferenceCounted* instance) {
     STables& t = Tables();
     std::lock_guard<CbCriticalSection> lock(t.lock);
     const void* address = instance;
-    if (auto* known = t.instances.Lookup(address)) {
-      StatisticsMap::Association* entry = known->value;
+    auto known = t.instances.find(address);
+    if (known != t.instances.end()) {
+      StatisticsMap::Association* entry = known->second;
       if (--entry->value.live == 0) {
         t.statistics.Remove(std::string_view(entry->key));
+        // The table never shrinks, and a sparse one makes each insertion look for its
+        // neighbour in iteration order across the empty buckets: start afresh once the
+        // last bean is gone.
+        if (t.statistics.IsEmpty() && t.statistics.GetBucketCount() > kBuckets) {
+          StatisticsMap fresh(kBuckets);
+          t.statistics.Swap(fresh);
+        }
       }
-      t.instances.Remove(address);
+      t.instances.erase(known);
     }
   }
   delete instance;

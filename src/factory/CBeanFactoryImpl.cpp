@@ -1,6 +1,7 @@
 #include "factory/CBeanFactoryImpl.h"
 
 #include <cstring>
+#include <string>
 #include <mutex>
 #include <vector>
 
@@ -54,8 +55,17 @@ bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
 // Cycle() tells whether the name was being resolved already.
 class CResolutionScope {
 public:
+  // How many resolutions may nest on one thread: each costs stack, and a chain of
+  // references as long as the configuration allows would exhaust it.
+  static constexpr int kMaxDepth = 1000;
+
   CResolutionScope(const CBeanFactoryImpl* factory, const char* name)
-      : m_factory(factory), m_name(name), m_outer(s_innermost) {
+      : m_factory(factory), m_name(name), m_outer(s_innermost),
+        m_depth(m_outer != nullptr ? m_outer->m_depth + 1 : 1) {
+    if (m_depth > kMaxDepth) {
+      m_tooDeep = true;
+      return;
+    }
     for (const CResolutionScope* entry = m_outer; entry != nullptr; entry = entry->m_outer) {
       if (entry->m_factory == factory && std::strcmp(entry->m_name, name) == 0) {
         m_cycle = true;
@@ -65,11 +75,12 @@ public:
     s_innermost = this;
   }
   ~CResolutionScope() {
-    if (!m_cycle) s_innermost = m_outer;
+    if (!m_cycle && !m_tooDeep) s_innermost = m_outer;
   }
   CResolutionScope(const CResolutionScope&) = delete;
   CResolutionScope& operator=(const CResolutionScope&) = delete;
   bool Cycle() const { return m_cycle; }
+  bool TooDeep() const { return m_tooDeep; }
 
   // "a -> b -> a" for the chain from the outermost appearance of `name`.
   static std::string Chain(const CBeanFactoryImpl* factory, const char* name) {
@@ -93,7 +104,9 @@ private:
   const CBeanFactoryImpl* m_factory;
   const char* m_name;
   const CResolutionScope* m_outer;
+  int m_depth;
   bool m_cycle = false;
+  bool m_tooDeep = false;
 };
 
 OSTREL_THREAD_HEAD const CResolutionScope* CResolutionScope::s_innermost = nullptr;
@@ -381,6 +394,11 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   }
 
   CResolutionScope scope(this, name);
+  if (scope.TooDeep()) {
+    Warn(__LINE__, L"Could not resolve bean '%s': references nest deeper than %s levels", name,
+         std::to_string(CResolutionScope::kMaxDepth));
+    return nullptr;
+  }
   if (scope.Cycle()) {
     Warn(__LINE__, L"Circular reference: %s", CResolutionScope::Chain(this, name));
     return nullptr;

@@ -140,5 +140,18 @@ TEST_F(CycleShapeTest, SingletonCycleIsReportedOnceAndTheInnerBeanStaysCached) {
   EXPECT_EQ(ResolveWarnings(), Messages{L"Circular reference: a -> b -> a"});
 }
 
+TEST_F(CycleShapeTest, ChainDeeperThanTheLimitFailsAtItsEndInsteadOfExhaustingTheStack) {
+  std::string beans;
+  for (int i = 0; i <= 1000; ++i) {
+    beans += "<bean name=\"d" + std::to_string(i) + "\" class=\"t::CWidget\"><properties>"
+             "<property name=\"SetPeer\"><ref bean=\"d" + std::to_string(i + 1) + "\"/></property>"
+             "</properties></bean>";
+  }
+  Load("<library path=\"LIB_A\"><beans>" + beans + "</beans></library>");
+  EXPECT_TRUE(Get("d0"));
+  EXPECT_EQ(ResolveWarnings(),
+            Messages{L"Could not resolve bean 'd1000': references nest deeper than 1000 levels"});
+}
+
 }  // namespace
 }  // namespace FactoryTest
