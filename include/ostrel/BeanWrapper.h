@@ -23,10 +23,13 @@
 // any thread.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <typeinfo>
@@ -140,21 +143,21 @@ public:
                                            std::shared_ptr<const IBeanWrapper>,
                                            const char* exitMethod,
                                            const DependencyList&) const override {
-    const std::string name = method != nullptr ? method : "";
+    const std::string_view name = method != nullptr ? method : "";
     const SCreator* creator = Find(m_creators, name, count);
     if (creator == nullptr) {
-      return Fail("Create", "has no creation method '" + name + "' with " + std::to_string(count) +
-                                " arguments");
+      return Fail("Create", "has no creation method '" + std::string(name) + "' with " +
+                                std::to_string(count) + " arguments");
     }
     std::function<void(T&)> exit;
-    const std::string exitName = exitMethod != nullptr ? exitMethod : "";
+    const std::string_view exitName = exitMethod != nullptr ? exitMethod : "";
     if (!exitName.empty()) {
       const SMethod* exitEntry = Find(m_methods, exitName, 0);
       if (exitEntry == nullptr || !creator->bindsExit) {
         return Fail("Create", exitEntry == nullptr
-                                  ? "has no exit method '" + exitName + "'"
-                                  : "cannot bind exit method '" + exitName + "' to creation method '" +
-                                        name + "'");
+                                  ? "has no exit method '" + std::string(exitName) + "'"
+                                  : "cannot bind exit method '" + std::string(exitName) +
+                                        "' to creation method '" + std::string(name) + "'");
       }
       auto call = exitEntry->call;
       exit = [call](T& instance) {
@@ -165,22 +168,24 @@ public:
     std::string error;
     CbSmartPointer<IReferenceCounted> instance = creator->create(arguments, std::move(exit), error);
     if (!instance) {
-      return Fail("Create", "could not create '" + name + "': " + (error.empty() ? "no instance" : error));
+      return Fail("Create", "could not create '" + std::string(name) + "': " +
+                                (error.empty() ? "no instance" : error));
     }
     return instance;
   }
 
   bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
               const ArgumentVector* arguments) const override {
-    const std::string name = method != nullptr ? method : "";
-    T* object = dynamic_cast<T*>(instance);
+    const std::string_view name = method != nullptr ? method : "";
+    T* object = Cast(instance);
     if (object == nullptr) {
-      Fail("Invoke", "was asked to call '" + name + "' on an object of another class");
+      Fail("Invoke", "was asked to call '" + std::string(name) + "' on an object of another class");
       return false;
     }
     const SMethod* entry = Find(m_methods, name, count);
     if (entry == nullptr) {
-      Fail("Invoke", "has no method '" + name + "' with " + std::to_string(count) + " arguments");
+      Fail("Invoke", "has no method '" + std::string(name) + "' with " + std::to_string(count) +
+                         " arguments");
       return false;
     }
     // The container's autoname call passes the address of a const char* and marks it
@@ -196,7 +201,7 @@ public:
     }
     std::string error;
     if (!entry->call(*object, arguments, error)) {
-      Fail("Invoke", "could not call '" + name + "': " + error);
+      Fail("Invoke", "could not call '" + std::string(name) + "': " + error);
       return false;
     }
     return true;
@@ -204,7 +209,7 @@ public:
 
   void GetArgumentTypes(const char* method, std::size_t count,
                         std::vector<std::string>& types) override {
-    const std::string name = method != nullptr ? method : "";
+    const std::string_view name = method != nullptr ? method : "";
     const SMethod* entry = Find(m_methods, name, count);
     const SCreator* creator = entry == nullptr ? Find(m_creators, name, count) : nullptr;
     const std::vector<std::string>* names =
@@ -311,11 +316,28 @@ private:
 
   // The last registration with this name and argument count.
   template <class E>
-  static const E* Find(const std::vector<E>& entries, const std::string& name, std::size_t count) {
+  static const E* Find(const std::vector<E>& entries, std::string_view name, std::size_t count) {
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
       if (it->name == name && it->types.size() == count) return &*it;
     }
     return nullptr;
+  }
+
+  // `instance` as a T, or null. The instances this wrapper makes are all of one class, so
+  // the distance from their counted base to T is worked out once and reused.
+  T* Cast(IReferenceCounted* instance) const {
+    using Made = std::conditional_t<std::is_final<T>::value, T, WrapperDetail::CBoundBean<T>>;
+    if (instance == nullptr || typeid(*instance) != typeid(Made)) {
+      return dynamic_cast<T*>(instance);
+    }
+    std::ptrdiff_t offset = m_madeOffset.load(std::memory_order_relaxed);
+    if (offset == kUnknownOffset) {
+      T* object = dynamic_cast<T*>(instance);
+      if (object == nullptr) return nullptr;
+      offset = reinterpret_cast<char*>(object) - reinterpret_cast<char*>(instance);
+      m_madeOffset.store(offset, std::memory_order_relaxed);
+    }
+    return reinterpret_cast<T*>(reinterpret_cast<char*>(instance) + offset);
   }
 
   CbSmartPointer<IReferenceCounted> Fail(const char* operation, const std::string& why) const {
@@ -326,9 +348,12 @@ private:
     return nullptr;
   }
 
+  static constexpr std::ptrdiff_t kUnknownOffset = PTRDIFF_MIN;
+
   std::string m_className;
   std::vector<SCreator> m_creators;
   std::vector<SMethod> m_methods;
+  mutable std::atomic<std::ptrdiff_t> m_madeOffset{kUnknownOffset};
 };
 
 // Creates a new W; use as a wrapper maker.

@@ -5,6 +5,7 @@
 
 #include <mutex>
 #include <string>
+#include <memory_resource>
 #include <unordered_map>
 
 #include "support/CbMap.h"
@@ -20,8 +21,10 @@ constexpr std::uint32_t kBuckets = 128;
 struct STables {
   StatisticsMap statistics{kBuckets};
   // The entry of every live instance. Never iterated, so a map without an iteration
-  // order: its cost stays flat however many instances came and went.
-  std::unordered_map<const void*, StatisticsMap::Association*> instances;
+  // order: its cost stays flat however many instances came and went. Its nodes come
+  // from a pool, so counting an instance allocates nothing once the pool is warm.
+  std::pmr::unsynchronized_pool_resource nodes;
+  std::pmr::unordered_map<const void*, StatisticsMap::Association*> instances{&nodes};
   CbCriticalSection lock;
 };
 
