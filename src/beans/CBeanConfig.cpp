@@ -20,7 +20,7 @@ std::string Mismatch(const std::string& bean, const std::string& method,
   for (std::size_t i = 0; i < arguments.size() && i < types.size(); ++i) {
     const char* configured = CTypeManager::CanonicalTypeName(arguments[i].type.c_str());
     const char* expected = CTypeManager::CanonicalTypeName(types[i].c_str());
-    if (configured != nullptr && expected != nullptr && std::strcmp(configured, expected) != 0) {
+    if (configured != nullptr && expected != nullptr && configured != expected) {
       return "Argument " + std::to_string(i + 1) + " of '" + method + "' of bean '" + bean +
              "' is configured as '" + arguments[i].type + "', but the method takes '" + types[i] +
              "'";
@@ -61,7 +61,6 @@ CBeanConfig::CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker,
   if (maker != nullptr) {
     m_prototype.reset(maker());
   }
-  m_constructorArguments = definition.constructorArguments;
   // With a factory bean, the factory bean's wrapper creates the instance; it is
   // compared at resolution (FactoryMismatch).
   if (m_prototype != nullptr && definition.factoryBean.empty()) {
@@ -80,23 +79,20 @@ CBeanConfig::CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker,
       }
       std::vector<std::string> types;
       m_prototype->GetArgumentTypes(property.name.c_str(), property.arguments.size(), types);
-      std::vector<SArgument> arguments;
-      arguments.reserve(property.arguments.size());
       for (std::size_t i = 0; i < property.arguments.size(); ++i) {
         // Entries the wrapper did not fill count as empty.
         if (i >= types.size() || types[i].empty()) {
           OSTREL_THROW(kFunction, "missing argument type for property '" + property.name + "'");
         }
-        arguments.push_back(property.arguments[i]);
       }
-      std::string mismatch = Mismatch(definition.name, property.name, arguments, types);
+      std::string mismatch = Mismatch(definition.name, property.name, property.arguments, types);
       if (!mismatch.empty()) {
         OSTREL_THROW(kFunction, mismatch);
       }
       PropertyPool& pool = GetPropertyPool();
       void* slot = pool.GetFreeElement();
       try {
-        m_properties.push_back(new (slot) CBeanProperty(property.name.c_str(), std::move(arguments)));
+        m_properties.push_back(new (slot) CBeanProperty(property));
       } catch (...) {
         pool.ReturnElement(slot);
         throw;

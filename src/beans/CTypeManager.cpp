@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <string_view>
 #include <typeinfo>
+#include <unordered_map>
 #include <locale.h>
 #include <wchar.h>
 
@@ -140,20 +142,27 @@ CTypeManager::CTypeManager() {
 }
 
 const char* CTypeManager::CanonicalTypeName(const char* type) {
+  // Every known name with the first name of its group, built once.
+  static const std::unordered_map<std::string_view, const char*> groups = [] {
+    std::unordered_map<std::string_view, const char*> table;
+    for (const SBasicTypeName& entry : kBasicTypeNames) {
+      for (const SBasicTypeName& first : kBasicTypeNames) {
+        if (*first.type == *entry.type) {
+          table.emplace(entry.name, first.name);
+          break;
+        }
+      }
+    }
+    static const char* const kReference = "bean";
+    table.emplace("bean", kReference);
+    table.emplace("service", kReference);
+    return table;
+  }();
   if (type == nullptr) {
     return nullptr;
   }
-  if (IsReference(type)) {
-    return "bean";
-  }
-  for (const SBasicTypeName& entry : kBasicTypeNames) {
-    if (std::strcmp(entry.name, type) == 0) {
-      for (const SBasicTypeName& first : kBasicTypeNames) {
-        if (*first.type == *entry.type) return first.name;
-      }
-    }
-  }
-  return nullptr;
+  auto found = groups.find(type);
+  return found != groups.end() ? found->second : nullptr;
 }
 
 CTypeManager::~CTypeManager() = default;

@@ -30,44 +30,6 @@ std::wstring Directory(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-// A number read as StringToInt reads it, or `fallback` where StringToInt would throw.
-long long EstimateNumber(const char* text, long long fallback) {
-  if (text == nullptr) return fallback;
-  char* end = nullptr;
-  const long long value = std::strtoll(text, &end, 10);
-  return end == text || value < INT32_MIN || value > INT32_MAX ? fallback : value;
-}
-
-// How many bean definitions a container is likely to produce (capped; a hint for
-// reserving room, never an error: the container is read properly afterwards).
-std::size_t EstimateBeans(const XMLNode& container, int depth) {
-  constexpr std::size_t kCap = std::size_t{1} << 17;
-  std::size_t count = 0;
-  const int children = container.GetChildCount();
-  for (int i = 0; i < children && count < kCap; ++i) {
-    XMLNode child = container.GetChildAt(i);
-    const char* name = child.GetName();
-    if (Internal::NameIs(name, "bean") || Internal::NameIs(name, "service")) {
-      ++count;
-    } else if (depth < 4 && Internal::NameIs(name, "for")) {
-      const long long first = EstimateNumber(child.GetAttribute("first"), 0);
-      const long long last = EstimateNumber(child.GetAttribute("last"), -1);
-      const long long inc = EstimateNumber(child.GetAttribute("inc"), 1);
-      if (inc > 0 && first <= last) {
-        const long long passes = (last - first) / inc + 1;
-        count += static_cast<std::size_t>(std::min<long long>(passes, kCap)) *
-                 EstimateBeans(child, depth + 1);
-      }
-    } else if (depth < 4 && Internal::NameIs(name, "foreach")) {
-      const char* set = child.GetAttribute("set");
-      std::size_t passes = 1;
-      for (const char* p = set; p != nullptr && *p != '\0'; ++p) passes += *p == '|';
-      count += passes * EstimateBeans(child, depth + 1);
-    }
-  }
-  return std::min(count, kCap);
-}
-
 }  // namespace
 
 CXMLResource::CXMLResource(const char* xml) : m_state(new SState) {
@@ -179,9 +141,6 @@ void CXMLResource::parseLibrary(const XMLNode& root, Internal::SLoadBudget& budg
     SLibrary* record = GetOrAddLibrary(path);
     XMLNode beans = library.GetChild("beans");
     if (!beans.IsEmpty()) {
-      // Room for what the container will most likely add: one move of each definition
-      // fewer, and no doubled block of memory to fault in.
-      record->beans.reserve(record->beans.size() + EstimateBeans(beans, 0));
       Internal::SubstitutionMap variables(128);
       parseBeans(beans, record, variables, budget);
     }

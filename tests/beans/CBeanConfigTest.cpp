@@ -68,9 +68,9 @@ class BeanConfigTest : public ::testing::Test {
 };
 
 TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
-  CBeanConfig config(
-      Basket({Property("SetRange", 2), Property("Clear", 0), Property("SetLimit", 1)}), &MakeBasket,
-      nullptr);
+  const Ostrel::SBeanDefinition definition =
+      Basket({Property("SetRange", 2), Property("Clear", 0), Property("SetLimit", 1)});
+  CBeanConfig config(definition, &MakeBasket, nullptr);
   EXPECT_EQ(s_makerCalls, 1);
   EXPECT_EQ(s_made->typeQueries, 4);  // the properties and the creation method
   const auto& properties = config.GetProperties();
@@ -86,7 +86,8 @@ TEST_F(BeanConfigTest, KeepsThePrototypeAndThePropertiesInOrder) {
   EXPECT_EQ(config.CreateWrapper().get(), s_made);
   EXPECT_EQ(s_makerCalls, 1);
 
-  CBeanConfig bare(Basket({}), &MakeBasket, nullptr);
+  const Ostrel::SBeanDefinition empty = Basket({});
+  CBeanConfig bare(empty, &MakeBasket, nullptr);
   EXPECT_EQ(s_made->typeQueries, 1);
 }
 
@@ -130,7 +131,8 @@ TEST_F(BeanConfigTest, MissingArgumentTypesRejectTheConfiguration) {
   auto expectRejected = [](const char* name, Ostrel::WrapperMaker maker) {
     BeansTest::ExpectThrown(
         [&] {
-          CBeanConfig config(Basket({Property("Clear", 0), Property(name, 3)}), maker, nullptr);
+          const Ostrel::SBeanDefinition definition = Basket({Property("Clear", 0), Property(name, 3)});
+          CBeanConfig config(definition, maker, nullptr);
         },
         "Ostrel::CBeanConfig::CBeanConfig",
         L"missing argument type for property '" + std::wstring(name, name + strlen(name)) + L"'");
@@ -141,37 +143,41 @@ TEST_F(BeanConfigTest, MissingArgumentTypesRejectTheConfiguration) {
 }
 
 TEST_F(BeanConfigTest, MakerWithoutWrapper) {
+  const Ostrel::SBeanDefinition empty = Basket({});
+  const Ostrel::SBeanDefinition clear = Basket({Property("Clear", 0)});
   {
-    CBeanConfig config(Basket({}), &MakeNothing, nullptr);
+    CBeanConfig config(empty, &MakeNothing, nullptr);
     EXPECT_FALSE(config.HasPrototype());
     EXPECT_EQ(config.CreateWrapper(), nullptr);
     EXPECT_EQ(config.CreateWrapper(), nullptr);
     EXPECT_EQ(s_makerCalls, 3);
   }
-  EXPECT_THROW(CBeanConfig(Basket({Property("Clear", 0)}), &MakeNothing, nullptr),
-               Ostrel::CException);
-  EXPECT_THROW(CBeanConfig(Basket({Property("Clear", 0)}), nullptr, nullptr), Ostrel::CException);
+  EXPECT_THROW(CBeanConfig(clear, &MakeNothing, nullptr), Ostrel::CException);
+  EXPECT_THROW(CBeanConfig(clear, nullptr, nullptr), Ostrel::CException);
 }
 
 TEST_F(BeanConfigTest, PropertiesComeFromAGrowingReusedPool) {
   Ostrel::PropertyPool& pool = CBeanConfig::GetPropertyPool();
   if (pool.GetBlockCount() > 1) GTEST_SKIP() << "the pool has grown earlier in this process";
 
-  std::vector<Ostrel::SPropertyDefinition> thousand(1000, Property("Clear", 0));
+  const Ostrel::SBeanDefinition thousand =
+      Basket(std::vector<Ostrel::SPropertyDefinition>(1000, Property("Clear", 0)));
+  const Ostrel::SBeanDefinition single = Basket({Property("SetLimit", 1)});
   for (unsigned round = 0; round < 2; ++round) {
-    CBeanConfig big(Basket(thousand), &MakeBasket, nullptr);
+    CBeanConfig big(thousand, &MakeBasket, nullptr);
     EXPECT_EQ(pool.GetBlockCount(), round + 1);
     EXPECT_EQ(pool.GetNextBlockSize(), round == 0 ? 1500u : 2250u);
-    CBeanConfig one(Basket({Property("SetLimit", 1)}), &MakeBasket, nullptr);
+    CBeanConfig one(single, &MakeBasket, nullptr);
     EXPECT_EQ(pool.GetBlockCount(), 2u);
     EXPECT_EQ(pool.GetNextBlockSize(), 2250u);
   }
 
   // Configurations that fail half-way give their properties back too.
-  std::vector<Ostrel::SPropertyDefinition> failing(1200, Property("SetLimit", 1));
-  failing.push_back(Property("Unknown", 1));
+  std::vector<Ostrel::SPropertyDefinition> properties(1200, Property("SetLimit", 1));
+  properties.push_back(Property("Unknown", 1));
+  const Ostrel::SBeanDefinition failing = Basket(properties);
   for (int round = 0; round < 4; ++round) {
-    EXPECT_THROW(CBeanConfig(Basket(failing), &MakeBasket, nullptr), Ostrel::CException);
+    EXPECT_THROW(CBeanConfig(failing, &MakeBasket, nullptr), Ostrel::CException);
   }
   EXPECT_EQ(pool.GetBlockCount(), 2u);
 }

@@ -1,7 +1,8 @@
-// CBeanConfig: a bean definition bound to its class: the definition, the prototype
-// wrapper that the class's maker returned, and the properties validated against the
-// wrapper's argument types. Built once per bean when its library is first needed;
-// neither copied nor moved afterwards. Read under the owning factory's lock.
+// CBeanConfig: a bean definition bound to its class: the definition (referred to, not
+// copied: it must outlive the configuration), the prototype wrapper that the class's
+// maker returned, and the properties validated against the wrapper's argument types.
+// Built once per bean when its library is first needed; neither copied nor moved
+// afterwards. Read under the owning factory's lock.
 #pragma once
 
 #include <memory>
@@ -28,6 +29,7 @@ public:
   // definition has properties to check, and when the configured type of a property or
   // constructor argument differs from the type the wrapper declares for it.
   CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker, SLibrary* library);
+  CBeanConfig(SBeanDefinition&& definition, WrapperMaker maker, SLibrary* library) = delete;
   ~CBeanConfig();
   CBeanConfig(const CBeanConfig&) = delete;
   CBeanConfig& operator=(const CBeanConfig&) = delete;
@@ -38,7 +40,9 @@ public:
 
   const SBeanDefinition& GetDefinition() const { return m_definition; }
   const std::vector<CBeanProperty*>& GetProperties() const { return m_properties; }
-  const std::vector<SArgument>& GetConstructorArguments() const { return m_constructorArguments; }
+  const std::vector<SArgument>& GetConstructorArguments() const {
+    return m_definition.constructorArguments;
+  }
   SLibrary* GetLibrary() const { return m_library; }
   WrapperMaker GetMaker() const { return m_maker; }
   bool HasPrototype() const { return m_prototype != nullptr; }
@@ -63,11 +67,10 @@ public:
 private:
   void ReleaseProperties();
 
-  SBeanDefinition m_definition;
+  const SBeanDefinition& m_definition;
   std::shared_ptr<IBeanWrapper> m_prototype;
   WrapperMaker m_maker;
   std::vector<CBeanProperty*> m_properties;
-  std::vector<SArgument> m_constructorArguments;
   SLibrary* m_library;
   // The outcome of FactoryMismatch; written under the owning factory's lock.
   mutable bool m_factoryChecked = false;

@@ -1,28 +1,24 @@
-// CBeanProperty: a validated property of a bean configuration. Objects live in a
-// process-wide pool (see CBeanConfig).
+// CBeanProperty: a validated property of a bean configuration, referring to the
+// property's definition. Objects live in a process-wide pool (see CBeanConfig).
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "beans/SArgument.h"
+#include "beans/SPropertyDefinition.h"
 
 namespace Ostrel {
 
 class CBeanProperty {
 public:
-  // Takes the arguments; `arguments` is left empty.
-  CBeanProperty(const char* name, std::vector<SArgument>&& arguments)
-      : m_name(name != nullptr ? name : ""), m_arguments(std::move(arguments)) {
-    arguments.clear();
-  }
+  explicit CBeanProperty(const SPropertyDefinition& definition) : m_definition(definition) {}
 
-  const std::string& GetName() const { return m_name; }
-  const std::vector<SArgument>& GetArguments() const { return m_arguments; }
+  const std::string& GetName() const { return m_definition.name; }
+  const std::vector<SArgument>& GetArguments() const { return m_definition.arguments; }
 
 private:
-  std::string m_name;
-  std::vector<SArgument> m_arguments;
+  const SPropertyDefinition& m_definition;
 };
 
 }  // namespace Ostrel

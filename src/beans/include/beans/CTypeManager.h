@@ -28,7 +28,8 @@ public:
 
   // The name of the group of aliases that `type` belongs to: basic type names whose
   // values have the same C++ type ("int32_t" gives "int", "const char*" gives "char*"),
-  // and "bean" for "bean" and "service". Null for a name it does not know.
+  // and "bean" for "bean" and "service". Null for a name it does not know. Names of one
+  // group give the same pointer.
   static const char* CanonicalTypeName(const char* type);
 
   // Number of registered basic type names.

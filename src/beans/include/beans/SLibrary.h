@@ -1,9 +1,10 @@
 // SLibrary: a library of a configuration: its path as written and the bean definitions
-// read for it. Records are never moved once a configuration refers to them.
+// read for it. Neither a record nor a definition moves once it is made (definitions are
+// only appended), so bean configurations refer to them.
 #pragma once
 
+#include <deque>
 #include <string>
-#include <vector>
 
 #include <ostrel/BeanTypes.h>
 
@@ -13,7 +14,7 @@ namespace Ostrel {
 
 struct SLibrary {
   std::string path;  // first member: requesting libraries are compared by it
-  std::vector<SBeanDefinition> beans;
+  std::deque<SBeanDefinition> beans;
 };
 
 }  // namespace Ostrel
