@@ -35,7 +35,7 @@ std::string NewUuid(const char* function) {
 XMLNode FirstChild(const XMLNode& node, const char* lower) {
   const int count = node.GetChildCount();
   for (int i = 0; i < count; ++i) {
-    XMLNode child = node.GetChildAt(i);
+    const XMLNode& child = node.ChildAt(i);
     if (Internal::NameIs(child.GetName(), lower)) return child;
   }
   return XMLNode();
@@ -176,7 +176,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
           const bool loops = f.stage >= tagCount;
           const char* tag = !loops ? tags[f.stage] : f.stage == tagCount ? "for" : "foreach";
           while (f.child < children) {
-            XMLNode c = f.node.GetChildAt(f.child++);
+            const XMLNode& c = f.node.ChildAt(f.child++);
             if (!Internal::NameIs(c.GetName(), tag)) continue;
             if (loops) {
               f.loop = std::make_unique<Internal::CLoopPasses>(c, f.stage == tagCount,
@@ -347,7 +347,7 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
                                        "depends-on"};
   const int childCount = node.GetChildCount();
   for (int i = 0; i < childCount; ++i) {
-    XMLNode child = node.GetChildAt(i);
+    const XMLNode& child = node.ChildAt(i);
     for (int k = 0; k < 4; ++k) {
       if (Internal::NameIs(child.GetName(), kParts[k])) {
         if (parts[k].IsEmpty()) parts[k] = child;
@@ -361,7 +361,7 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
 void CXMLResource::parseConstructorArguments(const XMLNode& node, SBeanDefinition& definition) {
   int count = 0;
   for (int i = 0; i < node.GetChildCount(); ++i) {
-    count += Internal::NameIs(node.GetChildAt(i).GetName(), "argument") ? 1 : 0;
+    count += Internal::NameIs(node.ChildAt(i).GetName(), "argument") ? 1 : 0;
   }
   if (count == 0) {
     OSTREL_THROW("Ostrel::CXMLResource::parseConstructorArguments",
@@ -400,7 +400,7 @@ XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
   XMLNode inlineBean;
   const int children = node.GetChildCount();
   for (int i = 0; i < children; ++i) {
-    XMLNode child = node.GetChildAt(i);
+    const XMLNode& child = node.ChildAt(i);
     const char* name = child.GetName();
     if (Internal::NameIs(name, "value")) {
       value = child;
@@ -453,7 +453,7 @@ void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definit
   // Interfaces in document order; loops standing here are checked, but read nothing.
   const int children = node.GetChildCount();
   for (int i = 0; i < children; ++i) {
-    XMLNode child = node.GetChildAt(i);
+    const XMLNode& child = node.ChildAt(i);
     if (!Internal::NameIs(child.GetName(), "interface")) continue;
     budget.AddItem("Ostrel::CXMLResource::parseInterfaces");
     std::string name = SubstituteUtf8(child.GetText(0), variables, &budget);
@@ -465,7 +465,7 @@ void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definit
   }
   for (const char* loop : {"for", "foreach"}) {
     for (int i = 0; i < children; ++i) {
-      XMLNode child = node.GetChildAt(i);
+      const XMLNode& child = node.ChildAt(i);
       if (Internal::NameIs(child.GetName(), loop)) {
         Internal::CLoopPasses(child, loop[3] == '\0', variables, nullptr);
       }

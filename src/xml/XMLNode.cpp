@@ -155,6 +155,11 @@ XMLNode XMLNode::GetChildAt(int i) const noexcept {
   return i >= 0 && i < GetChildCount() ? data_->children[i] : XMLNode();
 }
 
+const XMLNode& XMLNode::ChildAt(int i) const noexcept {
+  static const XMLNode kEmpty;
+  return i >= 0 && i < GetChildCount() ? data_->children[i] : kEmpty;
+}
+
 XMLNode XMLNode::GetChild(const char* name, int* cursor) const noexcept {
   for (int i = cursor ? *cursor : 0; i >= 0 && i < GetChildCount(); ++i) {
     if (XMLNamesEqual(data_->children[i].data_->name, name)) {

@@ -57,6 +57,10 @@ public:
   int GetEntryAt(int i) const noexcept;
 
   XMLNode GetChildAt(int i) const noexcept;
+  // The same without a handle of its own: the parent's slot (an empty node when `i` is
+  // out of range), valid while this node's document lives and the child stays attached.
+  // For walks that only read.
+  const XMLNode& ChildAt(int i) const noexcept;
   // The next child called `name` at or after *cursor (0 when cursor is null); when found,
   // *cursor is set just past it.
   XMLNode GetChild(const char* name, int* cursor = nullptr) const noexcept;
