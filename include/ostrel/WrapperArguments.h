@@ -6,8 +6,10 @@
 // service references as CbSmartPointer<U> or U* ("bean").
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 
 #include <tamarack/CbSmartPointer.h>
 #include <tamarack/IReferenceCounted.h>
@@ -66,6 +68,27 @@ struct SArgument<const char*> {
   }
 };
 
+// `source` as a U, or null. All objects of one class lie at one distance from their
+// counted base, so the distance found for the class last seen on this thread is reused.
+template <class U>
+U* CastReference(IReferenceCounted* source) {
+  struct SLast {
+    const std::type_info* type = nullptr;
+    std::ptrdiff_t offset = 0;
+  };
+  static thread_local SLast last;
+  if (source == nullptr) return nullptr;
+  const std::type_info& type = typeid(*source);
+  if (last.type == &type) {
+    return reinterpret_cast<U*>(reinterpret_cast<char*>(source) + last.offset);
+  }
+  U* object = dynamic_cast<U*>(source);
+  if (object != nullptr) {
+    last = {&type, reinterpret_cast<char*>(object) - reinterpret_cast<char*>(source)};
+  }
+  return object;
+}
+
 // Reads a reference: null stays empty; an object of another class is an error.
 template <class U>
 bool ReadReference(void* address, CbSmartPointer<U>& out, std::string& error) {
@@ -74,7 +97,7 @@ bool ReadReference(void* address, CbSmartPointer<U>& out, std::string& error) {
     return true;
   }
   const auto& source = *static_cast<const CbSmartPointer<IReferenceCounted>*>(address);
-  out = DynamicPointerCast<U>(source);
+  out = CbSmartPointer<U>(CastReference<U>(source.Get()));
   if (source && !out) {
     error = "is an object of another class";
     return false;

@@ -408,7 +408,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   if (!definition.dependsOn.empty()) {
     dependencies.reserve(definition.dependsOn.size());
     for (const std::string& dependency : definition.dependsOn) {
-      dependencies.push_back(GetBean(dependency.c_str(), requester));
+      dependencies.push_back(ResolveLocked(dependency.c_str(), requester, nullptr));
     }
   }
 
@@ -522,7 +522,7 @@ void* CBeanFactoryImpl::ResolveArgument(const SArgument& argument, const SLibrar
       return argument.literal->GetValue();
     case SArgument::eBean:
       if (!argument.inDefaultFactory) {
-        instance = GetBean(argument.reference.c_str(), library);
+        instance = ResolveLocked(argument.reference.c_str(), library, nullptr);  // lock held
       } else if (std::shared_ptr<IBeanFactory> defaultFactory = Internal::GetDefaultFactory()) {
         // Asked on behalf of no library; with no default factory alive, nothing.
         instance = defaultFactory->GetBean(argument.reference.c_str(), nullptr);
