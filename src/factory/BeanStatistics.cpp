@@ -1,11 +1,10 @@
 #include "BeanStatistics.h"
 
 #include <ostrel/BeanStatistics.h>
-#include <tamarack/CbCriticalSection.h>
 
+#include <memory_resource>
 #include <mutex>
 #include <string>
-#include <memory_resource>
 #include <unordered_map>
 
 #include "support/CbMap.h"
@@ -25,7 +24,7 @@ struct STables {
   // from a pool, so counting an instance allocates nothing once the pool is warm.
   std::pmr::unsynchronized_pool_resource nodes;
   std::pmr::unordered_map<const void*, StatisticsMap::Association*> instances{&nodes};
-  CbCriticalSection lock;
+  std::mutex lock;  // held only for a few table operations, never around client code
 };
 
 STables& Tables() {
@@ -40,7 +39,7 @@ STables& Tables() {
 
 void RecordBean(const char* name, IReferenceCounted* instance) {
   STables& t = Tables();
-  std::lock_guard<CbCriticalSection> lock(t.lock);
+  std::lock_guard<std::mutex> lock(t.lock);
   const void* address = instance;
   auto slot = t.instances.emplace(address, nullptr);
   if (!slot.second) {
@@ -56,7 +55,7 @@ void RecordBean(const char* name, IReferenceCounted* instance) {
 void ReleaseBean(IReferenceCounted* instance) {
   {
     STables& t = Tables();
-    std::lock_guard<CbCriticalSection> lock(t.lock);
+    std::lock_guard<std::mutex> lock(t.lock);
     const void* address = instance;
     auto known = t.instances.find(address);
     if (known != t.instances.end()) {
@@ -81,7 +80,7 @@ void ReleaseBean(IReferenceCounted* instance) {
 
 std::vector<SBeanStatisticsEntry> GetBeanStatistics() {
   Internal::STables& t = Internal::Tables();
-  std::lock_guard<CbCriticalSection> lock(t.lock);
+  std::lock_guard<std::mutex> lock(t.lock);
   std::vector<SBeanStatisticsEntry> entries;
   entries.reserve(t.statistics.GetCount());
   for (const auto& entry : t.statistics) {
@@ -92,7 +91,7 @@ std::vector<SBeanStatisticsEntry> GetBeanStatistics() {
 
 bool GetBeanStatistics(const char* name, SBeanStatisticsEntry& entry) {
   Internal::STables& t = Internal::Tables();
-  std::lock_guard<CbCriticalSection> lock(t.lock);
+  std::lock_guard<std::mutex> lock(t.lock);
   auto* found = t.statistics.Lookup(std::string_view(name != nullptr ? name : ""));
   if (found == nullptr) {
     return false;

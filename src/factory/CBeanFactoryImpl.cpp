@@ -25,7 +25,7 @@ namespace {
 const Logging::CLogger s_logger(L"Ostrel");
 constexpr const char* kResolve = "Ostrel::CBeanFactoryImpl::GetBeanWrapper";
 
-using Lock = std::lock_guard<CbCriticalSection>;
+using Lock = std::lock_guard<std::recursive_mutex>;
 
 // A Warn record about up to two UTF-8 texts, widened only when the record is written.
 void Warn(int line, const wchar_t* format, const char* first, const char* second = "") {

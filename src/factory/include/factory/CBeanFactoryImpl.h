@@ -9,11 +9,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include <ostrel/IBeanFactory.h>
-#include <tamarack/CbCriticalSection.h>
 
 #include "beans/CBeanConfig.h"
 #include "support/CbMap.h"
@@ -67,7 +67,7 @@ public:
   std::uint32_t GetSingletonCount() const;
   std::uint32_t GetWrapperCount() const;
   CDefinitionStore& GetStore() const { return *m_store; }
-  CbCriticalSection& GetLock() const { return m_lock; }
+  std::recursive_mutex& GetLock() const { return m_lock; }
 
 private:
   // A cached singleton and the configuration whose export rule applies to it.
@@ -107,7 +107,7 @@ private:
                         SArgumentBuffers& buffers);
   void ClearCaches();
 
-  mutable CbCriticalSection m_lock;
+  mutable std::recursive_mutex m_lock;
   std::unique_ptr<CDefinitionStore> m_store;
   std::unique_ptr<CServiceRegistry> m_services;
   std::unique_ptr<CTypeManager> m_types;
