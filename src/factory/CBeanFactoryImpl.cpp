@@ -9,7 +9,7 @@
 
 #include "BeanStatistics.h"
 #include "CDefinitionStore.h"
-#include "CReaderSlots.h"
+#include "CReaderFlags.h"
 #include "CServiceRegistry.h"
 #include "beans/CBeanProperty.h"
 #include "beans/CDefinitionSet.h"
@@ -174,7 +174,7 @@ CBeanFactoryImpl::CBeanFactoryImpl()
     : m_store(new CDefinitionStore),
       m_services(new CServiceRegistry),
       m_types(new CTypeManager),
-      m_readers(new CReaderSlots) {}
+      m_readers(new CReaderFlags) {}
 
 CBeanFactoryImpl::~CBeanFactoryImpl() {
   ClearCaches();
@@ -189,7 +189,7 @@ void CBeanFactoryImpl::ClearCaches() {
   // Readers take the lock until the cache is empty. One entry at a time, so that code
   // run by a release may still use the factory (and find the singletons not yet
   // released).
-  CReaderSlots::CWrite write(*m_readers);
+  CReaderFlags::CWrite write(*m_readers);
   while (auto* first = m_singletons.GetFirst()) {
     BeanResult result = std::move(first->value.result);
     std::string name = first->key;
@@ -286,7 +286,7 @@ std::shared_ptr<const IBeanWrapper>* CBeanFactoryImpl::GetWrapperEntry(const CBe
 bool CBeanFactoryImpl::FindSingletonUnlocked(const char* name, const SLibrary* requester,
                                              CbSmartPointer<IReferenceCounted>* instance,
                                              BeanResult* result) {
-  CReaderSlots::CRead read(*m_readers);
+  CReaderFlags::CRead read(*m_readers);
   if (!read.Valid()) {
     return false;
   }
@@ -467,7 +467,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   }
 
   if (definition.singleton) {
-    CReaderSlots::CWrite write(*m_readers);
+    CReaderFlags::CWrite write(*m_readers);
     auto* cached = m_singletons.GetOrInsert(std::string_view(name));
     cached->value.result = BeanResult(*resolution.own, instance);
     cached->value.config = config;

@@ -23,7 +23,7 @@ namespace Ostrel {
 class CBeanProperty;
 class CDefinitionSet;
 class CDefinitionStore;
-class CReaderSlots;
+class CReaderFlags;
 class CServiceRegistry;
 class CTypeManager;
 
@@ -115,7 +115,7 @@ private:
   // Changed under m_lock inside a write section of m_readers; read by GetBean without
   // m_lock inside a read section.
   CbMap<std::string, SSingleton> m_singletons{128};
-  std::unique_ptr<CReaderSlots> m_readers;
+  std::unique_ptr<CReaderFlags> m_readers;
   // Non-lazy beans still to be resolved by a start-up pass, in reading order.
   std::vector<std::string> m_eager;
   // Counts resets: configurations remember the generation they were worked out in.

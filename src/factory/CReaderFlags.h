@@ -1,4 +1,4 @@
-// CReaderSlots: lets many threads read a table without a shared lock while one writer
+// CReaderFlags: lets many threads read a table without a shared lock while one writer
 // at a time, already serialised by a lock of its own, changes it. Each thread owns a
 // reader flag on a cache line of its own (shared by every table: a thread reads one
 // table at a time); a reader raises its flag and gives way when the table's writer is
@@ -11,11 +11,11 @@
 
 namespace Ostrel {
 
-class CReaderSlots {
+class CReaderFlags {
 public:
-  CReaderSlots() = default;
-  CReaderSlots(const CReaderSlots&) = delete;
-  CReaderSlots& operator=(const CReaderSlots&) = delete;
+  CReaderFlags() = default;
+  CReaderFlags(const CReaderFlags&) = delete;
+  CReaderFlags& operator=(const CReaderFlags&) = delete;
 
   struct alignas(64) SReaderFlag {
     std::atomic<bool> reading{false};
@@ -27,7 +27,7 @@ public:
   // take the writers' lock instead.
   class CRead {
   public:
-    explicit CRead(const CReaderSlots& slots) {
+    explicit CRead(const CReaderFlags& slots) {
       SReaderFlag* flag = t_flag != nullptr ? t_flag : ThreadFlag();
       // Raise the flag, then look for a writer; the writer raises its flag, then looks
       // for readers. Sequential consistency makes at least one of the two see the other.
@@ -53,13 +53,13 @@ public:
   // A change of the table, made under the writers' lock; sections may nest.
   class CWrite {
   public:
-    explicit CWrite(CReaderSlots& slots);
+    explicit CWrite(CReaderFlags& slots);
     ~CWrite();
     CWrite(const CWrite&) = delete;
     CWrite& operator=(const CWrite&) = delete;
 
   private:
-    CReaderSlots& m_slots;
+    CReaderFlags& m_slots;
   };
 
 private:

@@ -1,4 +1,4 @@
-#include "CReaderSlots.h"
+#include "CReaderFlags.h"
 
 #include <thread>
 
@@ -6,14 +6,14 @@ namespace Ostrel {
 namespace {
 
 // Every flag ever made; never freed, handed on when its thread ends.
-std::atomic<CReaderSlots::SReaderFlag*> s_flags{nullptr};
+std::atomic<CReaderFlags::SReaderFlag*> s_flags{nullptr};
 
-CReaderSlots::SReaderFlag* AcquireFlag() {
+CReaderFlags::SReaderFlag* AcquireFlag() {
   for (auto* flag = s_flags.load(std::memory_order_acquire); flag != nullptr; flag = flag->next) {
     bool owned = false;
     if (flag->owned.compare_exchange_strong(owned, true, std::memory_order_acquire)) return flag;
   }
-  auto* flag = new CReaderSlots::SReaderFlag;
+  auto* flag = new CReaderFlags::SReaderFlag;
   flag->next = s_flags.load(std::memory_order_relaxed);
   while (!s_flags.compare_exchange_weak(flag->next, flag, std::memory_order_release)) {
   }
@@ -22,10 +22,10 @@ CReaderSlots::SReaderFlag* AcquireFlag() {
 
 }  // namespace
 
-__attribute__((tls_model("initial-exec"))) thread_local CReaderSlots::SReaderFlag*
-    CReaderSlots::t_flag = nullptr;
+__attribute__((tls_model("initial-exec"))) thread_local CReaderFlags::SReaderFlag*
+    CReaderFlags::t_flag = nullptr;
 
-CReaderSlots::SReaderFlag* CReaderSlots::ThreadFlag() {
+CReaderFlags::SReaderFlag* CReaderFlags::ThreadFlag() {
   // Returns the flag to the pool when the thread ends; later reads on this thread (from
   // other thread-local destructors) take the lock.
   struct SOwner {
@@ -43,7 +43,7 @@ CReaderSlots::SReaderFlag* CReaderSlots::ThreadFlag() {
   return t_flag;
 }
 
-CReaderSlots::CWrite::CWrite(CReaderSlots& slots) : m_slots(slots) {
+CReaderFlags::CWrite::CWrite(CReaderFlags& slots) : m_slots(slots) {
   if (slots.m_writeDepth++ > 0) return;
   slots.m_writing.store(true, std::memory_order_seq_cst);
   for (auto* flag = s_flags.load(std::memory_order_acquire); flag != nullptr; flag = flag->next) {
@@ -52,7 +52,7 @@ CReaderSlots::CWrite::CWrite(CReaderSlots& slots) : m_slots(slots) {
   }
 }
 
-CReaderSlots::CWrite::~CWrite() {
+CReaderFlags::CWrite::~CWrite() {
   if (--m_slots.m_writeDepth == 0) m_slots.m_writing.store(false, std::memory_order_release);
 }
 
