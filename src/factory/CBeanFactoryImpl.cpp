@@ -1,8 +1,8 @@
 #include "factory/CBeanFactoryImpl.h"
 
 #include <cstring>
-#include <string>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include <ostrel/Logger.h>
@@ -16,6 +16,7 @@
 #include "beans/CTypeManager.h"
 #include "factory/DefaultFactory.h"
 #include "libraries/CLocalLibrary.h"
+#include "platform/FastThreadLocal.h"
 #include "platform/TextConversion.h"
 #include "support/Throw.h"
 
@@ -47,9 +48,7 @@ bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
 }
 
 // Both scopes below keep their entries in their own objects on the stack, linked from
-// the innermost; the thread-local heads are plain pointers (initial-exec: an offset from
-// the thread pointer, no look-up call).
-#define OSTREL_THREAD_HEAD __attribute__((tls_model("initial-exec"))) thread_local
+// the innermost; the thread-local heads are plain pointers.
 
 // Enters `name` into this thread's resolution chain for its lifetime, to catch cycles;
 // Cycle() tells whether the name was being resolved already.
@@ -99,7 +98,7 @@ public:
   }
 
 private:
-  static OSTREL_THREAD_HEAD const CResolutionScope* s_innermost;
+  static OSTREL_FAST_THREAD_LOCAL const CResolutionScope* s_innermost;
 
   const CBeanFactoryImpl* m_factory;
   const char* m_name;
@@ -109,7 +108,7 @@ private:
   bool m_tooDeep = false;
 };
 
-OSTREL_THREAD_HEAD const CResolutionScope* CResolutionScope::s_innermost = nullptr;
+OSTREL_FAST_THREAD_LOCAL const CResolutionScope* CResolutionScope::s_innermost = nullptr;
 
 // Marks a factory whose operation runs on this thread (resolution, the start-up pass,
 // service look-ups, emptying): client code it calls must not reset or load it.
@@ -134,13 +133,13 @@ public:
   }
 
 private:
-  static OSTREL_THREAD_HEAD const CActiveScope* s_innermost;
+  static OSTREL_FAST_THREAD_LOCAL const CActiveScope* s_innermost;
 
   const CBeanFactoryImpl* m_factory;
   const CActiveScope* m_outer;
 };
 
-OSTREL_THREAD_HEAD const CActiveScope* CActiveScope::s_innermost = nullptr;
+OSTREL_FAST_THREAD_LOCAL const CActiveScope* CActiveScope::s_innermost = nullptr;
 
 }  // namespace
 

@@ -22,8 +22,7 @@ CReaderFlags::SReaderFlag* AcquireFlag() {
 
 }  // namespace
 
-__attribute__((tls_model("initial-exec"))) thread_local CReaderFlags::SReaderFlag*
-    CReaderFlags::t_flag = nullptr;
+OSTREL_FAST_THREAD_LOCAL CReaderFlags::SReaderFlag* CReaderFlags::t_flag = nullptr;
 
 CReaderFlags::SReaderFlag* CReaderFlags::ThreadFlag() {
   // Returns the flag to the pool when the thread ends; later reads on this thread (from

@@ -9,6 +9,8 @@
 
 #include <atomic>
 
+#include "platform/FastThreadLocal.h"
+
 namespace Ostrel {
 
 class CReaderFlags {
@@ -65,8 +67,7 @@ public:
 private:
   // This thread's flag, taken from the pool at its first read; null once it has ended.
   static SReaderFlag* ThreadFlag();
-  // Initial-exec: a plain offset from the thread pointer, no look-up call per read.
-  static __attribute__((tls_model("initial-exec"))) thread_local SReaderFlag* t_flag;
+  static OSTREL_FAST_THREAD_LOCAL SReaderFlag* t_flag;
 
   std::atomic<bool> m_writing{false};
   int m_writeDepth = 0;  // changed only under the writers' lock
