@@ -87,6 +87,21 @@ TEST_F(StatisticsTest, LiveCountsFollowTheInstances) {
   ASSERT_TRUE(Ostrel::GetBeanStatistics("stat.proto", entry));
   EXPECT_EQ(entry.live, 1u);
   EXPECT_EQ(entry.created, 1u);
+
+  // Many names that come and go: the names without instances are dropped in bulk at
+  // some point, while the live one keeps its counts.
+  std::string beans;
+  for (int i = 0; i < 3000; ++i) beans += "<bean name=\"stat." + std::to_string(i) + "\" class=\"t::CWidget\"/>";
+  Load("<library path=\"LIB_A\"><beans>" + beans + "</beans></library>");
+  for (int i = 0; i < 3000; ++i) EXPECT_TRUE(Get(("stat." + std::to_string(i)).c_str()));
+  for (const auto& listed : Ostrel::GetBeanStatistics()) {
+    EXPECT_TRUE(listed.name.rfind("stat.", 0) != 0 || listed.name == "stat.proto") << listed.name;
+  }
+  ASSERT_TRUE(Ostrel::GetBeanStatistics("stat.proto", entry));
+  EXPECT_EQ(entry.live, 1u);
+  CbSmartPointer<IReferenceCounted> again = Get("stat.7");
+  ASSERT_TRUE(Ostrel::GetBeanStatistics("stat.7", entry));
+  EXPECT_EQ(entry.created, 1u);
 }
 
 // --- start-up pass ------------------------------------------------------------------------
