@@ -318,7 +318,12 @@ private:
   template <class E>
   static const E* Find(const std::vector<E>& entries, std::string_view name, std::size_t count) {
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-      if (it->name == name && it->types.size() == count) return &*it;
+      // Length and last letter first: setters often share their first letters.
+      const std::string& candidate = it->name;
+      if (candidate.size() == name.size() && it->types.size() == count &&
+          (name.empty() || candidate.back() == name.back()) && candidate == name) {
+        return &*it;
+      }
     }
     return nullptr;
   }
