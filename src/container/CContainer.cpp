@@ -7,9 +7,8 @@
 #include <tamarack/CbTimer.h>
 
 #include "factory/CBeanFactoryImpl.h"
-#include "loader/CXMLResource.h"
 #include "factory/DefaultFactory.h"
-#include "platform/TextConversion.h"
+#include "loader/CXMLResource.h"
 #include "support/Throw.h"
 
 namespace Ostrel {

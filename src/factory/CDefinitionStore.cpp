@@ -1,10 +1,10 @@
 #include "CDefinitionStore.h"
 
+#include <ostrel/MakerName.h>
+
 #include "libraries/CDynamicLibrary.h"
 #include "libraries/CLocalLibrary.h"
 #include "support/Throw.h"
-
-#include <ostrel/MakerName.h>
 
 namespace Ostrel {
 
@@ -32,8 +32,7 @@ CBeanConfig* CDefinitionStore::FindBeanConfig(const char* name) {
 }
 
 void CDefinitionStore::ProcessLibrary(SLibrary& library) {
-  bool inserted = false;
-  auto* state = m_libraryStates.GetOrInsert(&library, &inserted);
+  auto* state = m_libraryStates.GetOrInsert(&library);
   if (state->value.loaded == nullptr) {
     m_loadedLibraries.push_back(std::make_unique<CDynamicLibrary>(library.path.c_str()));
     state->value.loaded = m_loadedLibraries.back().get();
@@ -53,8 +52,8 @@ void CDefinitionStore::ProcessLibrary(SLibrary& library) {
 }
 
 void CDefinitionStore::ProcessBean(const SBeanDefinition& definition, ILibrary& library,
-                               SLibrary& record,
-                               CbMap<std::string, std::pair<std::string, void*>>& libraryMakers) {
+                                   SLibrary& record,
+                                   CbMap<std::string, std::pair<std::string, void*>>& libraryMakers) {
   // Beans of one class share the look-up in the library (a symbol search each time);
   // the local library is asked every time, as it may change.
   bool inserted = false;

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "CLoopPasses.h"
+#include "CXMLResourceState.h"
 #include "LoaderHelpers.h"
 #include "SLoadBudget.h"
 #include "libraries/CLocalLibrary.h"
 #include "loader/CXMLResource.h"
-#include "CXMLResourceState.h"
 #include "platform/TextConversion.h"
 #include "platform/Uuid.h"
 #include "support/Throw.h"

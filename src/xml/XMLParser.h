@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "SXMLParseState.h"
 #include "xml/SXMLAttribute.h"
 #include "xml/SXMLClear.h"
-#include "SXMLParseState.h"
 
 namespace Ostrel {
 

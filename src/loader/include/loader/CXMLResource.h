@@ -6,10 +6,7 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
-
-#include <ostrel/IBeanFactory.h>
 
 #include "beans/CDefinitionSet.h"
 #include "support/CbMap.h"
