@@ -61,6 +61,11 @@ void CDefinitionSet::CheckMerge(const CDefinitionSet& loaded) const {
 
 void CDefinitionSet::Merge(CDefinitionSet& loaded) {
   CheckMerge(loaded);
+  Append(loaded);
+}
+
+void CDefinitionSet::Append(CDefinitionSet& loaded) {
+  IndexNames();
   m_eagerNames.insert(m_eagerNames.end(), loaded.m_eagerNames.begin(), loaded.m_eagerNames.end());
   // Each record that receives definitions, with where they begin in it. Every name among
   // them is new here, so indexing just these, in library order, keeps "first in library

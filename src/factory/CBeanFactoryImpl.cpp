@@ -239,7 +239,7 @@ void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
     }
   }
   m_eager.insert(m_eager.end(), loaded.GetEagerNames().begin(), loaded.GetEagerNames().end());
-  definitions.Merge(loaded);
+  definitions.Append(loaded);
 }
 
 void CBeanFactoryImpl::CreateEagerBeans() {

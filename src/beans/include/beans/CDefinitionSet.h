@@ -33,6 +33,8 @@ public:
   // into a new record at the end) and appends its load-time beans; `loaded` is left
   // empty. Checks first, as CheckMerge, and changes nothing when that throws.
   void Merge(CDefinitionSet& loaded);
+  // The same without the check, for a caller that has just made it.
+  void Append(CDefinitionSet& loaded);
 
   // The library of the first definition of `name` in library order, then reading
   // order; null when no library defines it.
