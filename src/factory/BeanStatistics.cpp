@@ -2,14 +2,13 @@
 
 #include <ostrel/BeanStatistics.h>
 
-#include <atomic>
 #include <memory_resource>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "support/CSpinLock.h"
 #include "support/CbMap.h"
 
 namespace Ostrel {
@@ -23,21 +22,6 @@ constexpr std::uint32_t kBuckets = 128;
 // comes and goes with every request) until they are this many and half of the table.
 constexpr std::uint32_t kDormantKept = 1024;
 
-// A lock held for a few table operations, never around client code: cheaper than a
-// mutex when nobody waits, and it yields while somebody does.
-class CStatisticsLock {
-public:
-  void lock() {
-    while (m_held.exchange(true, std::memory_order_acquire)) {
-      while (m_held.load(std::memory_order_relaxed)) std::this_thread::yield();
-    }
-  }
-  void unlock() { m_held.store(false, std::memory_order_release); }
-
-private:
-  std::atomic<bool> m_held{false};
-};
-
 struct STables {
   // An entry whose `live` count is 0 stands for no entry (see kDormantKept).
   StatisticsMap statistics{kBuckets};
@@ -47,7 +31,7 @@ struct STables {
   // from a pool, so counting an instance allocates nothing once the pool is warm.
   std::pmr::unsynchronized_pool_resource nodes;
   std::pmr::unordered_map<const void*, StatisticsMap::Association*> instances{&nodes};
-  CStatisticsLock lock;
+  CSpinLock lock;  // held for a few table operations, never around client code
 };
 
 // Drops the entries without live instances; a table left empty starts afresh, since it
@@ -79,7 +63,7 @@ STables& Tables() {
 
 void RecordBean(const char* name, IReferenceCounted* instance) {
   STables& t = Tables();
-  std::lock_guard<CStatisticsLock> lock(t.lock);
+  std::lock_guard<CSpinLock> lock(t.lock);
   const void* address = instance;
   auto slot = t.instances.emplace(address, nullptr);
   if (!slot.second) {
@@ -99,7 +83,7 @@ void RecordBean(const char* name, IReferenceCounted* instance) {
 void ReleaseBean(IReferenceCounted* instance) {
   {
     STables& t = Tables();
-    std::lock_guard<CStatisticsLock> lock(t.lock);
+    std::lock_guard<CSpinLock> lock(t.lock);
     const void* address = instance;
     auto known = t.instances.find(address);
     if (known != t.instances.end()) {
@@ -121,7 +105,7 @@ void ReleaseBean(IReferenceCounted* instance) {
 
 std::vector<SBeanStatisticsEntry> GetBeanStatistics() {
   Internal::STables& t = Internal::Tables();
-  std::lock_guard<Internal::CStatisticsLock> lock(t.lock);
+  std::lock_guard<CSpinLock> lock(t.lock);
   std::vector<SBeanStatisticsEntry> entries;
   entries.reserve(t.statistics.GetCount() - t.dormant);
   for (const auto& entry : t.statistics) {
@@ -132,7 +116,7 @@ std::vector<SBeanStatisticsEntry> GetBeanStatistics() {
 
 bool GetBeanStatistics(const char* name, SBeanStatisticsEntry& entry) {
   Internal::STables& t = Internal::Tables();
-  std::lock_guard<Internal::CStatisticsLock> lock(t.lock);
+  std::lock_guard<CSpinLock> lock(t.lock);
   auto* found = t.statistics.Lookup(std::string_view(name != nullptr ? name : ""));
   if (found == nullptr || found->value.live == 0) {
     return false;
