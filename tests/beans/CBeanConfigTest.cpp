@@ -5,7 +5,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "BeansTestSupport.h"
+#include "Thrown.h"
 #include "beans/CBeanConfig.h"
 #include "RecordingWrapper.h"
 
@@ -121,21 +121,21 @@ TEST_F(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
       std::string message = "Argument " + std::to_string(types.size()) + " of '" + method +
                             "' of bean 'basket' is configured as '" + types.back() +
                             "', but the method takes '" + takes + "'";
-      BeansTest::ExpectThrown(build, "Ostrel::CBeanConfig::CBeanConfig",
-                              std::wstring(message.begin(), message.end()));
+      TestSupport::ExpectThrown(build, "Ostrel::CBeanConfig::CBeanConfig",
+                              message);
     }
   }
 }
 
 TEST_F(BeanConfigTest, MissingArgumentTypesRejectTheConfiguration) {
   auto expectRejected = [](const char* name, Ostrel::WrapperMaker maker) {
-    BeansTest::ExpectThrown(
+    TestSupport::ExpectThrown(
         [&] {
           const Ostrel::SBeanDefinition definition = Basket({Property("Clear", 0), Property(name, 3)});
           CBeanConfig config(definition, maker, nullptr);
         },
         "Ostrel::CBeanConfig::CBeanConfig",
-        L"missing argument type for property '" + std::wstring(name, name + strlen(name)) + L"'");
+        "missing argument type for property '" + std::string(name) + "'");
   };
   // No types at all, an empty second type, no third type, fewer types than arguments.
   for (const char* name : {"Unknown", "Bad", "SetLimit"}) expectRejected(name, &MakeBasket);

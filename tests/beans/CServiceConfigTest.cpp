@@ -8,7 +8,7 @@
 
 #include <ostrel/Ostrel.h>
 
-#include "BeansTestSupport.h"
+#include "Thrown.h"
 #include "beans/CServiceConfig.h"
 
 namespace {
@@ -51,8 +51,8 @@ class ServiceConfigTest : public ::testing::Test {
 
 TEST_F(ServiceConfigTest, NeitherInstanceNorCreator) {
   CServiceConfig config{Pointer()};
-  BeansTest::ExpectThrown([&] { config.GetInstance(); }, "Ostrel::CServiceConfig::GetInstance",
-                          L"No constructor for service type registered");
+  TestSupport::ExpectThrown([&] { config.GetInstance(); }, "Ostrel::CServiceConfig::GetInstance",
+                          "No constructor for service type registered");
 }
 
 TEST_F(ServiceConfigTest, CreatorMakesAnInstancePerRequestUnlessSingleton) {

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "BeansTestSupport.h"
+#include "Thrown.h"
 #include "beans/CTypeManager.h"
 #include "beans/SArgument.h"
 
@@ -29,8 +29,8 @@ class TypeManagerTest : public ::testing::Test {
   }
 
   void ExpectUnknown(const char* type) {
-    BeansTest::ExpectThrown([&] { manager.FindTypeBean(type); },
-                            "Ostrel::CTypeManager::FindTypeBean", L"Could not find type bean");
+    TestSupport::ExpectThrown([&] { manager.FindTypeBean(type); },
+                            "Ostrel::CTypeManager::FindTypeBean", "Could not find type bean");
   }
 
   Ostrel::CTypeManager manager;
@@ -82,8 +82,8 @@ TEST_F(TypeManagerTest, BoolAcceptsExactlyTrueAndFalse) {
   EXPECT_TRUE(Read<bool>("bool", L"true"));
   EXPECT_FALSE(Read<bool>("bool", L"false"));
   for (const wchar_t* text : {L"True", L"1", L" true", L"false ", L""}) {
-    BeansTest::ExpectThrown([&] { Read<bool>("bool", text); },
-                            "`anonymous-namespace'::stringToBool", L"Invalid bool value");
+    TestSupport::ExpectThrown([&] { Read<bool>("bool", text); },
+                            "`anonymous-namespace'::stringToBool", "Invalid bool value");
   }
 }
 

@@ -5,15 +5,15 @@
 #include "CDefinitionStore.h"
 #include "CServiceRegistry.h"
 #include "FactoryFixture.h"
-#include "LoaderSupport.h"
+#include "Thrown.h"
 #include "beans/CDefinitionSet.h"
 #include "libraries/CLocalLibrary.h"
 
 namespace FactoryTest {
 namespace {
 
-using LoaderTest::Message;
-using LoaderTest::Thrown;
+using TestSupport::Message;
+using TestSupport::Thrown;
 using Ostrel::CDefinitionSet;
 
 // Records from "path:name,name* path:..." ("*" marks a bean made at load time), built

@@ -3,12 +3,12 @@
 
 #include "libraries/CLocalLibrary.h"
 #include "loader/CXMLResource.h"
-#include "LoaderSupport.h"
+#include "Thrown.h"
 
 namespace {
 
-using LoaderTest::Message;
-using LoaderTest::Thrown;
+using TestSupport::Message;
+using TestSupport::Thrown;
 using Ostrel::CXMLResource;
 using Ostrel::SBeanDefinition;
 

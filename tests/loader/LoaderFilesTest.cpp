@@ -8,12 +8,12 @@
 #include <fstream>
 
 #include "loader/CXMLResource.h"
-#include "LoaderSupport.h"
+#include "Thrown.h"
 
 namespace {
 
-using LoaderTest::Message;
-using LoaderTest::Thrown;
+using TestSupport::Message;
+using TestSupport::Thrown;
 using Ostrel::CXMLResource;
 
 struct LoaderFilesTest : ::testing::Test {

@@ -4,13 +4,13 @@
 
 #include "CLoopPasses.h"
 #include "LoaderHelpers.h"
-#include "LoaderSupport.h"
+#include "Thrown.h"
 
 namespace {
 
 using namespace Ostrel::Internal;
-using LoaderTest::Message;
-using LoaderTest::Thrown;
+using TestSupport::Message;
+using TestSupport::Thrown;
 
 const std::string kNotNumeric = "Value of numeric parameter must be numeric";
 

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "loader/CXMLResource.h"
-#include "LoaderSupport.h"
+#include "Thrown.h"
 #include "SLoadBudget.h"
 
 namespace {
@@ -106,7 +106,7 @@ TEST(LoaderNestingTest, IncludesNestWithoutLimitButFilesAreCounted) {
         << "<ostrel>" << (level < 5 ? Repeat("<include path='f" + std::to_string(level + 1) + ".xml'/>", 10) : "")
         << "</ostrel>";
   }
-  EXPECT_EQ(LoaderTest::Message([&] { CXMLResource((dir / "f0.xml").wstring().c_str()); }),
+  EXPECT_EQ(TestSupport::Message([&] { CXMLResource((dir / "f0.xml").wstring().c_str()); }),
             "A configuration may read at most 4096 files, its includes counted");
   std::filesystem::remove_all(dir);
 }

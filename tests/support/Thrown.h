@@ -1,5 +1,5 @@
-// Shared pieces of the loader suites: a helper that runs a call expected to throw and
-// returns the one exception record it logged.
+// Runs a call expected to throw CException and returns the one exception record it
+// logged, so that a test checks the thrown function and the logged message at once.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,10 +10,9 @@
 #include <ostrel/Ostrel.h>
 
 #include "CaptureLog.h"
-#include "RecordingWrapper.h"
 #include "platform/TextConversion.h"
 
-namespace LoaderTest {
+namespace TestSupport {
 
 struct SThrown {
   std::string function;  // as logged; the exception carries the same
@@ -53,4 +52,12 @@ std::string Message(F&& call) {
   return Thrown(std::forward<F>(call)).message;
 }
 
-}  // namespace LoaderTest
+// Expects `call` to throw from `function` after logging exactly `message`.
+template <class F>
+void ExpectThrown(F&& call, const char* function, const std::string& message) {
+  const SThrown thrown = Thrown(std::forward<F>(call));
+  EXPECT_EQ(thrown.function, function);
+  EXPECT_EQ(thrown.message, message);
+}
+
+}  // namespace TestSupport

@@ -1,0 +1,27 @@
+// Builds configuration text for tests: Bean("a", "CBasket") inside
+// Document(Library(PLUGIN_TWO, ...)).
+#pragma once
+
+#include <string>
+
+namespace TestSupport {
+
+inline std::string Bean(const std::string& name, const std::string& className,
+                        const std::string& attributes = "", const std::string& body = "") {
+  return "<bean name=\"" + name + "\" class=\"" + className + "\" " + attributes + ">" + body +
+         "</bean>";
+}
+
+// A "properties" element with one property passing the bean `reference` to `method`.
+inline std::string RefProperty(const std::string& method, const std::string& reference) {
+  return "<properties><property name=\"" + method + "\"><ref bean=\"" + reference +
+         "\"/></property></properties>";
+}
+
+inline std::string Library(const std::string& path, const std::string& beans) {
+  return "<library path=\"" + path + "\"><beans>" + beans + "</beans></library>";
+}
+
+inline std::string Document(const std::string& content) { return "<ostrel>" + content + "</ostrel>"; }
+
+}  // namespace TestSupport
