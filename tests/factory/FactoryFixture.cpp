@@ -1,16 +1,17 @@
 #include "FactoryFixture.h"
 
-#include <dlfcn.h>
-
 #include <map>
 #include <mutex>
 
 #include <ostrel/LocalLibrary.h>
 
+#include "TestDocument.h"
+#include "loader/CXMLResource.h"
+
 namespace FactoryTest {
 
-const char* const kLibA = FACTORY_LIB_A;
-const char* const kLibB = FACTORY_LIB_B;
+const char* const kLibA = PLUGIN_TWO;
+const char* const kLibB = PLUGIN_NONE;
 
 namespace {
 
@@ -26,7 +27,7 @@ private:
   std::string m_label;
 };
 
-// A recording wrapper that also counts creations and logs its calls.
+// The recording wrapper, counting creations and logging its calls.
 class CTestWrapper : public TestPlugin::CRecordingWrapper {
 public:
   CTestWrapper(const std::string& className, TestPlugin::MethodTypes methods)
@@ -41,13 +42,11 @@ public:
     ++m_counters.creates;
     const std::string name = method;
     CbSmartPointer<IReferenceCounted> result;
-    if (name == "Track" && count == 1 && arguments != nullptr) {
+    if (name == "Track") {
       const std::string label = *static_cast<std::string*>((*arguments)[0]);
       Event("create " + std::string(GetClassName()) + ".Track(" + label + ")");
       CbSmartPointer<CTrackedBean> bean(new CTrackedBean(label));
-      bean->className = GetClassName();
       bean->calls.push_back("Track(char*:" + label + ")");
-      for (const auto& d : dependencies) bean->dependencies.push_back(static_cast<bool>(d));
       result = bean;
     } else {
       Event("create " + std::string(GetClassName()) + "." + name);
@@ -75,44 +74,27 @@ struct SClassSpec {
   TestPlugin::MethodTypes methods;
 };
 
-const std::vector<SClassSpec>& Specs() {
-  static const std::vector<SClassSpec> specs = {
-      {"t::CWidget", true,
-       {{"CWidget", {}},
-        {"Make", {"int", "char*", "bean"}},
-        {"Keep", {"bean"}},
-        {"FailCreate", {}},
-        {"Init", {}},
-        {"SetName", {"name"}},
-        {"SetLimit", {"int"}},
-        {"SetOwner", {"char*"}},
-        {"SetPeer", {"bean"}},
-        {"SetService", {"service"}},
-        {"Fail", {"int"}},
-        {"Throw", {"int"}}}},
-      {"t::CMaker", true, {{"CMaker", {}}, {"Build", {"int"}}}},
-      {"t::CPlain", true, {{"CPlain", {}}}},
-      {"t::CNoWrapper", false, {}},
-      {"t::CTracked", true, {{"Track", {"char*"}}, {"SetName", {"name"}}}},
-  };
-  return specs;
-}
-
-Ostrel::IBeanWrapper* MakeWrapper(std::size_t index) {
-  const SClassSpec& spec = Specs()[index];
-  ++Counters(spec.name).makers;
-  return spec.hasWrapper ? new CTestWrapper(spec.name, spec.methods) : nullptr;
-}
+const SClassSpec kSpecs[] = {
+    {"t::CWidget", true,
+     {{"CWidget", {}}, {"Make", {"int", "char*", "bean"}}, {"Keep", {"bean"}}, {"FailCreate", {}},
+      {"Init", {}}, {"SetName", {"name"}}, {"SetLimit", {"int"}}, {"SetOwner", {"char*"}},
+      {"SetPeer", {"bean"}}, {"SetService", {"service"}}, {"Fail", {"int"}}, {"Throw", {"int"}}}},
+    {"t::CMaker", true, {{"CMaker", {}}, {"Build", {"int"}}}},
+    {"t::CPlain", true, {{"CPlain", {}}}},
+    {"t::CNoWrapper", false, {}},
+    {"t::CTracked", true, {{"Track", {"char*"}}, {"SetName", {"name"}}}},
+};
 
 template <std::size_t N>
 Ostrel::IBeanWrapper* Make() {
-  return MakeWrapper(N);
+  ++Counters(kSpecs[N].name).makers;
+  return kSpecs[N].hasWrapper ? new CTestWrapper(kSpecs[N].name, kSpecs[N].methods) : nullptr;
 }
 
 }  // namespace
 
 SClassCounters& Counters(const std::string& className) {
-  static std::map<std::string, SClassCounters>* counters = new std::map<std::string, SClassCounters>;
+  static auto* counters = new std::map<std::string, SClassCounters>;
   std::lock_guard<std::mutex> lock(s_mutex);
   return (*counters)[className];
 }
@@ -122,14 +104,10 @@ void Event(const std::string& text) {
   s_events.push_back(text);
 }
 
-std::vector<std::string> Events() {
+std::vector<std::string> Events(const std::string& prefix) {
   std::lock_guard<std::mutex> lock(s_mutex);
-  return s_events;
-}
-
-std::vector<std::string> EventsStartingWith(const std::string& prefix) {
   std::vector<std::string> selected;
-  for (const std::string& event : Events()) {
+  for (const std::string& event : s_events) {
     if (event.compare(0, prefix.size(), prefix) == 0) selected.push_back(event);
   }
   return selected;
@@ -142,29 +120,19 @@ void ClearEvents() {
 
 void RegisterMakers() {
   static const bool registered = [] {
-    OSTREL_REGISTER_WRAPPER_MAKER(Specs()[0].name, &Make<0>);
-    OSTREL_REGISTER_WRAPPER_MAKER(Specs()[1].name, &Make<1>);
-    OSTREL_REGISTER_WRAPPER_MAKER(Specs()[2].name, &Make<2>);
-    OSTREL_REGISTER_WRAPPER_MAKER(Specs()[3].name, &Make<3>);
-    OSTREL_REGISTER_WRAPPER_MAKER(Specs()[4].name, &Make<4>);
+    OSTREL_REGISTER_WRAPPER_MAKER(kSpecs[0].name, &Make<0>);
+    OSTREL_REGISTER_WRAPPER_MAKER(kSpecs[1].name, &Make<1>);
+    OSTREL_REGISTER_WRAPPER_MAKER(kSpecs[2].name, &Make<2>);
+    OSTREL_REGISTER_WRAPPER_MAKER(kSpecs[3].name, &Make<3>);
+    OSTREL_REGISTER_WRAPPER_MAKER(kSpecs[4].name, &Make<4>);
     auto& local = Ostrel::GetLocalLibrary();
-    for (int i = 0; i < 4; ++i) {
-      local.RegisterTypeID(("t::I" + std::to_string(i)).c_str(), ("{t-I" + std::to_string(i) + "}").c_str());
+    for (const char* i : {"0", "1", "2", "3"}) {
+      local.RegisterTypeID((std::string("t::I") + i).c_str(), (std::string("{t-I") + i + "}").c_str());
     }
-    local.RegisterTypeID("t::IConc", "{t-conc}");
     local.RegisterTypeID("t::IService", "{t-service}");
     return true;
   }();
   (void)registered;
-}
-
-int PluginMakerCalls(const char* path, const char* className) {
-  void* module = dlopen(path, RTLD_NOW | RTLD_NOLOAD);
-  if (module == nullptr) return 0;
-  auto* calls = reinterpret_cast<int (*)(const char*)>(dlsym(module, "factory_maker_calls"));
-  int result = calls != nullptr ? calls(className) : -1;
-  dlclose(module);
-  return result;
 }
 
 TestPlugin::CRecordedBean* Recorded(const CbSmartPointer<IReferenceCounted>& instance) {
@@ -179,18 +147,6 @@ std::vector<std::wstring> ResolveWarnings() {
     }
   }
   return messages;
-}
-
-std::string Document(const std::string& libraries) {
-  std::string text = "<ostrel>" + libraries + "</ostrel>";
-  for (const auto& [marker, path] : {std::pair<std::string, std::string>{"LIB_A", kLibA},
-                                     std::pair<std::string, std::string>{"LIB_B", kLibB}}) {
-    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at)) {
-      text.replace(at, marker.size(), path);
-      at += path.size();
-    }
-  }
-  return text;
 }
 
 void FactoryFixture::SetUp() {
@@ -208,7 +164,14 @@ void FactoryFixture::TearDown() {
 }
 
 void FactoryFixture::Load(const std::string& libraries) {
-  Ostrel::CXMLResource loaded(Document(libraries).c_str());
+  std::string text = TestSupport::Document(libraries);
+  for (const auto& [marker, path] : {std::pair<std::string, std::string>{"LIB_A", kLibA}, {"LIB_B", kLibB}}) {
+    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at)) {
+      text.replace(at, marker.size(), path);
+      at += path.size();
+    }
+  }
+  Ostrel::CXMLResource loaded(text.c_str());
   factory->Integrate(loaded.GetDefinitions());
   factory->CreateEagerBeans();
 }
