@@ -46,4 +46,5 @@ if [ "${fuzz}" -eq 1 ]; then
   stage "fuzz" scripts/fuzz.sh 60 all
 fi
 
+scripts/count-lines.sh
 echo "== all tests passed"
