@@ -107,8 +107,11 @@ for ((i = 0; i < count; ++i)); do
     verdict="did not build"
     broken=$((broken + 1))
   else
+    # The names listed under "FAILED" (not those under "did not run").
     failed=$(ctest --test-dir "${work}/build" -j "${jobs}" 2>&1 |
-             sed -En 's/^[[:space:]]*[0-9]+ - (.*) \(.*\)$/\1/p' | tr '\n' ' ' || true)
+             awk '/tests FAILED:/ { on = 1; next } /did not run:|^Errors while/ { on = 0 }
+                  on && match($0, /^[[:space:]]*[0-9]+ - /) {
+                    name = substr($0, RLENGTH + 1); sub(/ \([^()]*\)$/, "", name); printf "%s ", name }' || true)
     if [ -n "${failed}" ]; then
       verdict="caught"
       caught=$((caught + 1))
