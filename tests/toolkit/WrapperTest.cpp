@@ -16,18 +16,18 @@ using Pointer = CbSmartPointer<IReferenceCounted>;
 
 Strings journal;  // what happens to the beans, in order
 
-class CPart : public CbReferenceCounted {};
+class CWheel : public CbReferenceCounted {};
 
 class CGadget : public CbReferenceCounted {
  public:
   CGadget() = default;
   CGadget(int number, const std::string& text) : number(number), text(text) {}
-  explicit CGadget(CbSmartPointer<CPart> part) : part(part) {}
+  explicit CGadget(CbSmartPointer<CWheel> wheel) : wheel(wheel) {}
   ~CGadget() override { journal.push_back("~CGadget"); }
 
   void SetNumber(int value) { number = value; }
   void SetLabel(int value, const char* label) { text = label + std::to_string(value); }
-  void SetPart(CPart* value) { part = value; }
+  void SetWheel(CWheel* value) { wheel = value; }
   void SetName(const std::string& name) { text = name; }
   void Close() { journal.push_back("Close"); }
   // Hands itself on, as an exit method that unregisters the bean somewhere would.
@@ -38,7 +38,7 @@ class CGadget : public CbReferenceCounted {
 
   int number = 0;
   std::string text;
-  CbSmartPointer<CPart> part;
+  CbSmartPointer<CWheel> wheel;
 };
 
 class CGadgetWrapper : public Ostrel::CBeanWrapper<CGadget> {
@@ -46,10 +46,10 @@ class CGadgetWrapper : public Ostrel::CBeanWrapper<CGadget> {
   CGadgetWrapper() : CBeanWrapper("tk::CGadget") {
     Constructor<>("CGadget");
     Constructor<int, std::string>("CGadget");
-    Constructor<CbSmartPointer<CPart>>("WithPart");
+    Constructor<CbSmartPointer<CWheel>>("WithWheel");
     Method("Set", &CGadget::SetNumber);
     Method("Set", &CGadget::SetLabel);
-    Method("SetPart", &CGadget::SetPart);
+    Method("SetWheel", &CGadget::SetWheel);
     Method("SetName", &CGadget::SetName);
     Method("Close", &CGadget::Close);
     Method("CloseHandingOn", &CGadget::CloseHandingOn);
@@ -105,7 +105,7 @@ const std::string kInvoke = "Ostrel::CBeanWrapper::Invoke: Wrapper of class 'tk:
 TEST_F(WrapperTest, MethodsAndCreationMethodsAreFoundByNameAndArgumentCount) {
   Strings types;
   m_gadgets.GetArgumentTypes("Set", 2, types);
-  m_gadgets.GetArgumentTypes("WithPart", 1, types);
+  m_gadgets.GetArgumentTypes("WithWheel", 1, types);
   m_gadgets.GetArgumentTypes("CGadget", 2, types);
   m_gadgets.GetArgumentTypes("Set", 3, types);
   EXPECT_EQ(types, (Strings{"int", "char*", "bean", "int", "char*", "", "", ""}));
@@ -154,27 +154,27 @@ TEST_F(WrapperTest, OnlyTheMarkedAutonameCallPassesAConstChar) {
 
 // A refused call does not reach the method; a null reference is an empty one.
 TEST_F(WrapperTest, ForeignReferencesMissingValuesAndForeignInstancesAreRefused) {
-  Pointer gadget = Create("CGadget"), other(new CMaker), part(new CPart);
+  Pointer gadget = Create("CGadget"), other(new CMaker), wheel(new CWheel);
   int number = 4;
   ArgumentVector foreign{&other}, none{nullptr};
-  EXPECT_FALSE(Invoke(gadget, "SetPart", foreign));  // CPart*
-  EXPECT_FALSE(Create("WithPart", &foreign));        // CbSmartPointer<CPart>
+  EXPECT_FALSE(Invoke(gadget, "SetWheel", foreign));  // CWheel*
+  EXPECT_FALSE(Create("WithWheel", &foreign));        // CbSmartPointer<CWheel>
   EXPECT_FALSE(Invoke(gadget, "Set", {&number, nullptr}));
   EXPECT_FALSE(m_gadgets.Invoke(gadget.Get(), "Set", 1, nullptr));
   EXPECT_FALSE(Invoke(other, "Set", {&number}));
   EXPECT_EQ(Gadget(gadget).number, 0);
   const std::string foreignClass = "argument 1 is an object of another class";
   EXPECT_EQ(Warnings(),
-            (Strings{kInvoke + "could not call 'SetPart': " + foreignClass,
-                     kCreate + "Gadget' could not create 'WithPart': " + foreignClass,
+            (Strings{kInvoke + "could not call 'SetWheel': " + foreignClass,
+                     kCreate + "Gadget' could not create 'WithWheel': " + foreignClass,
                      kInvoke + "could not call 'Set': argument 2 has no value",
                      kInvoke + "could not call 'Set': received too few arguments",
                      kInvoke + "was asked to call 'Set' on an object of another class"}));
   CaptureLog::Clear();
-  ASSERT_TRUE(Invoke(gadget, "SetPart", {&part}));
-  EXPECT_TRUE(Invoke(gadget, "SetPart", none));
-  EXPECT_FALSE(Gadget(gadget).part);
-  EXPECT_TRUE(Create("WithPart", &none));
+  ASSERT_TRUE(Invoke(gadget, "SetWheel", {&wheel}));
+  EXPECT_TRUE(Invoke(gadget, "SetWheel", none));
+  EXPECT_FALSE(Gadget(gadget).wheel);
+  EXPECT_TRUE(Create("WithWheel", &none));
   EXPECT_TRUE(CaptureLog::Records().empty());
 }
 
