@@ -17,16 +17,6 @@ std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), 
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-std::vector<std::wstring> InfoMessages() {
-  std::vector<std::wstring> messages;
-  for (const auto& record : CaptureLog::Records()) {
-    if (record.level == Logging::Info && record.function == "Ostrel::CContainer::CContainer") {
-      messages.push_back(record.message);
-    }
-  }
-  return messages;
-}
-
 TEST(ExampleTest, ShopConfigurationWiresTheShop) {
 #if defined(__SANITIZE_ADDRESS__)
   // The sanitizer runtime intercepts dlopen(), so the loader no longer searches
@@ -45,11 +35,6 @@ TEST(ExampleTest, ShopConfigurationWiresTheShop) {
     for (const auto& record : CaptureLog::Records()) ADD_FAILURE() << Narrow(record.message);
     throw;
   }
-
-  const std::vector<std::wstring> info = InfoMessages();
-  ASSERT_EQ(info.size(), 2u);
-  EXPECT_EQ(info[0], L"Loading configuration from file '" + file + L"' (stand-alone)...");
-  EXPECT_EQ(info[1].rfind(L"Configuration loading successful (loading time: ", 0), 0u) << info[1];
 
   // Made while loading, before anyone asked for it.
   Ostrel::SBeanStatisticsEntry catalogEntry{};
@@ -81,17 +66,14 @@ TEST(ExampleTest, ShopConfigurationWiresTheShop) {
   EXPECT_EQ(checkout->GetCheckoutCount(), 1);
   EXPECT_EQ(shop.GetServiceCount(Ostrel::TypeIdOf<shop::ICheckout>()), 2u);
 
+  // The only warning or error: the library-private audit log is refused to the client.
   EXPECT_FALSE(shop.GetBean<IReferenceCounted>("audit"));
-  const auto refused = CaptureLog::WithMessage(
-      L"Bean 'audit' shall be exported from library 'libshop.so', but not allowed");
-  ASSERT_EQ(refused.size(), 1u);
-  EXPECT_EQ(refused[0].level, Logging::Warn);
-
-  std::size_t warnings = 0;
-  for (const auto& record : CaptureLog::Records())
-    warnings += record.level >= Logging::Warn ? 1 : 0;
-  EXPECT_EQ(warnings, 1u) << "only the refusal of 'audit' is expected";
-  EXPECT_EQ(InfoMessages().size(), 2u);
+  Strings problems;
+  for (const auto& record : CaptureLog::Records()) {
+    if (record.level >= Logging::Warn) problems.push_back(Narrow(record.message));
+  }
+  EXPECT_EQ(problems,
+            Strings{"Bean 'audit' shall be exported from library 'libshop.so', but not allowed"});
 
   // The order holds the catalogue; once the client lets go, Reset ends the singletons.
   order = nullptr;
