@@ -18,13 +18,13 @@ using namespace TestSupport;
 using Ostrel::CContainer;
 using TestPlugin::CRecordedBean;
 
-// An order singleton made at load time and serving "shop::IOrders" ("<p>s"), and a
-// basket prototype given it ("<p>p").
+// A lazy order singleton serving "shop::IOrders" ("<p>s"), made by the first request
+// after a load or reset, and a basket prototype given it ("<p>p").
 std::string Beans(const std::string& p) {
   const std::string service = "<provides><interface>shop::IOrders</interface></provides>";
-  return Document(Library(
-      PLUGIN_TWO, Bean(p + "s", "shop::COrder", "singleton=\"true\" lazy=\"false\"", service) +
-                      Bean(p + "p", "CBasket", "", RefProperty("SetOrder", p + "s"))));
+  return Document(
+      Library(PLUGIN_TWO, Bean(p + "s", "shop::COrder", "singleton=\"true\"", service) +
+                              Bean(p + "p", "CBasket", "", RefProperty("SetOrder", p + "s"))));
 }
 
 // False when the container lacks the singleton, the prototype given it or the service.
