@@ -80,5 +80,17 @@ TEST_F(ConcurrencyTest, EightThreadsResolveAndRegisterConsistently) {
   EXPECT_FALSE(Ostrel::GetBeanStatistics("conc.s0", entry));
 }
 
+TEST_F(ConcurrencyTest, SingletonAskedForByTwoThreadsAtOnceIsMadeOnce) {
+  Load(R"(<library path="LIB_A"><beans>
+    <bean name="slow" class="t::CWidget" factory-method="Slow" singleton="true"/></beans></library>)");
+  auto get = [this] { return factory->GetBeanWrapper("slow", nullptr).second; };
+  CbSmartPointer<IReferenceCounted> other;
+  std::thread thread([&] { other = get(); });
+  CbSmartPointer<IReferenceCounted> mine = Get("slow");
+  thread.join();
+  EXPECT_TRUE(mine);
+  EXPECT_EQ(mine, other);
+}
+
 }  // namespace
 }  // namespace FactoryTest

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <mutex>
+#include <thread>
 
 #include <ostrel/LocalLibrary.h>
 
@@ -42,6 +43,14 @@ public:
     ++m_counters.creates;
     const std::string name = method;
     CbSmartPointer<IReferenceCounted> result;
+    if (name == "Slow") {
+      // Waits a bounded number of rounds for a second caller, which the factory's lock
+      // keeps out while this one creates.
+      static std::atomic<int> inside{0};
+      ++inside;
+      for (int round = 0; round < 100000 && inside.load() < 2; ++round) std::this_thread::yield();
+      --inside;
+    }
     if (name == "Track") {
       const std::string label = *static_cast<std::string*>((*arguments)[0]);
       Event("create " + std::string(GetClassName()) + ".Track(" + label + ")");
@@ -76,7 +85,7 @@ struct SClassSpec {
 
 const SClassSpec kSpecs[] = {
     {"t::CWidget", true,
-     {{"CWidget", {}}, {"Make", {"int", "char*", "bean"}}, {"Keep", {"bean"}}, {"FailCreate", {}},
+     {{"CWidget", {}}, {"Slow", {}}, {"Make", {"int", "char*", "bean"}}, {"Keep", {"bean"}}, {"FailCreate", {}},
       {"Init", {}}, {"SetName", {"name"}}, {"SetLimit", {"int"}}, {"SetOwner", {"char*"}},
       {"SetPeer", {"bean"}}, {"SetService", {"service"}}, {"Fail", {"int"}}, {"Throw", {"int"}}}},
     {"t::CMaker", true, {{"CMaker", {}}, {"Build", {"int"}}}},
