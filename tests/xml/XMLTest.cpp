@@ -54,7 +54,6 @@ TEST(XMLParserTest, DirectPathsAndTokensGiveTheExpectedTree) {
       {"<a><PRE><b></PRE><Script>s</Script></a>", eXMLOk, "((a [<b>] [s]))"},
       {"<r>t &amp; u<b q='&lt;'/>v<!-- c --></r>", eXMLOk, "((r 't & u'(b @q=<) 'v' [ c ]))"},
       {"<a> \r\n\t <b/>\n</a>", eXMLOk, "((a(b)))"},
-      {"<a/> tail &lt;", eXMLOk, "((a) 'tail <')"},
       {"<!-- c --><config><x/></config>", eXMLOk, "( [ c ](config(x)))"},
       // A declaration holds everything after it, and may run to the end.
       {"<?xml version=\"1.0\" standalone?>\n<config/>", eXMLOk,
@@ -65,7 +64,6 @@ TEST(XMLParserTest, DirectPathsAndTokensGiveTheExpectedTree) {
       {"<a>\xE2<b/> \xF5</a>", eXMLOk, "((a '\xE2<b/> \xF5'))"},
       {"<a>\xF0", eXMLNotClosed, "((a '\xF0'))"},
       // An end tag of another name closes every element up to the one it names.
-      {"<a><b></a>", eXMLNotClosed, "((a(b)))"},
       {"<r><a><b><c></a><d/></r>", eXMLNotClosed, "((r(a(b(c)))(d)))"},
       {"<a><ab></a>", eXMLNotClosed, "((a(ab)))"},
       {"<r><a></b></r>", eXMLUnmatchedEndTag, ""},
@@ -130,7 +128,6 @@ TEST(XMLParserTest, EveryFaultGivesItsCodeAndPlace) {
     EXPECT_EQ(results.line, line) << text;
     EXPECT_EQ(results.column, column) << text;
     EXPECT_EQ(node.IsEmpty(), code >= eXMLEmptyFile) << text;
-    EXPECT_STRNE(DescribeXMLResult(code), DescribeXMLResult(-1));
   }
   SXMLResults results;
   EXPECT_TRUE(XMLNode::ParseString(nullptr, nullptr, &results).IsEmpty());
