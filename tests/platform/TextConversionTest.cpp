@@ -1,43 +1,55 @@
-// The UTF-8 codec: round trips at the bounds of each length, surrogates in wide strings,
-// and each byte sequence that the decoder rejects.
+// The UTF-8 codec (round trips at the bounds of each length, surrogates in wide strings,
+// each byte sequence the decoder rejects) and case mapping with fixed rules.
 #include <gtest/gtest.h>
 
+#include <clocale>
+
+#include "platform/CaseMapping.h"
 #include "platform/TextConversion.h"
 
 namespace Platform {
 namespace {
 
-TEST(TextConversionTest, RoundTripsCharactersOfOneToFourBytes) {
+// Characters at the bounds of each length round-trip; a surrogate pair in a wide string
+// is one character, any other surrogate or value beyond U+10FFFF becomes U+FFFD.
+TEST(TextConversionTest, RoundTripsAndSurrogates) {
   const std::string utf8 = "\x01\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"
                            "\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
   const std::wstring wide = L"\x01\x7F\u0080\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF";
   EXPECT_EQ(Utf8ToWide(utf8), wide);
   EXPECT_EQ(WideToUtf8(wide), utf8);
+  static_assert(sizeof(wchar_t) == 4, "values beyond U+10FFFF need 32-bit wchar_t");
+  const wchar_t units[] = {0xD83D, 0xDE00, 0xDE00, 0xD83D, L'x', 0x110000, -1, 0xDBFF};
+  EXPECT_EQ(WideToUtf8(std::wstring(units, 8)),
+            "\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
-TEST(TextConversionTest, SurrogatePairIsOneCharacterAndOtherSurrogatesAreReplaced) {
-  const std::string bad = "\xEF\xBF\xBD";
-  EXPECT_EQ(WideToUtf8(std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}), "\xF0\x9F\x98\x80");
-  EXPECT_EQ(WideToUtf8(std::wstring{wchar_t(0xDE00), wchar_t(0xD83D), L'x', wchar_t(0xDBFF)}),
-            bad + bad + "x" + bad);
-  const std::wstring beyond = {static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
-  if (sizeof(wchar_t) == 4) {
-    EXPECT_EQ(WideToUtf8(beyond), bad + bad);  // no such values in 16 bits
-  }
-}
-
+// Each maximal part that cannot start a valid sequence becomes one U+FFFD, so an
+// overlong form or an encoded surrogate gives one U+FFFD per byte.
 TEST(TextConversionTest, EachMaximalBadPartBecomesOneReplacement) {
   const std::pair<const char*, std::size_t> cases[] = {
-      {"\x80", 1}, {"\xBF\x80", 2},                                                    // stray
-      {"\xC0\x80", 2}, {"\xC1\xBF", 2}, {"\xE0\x9F\xBF", 3}, {"\xF0\x8F\xBF\xBF", 4},  // overlong
-      {"\xED\xA0\x80", 3}, {"\xED\xBF\xBF", 3},                                        // surrogates
-      {"\xF4\x90\x80\x80", 4}, {"\xF5\x80\x80\x80", 4}, {"\xFF", 1},                   // > U+10FFFF
-      {"\xC3", 1}, {"\xE2\x82", 1}, {"\xF0\x9F\x98", 1}, {"\xE2\x82\xE2\x82", 2}};     // truncated
+      {"\x80", 1}, {"\xBF\x80", 2}, {"\xFF", 1},                                   // stray
+      {"\xC0\x80", 2}, {"\xC1\xBF", 2}, {"\xE0\x80\x80", 3}, {"\xE0\x9F\xBF", 3},  // overlong
+      {"\xF0\x80\x80\x80", 4}, {"\xF0\x8F\xBF\xBF", 4},                            // overlong
+      {"\xED\xA0\x80", 3}, {"\xED\xBF\xBF", 3},                                    // surrogates
+      {"\xF4\x90\x80\x80", 4}, {"\xF5\x80\x80\x80", 4},                            // > U+10FFFF
+      {"\xC3", 1}, {"\xE2\x82", 1}, {"\xF0\x9F\x98", 1}, {"\xE2\x82\xE2\x82", 2}};  // cut short
   for (const auto& [utf8, count] : cases) {
     const std::wstring replaced(count, L'\uFFFD');
     EXPECT_EQ(Utf8ToWide(std::string("<") + utf8 + ">"), L"<" + replaced + L">") << utf8;
     EXPECT_EQ(Utf8ToWide(utf8), replaced) << utf8;
   }
+}
+
+TEST(CaseMappingTest, MapsLettersOfEveryScriptOneForOneWhateverTheHostLocale) {
+  const std::string saved = std::setlocale(LC_ALL, nullptr);
+  std::setlocale(LC_ALL, "tr_TR.UTF-8");  // where present, its dotted and dotless i must not show
+  std::wstring lower = L"Ii\u00C4\u00E4\u0150\u03A3\u0416\U00010400\U00010428\u00DF", upper = lower;
+  ToLowerCase(lower);
+  ToUpperCase(upper);
+  std::setlocale(LC_ALL, saved.c_str());
+  EXPECT_EQ(lower, L"ii\u00E4\u00E4\u0151\u03C3\u0436\U00010428\U00010428\u00DF");
+  EXPECT_EQ(upper, L"II\u00C4\u00C4\u0150\u03A3\u0416\U00010400\U00010400\u00DF");
 }
 
 }  // namespace
