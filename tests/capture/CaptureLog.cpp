@@ -15,8 +15,6 @@ namespace {
 struct SState {
   std::mutex mutex;
   std::vector<SRecord> records;
-  std::vector<std::pair<std::wstring, std::wstring>> items;
-  std::vector<int> flushes;
   int threshold = 0;
   int queries = 0;
 };
@@ -56,8 +54,6 @@ void Clear() {
   SState& s = State();
   std::lock_guard<std::mutex> lock(s.mutex);
   s.records.clear();
-  s.items.clear();
-  s.flushes.clear();
   s.queries = 0;
 }
 
@@ -71,18 +67,6 @@ int EnabledQueries() {
   SState& s = State();
   std::lock_guard<std::mutex> lock(s.mutex);
   return s.queries;
-}
-
-std::vector<std::pair<std::wstring, std::wstring>> DiagnosticItems() {
-  SState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.items;
-}
-
-std::vector<int> Flushes() {
-  SState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.flushes;
 }
 
 std::vector<SRecord> WithMessage(const std::wstring& message) {
@@ -120,15 +104,7 @@ NLOGC_ENTRY_POINT bool NLog_IsLogEnabledW(int level, const wchar_t*) {
   return level >= s.threshold;
 }
 
-NLOGC_ENTRY_POINT void NLog_SetGlobalDiagnosticsContextW(const wchar_t* item, const wchar_t* value) {
-  CaptureLog::SState& s = CaptureLog::State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.items.emplace_back(item != nullptr ? item : L"", value != nullptr ? value : L"");
-}
+// Diagnostics contexts and flushes are accepted and forgotten.
+NLOGC_ENTRY_POINT void NLog_SetGlobalDiagnosticsContextW(const wchar_t*, const wchar_t*) {}
 
-NLOGC_ENTRY_POINT void NLog_Flush(int timeout) {
-  CaptureLog::SState& s = CaptureLog::State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.flushes.push_back(timeout);
-}
-
+NLOGC_ENTRY_POINT void NLog_Flush(int) {}

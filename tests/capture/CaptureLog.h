@@ -31,9 +31,6 @@ CAPTURE_API void Clear();
 CAPTURE_API void SetThreshold(int level);
 // IsLogEnabled calls since the last Clear.
 CAPTURE_API int EnabledQueries();
-// SetGlobalDiagnosticsContext items and Flush arguments since the last Clear.
-CAPTURE_API std::vector<std::pair<std::wstring, std::wstring>> DiagnosticItems();
-CAPTURE_API std::vector<int> Flushes();
 
 // Records whose message equals `message`.
 CAPTURE_API std::vector<SRecord> WithMessage(const std::wstring& message);

@@ -1,6 +1,7 @@
 // What a factory keeps of its configuration: definition records merged library by
 // library, configurations built on first need, and service registrations.
 #include <memory>
+#include <sstream>
 
 #include "CDefinitionStore.h"
 #include "CServiceRegistry.h"
@@ -22,25 +23,17 @@ using Ostrel::CDefinitionSet;
 // without the loader.
 std::unique_ptr<CDefinitionSet> Set(const std::string& layout) {
   auto set = std::make_unique<CDefinitionSet>();
-  std::size_t at = 0;
-  while (at < layout.size()) {
-    std::size_t end = layout.find(' ', at);
-    if (end == std::string::npos) end = layout.size();
-    const std::string item = layout.substr(at, end - at);
+  std::istringstream libraries(layout);
+  for (std::string item; libraries >> item;) {
     const std::size_t colon = item.find(':');
     Ostrel::SLibrary& library = set->GetOrAddLibrary(item.substr(0, colon));
-    for (std::size_t from = colon + 1; from <= item.size();) {
-      std::size_t comma = item.find(',', from);
-      if (comma == std::string::npos) comma = item.size();
-      std::string name = item.substr(from, comma - from);
-      const bool eager = !name.empty() && name.back() == '*';
-      if (eager) name.pop_back();
-      library.beans.push_back(Ostrel::SBeanDefinition{});
+    std::istringstream names(item.substr(colon + 1));
+    for (std::string name; std::getline(names, name, ',');) {
+      const bool eager = name.back() == '*';
+      if (eager) set->AddEager(name = name.substr(0, name.size() - 1));
+      library.beans.emplace_back();
       library.beans.back().name = name;
-      if (eager) set->AddEager(name);
-      from = comma + 1;
     }
-    at = end + 1;
   }
   return set;
 }
