@@ -32,7 +32,7 @@ private:
 class CTestWrapper : public TestPlugin::CRecordingWrapper {
 public:
   CTestWrapper(const std::string& className, TestPlugin::MethodTypes methods)
-      : CRecordingWrapper(className, std::move(methods)), m_counters(Counters(className)) {}
+      : CRecordingWrapper(className, std::move(methods)) {}
   ~CTestWrapper() override { Event("wrapper " + std::string(GetClassName()) + " gone"); }
 
   CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
@@ -40,7 +40,6 @@ public:
                                            std::shared_ptr<const Ostrel::IBeanWrapper> self,
                                            const char* exitMethod,
                                            const Ostrel::DependencyList& dependencies) const override {
-    ++m_counters.creates;
     const std::string name = method;
     CbSmartPointer<IReferenceCounted> result;
     if (name == "Slow") {
@@ -62,7 +61,7 @@ public:
       result = CRecordingWrapper::Create(method, count, arguments, self, exitMethod, dependencies);
     }
     if (auto* bean = dynamic_cast<TestPlugin::CRecordedBean*>(result.Get())) {
-      bean->destroyed = &m_counters.destroyed;
+      bean->destroyed = &Destroyed(GetClassName());
     }
     return result;
   }
@@ -72,9 +71,6 @@ public:
     Event("invoke " + std::string(GetClassName()) + "." + method);
     return CRecordingWrapper::Invoke(instance, method, count, arguments);
   }
-
-private:
-  SClassCounters& m_counters;
 };
 
 struct SClassSpec {
@@ -96,14 +92,14 @@ const SClassSpec kSpecs[] = {
 
 template <std::size_t N>
 Ostrel::IBeanWrapper* Make() {
-  ++Counters(kSpecs[N].name).makers;
+  Event(std::string("maker ") + kSpecs[N].name);
   return kSpecs[N].hasWrapper ? new CTestWrapper(kSpecs[N].name, kSpecs[N].methods) : nullptr;
 }
 
 }  // namespace
 
-SClassCounters& Counters(const std::string& className) {
-  static auto* counters = new std::map<std::string, SClassCounters>;
+std::atomic<int>& Destroyed(const std::string& className) {
+  static auto* counters = new std::map<std::string, std::atomic<int>>;
   std::lock_guard<std::mutex> lock(s_mutex);
   return (*counters)[className];
 }

@@ -29,15 +29,11 @@ extern const char* const kLibB;
 // and interface type ids "t::I0".."t::I3" ("{t-I0}"...) and "t::IService" ("{t-service}").
 void RegisterMakers();
 
-struct SClassCounters {
-  std::atomic<int> makers{0};
-  std::atomic<int> creates{0};
-  std::atomic<int> destroyed{0};
-};
-SClassCounters& Counters(const std::string& className);
+// Instances of a class destroyed so far.
+std::atomic<int>& Destroyed(const std::string& className);
 
-// The event log: "create <class>.<method>" (t::CTracked adds "(<label>)"),
-// "invoke <class>.<method>", "destroy <label>", "wrapper <class> gone".
+// The event log: "maker <class>", "create <class>.<method>" (t::CTracked adds
+// "(<label>)"), "invoke <class>.<method>", "destroy <label>", "wrapper <class> gone".
 void Event(const std::string& text);
 std::vector<std::string> Events(const std::string& prefix = "");
 void ClearEvents();

@@ -11,9 +11,8 @@ using Strings = std::vector<std::string>;
 using Messages = std::vector<std::wstring>;
 using ResolutionTest = FactoryFixture;
 
-std::wstring Denied(const char* name) {
-  const std::string text = std::string("Bean '") + name + "' shall be exported from library '" + kLibA +
-                           "', but not allowed";
+std::wstring Denied(const std::string& name) {
+  const std::string text = "Bean '" + name + "' shall be exported from library '" + kLibA + "', but not allowed";
   return std::wstring(text.begin(), text.end());
 }
 
@@ -60,14 +59,11 @@ TEST_F(ResolutionTest, SingletonsPrototypesAndDependsOn) {
       <constructor-arg><argument><value type="char*">d2</value></argument></constructor-arg></bean>
     <bean name="hollow" class="t::CNoWrapper"><depends-on><bean-name>d1</bean-name></depends-on></bean>
   </beans></library>)");
-  const int creates = Counters("t::CWidget").creates;
   CbSmartPointer<IReferenceCounted> first = Get("single");
-  ASSERT_TRUE(first);
   EXPECT_EQ(Get("single"), first);
   EXPECT_EQ(Recorded(first)->calls, (Strings{"CWidget()", "SetLimit(int:3)", "Init()"}));
-  CbSmartPointer<IReferenceCounted> p1 = Get("proto");
-  EXPECT_NE(Get("proto"), p1);
-  EXPECT_EQ(Counters("t::CWidget").creates - creates, 3);
+  EXPECT_NE(Get("proto"), Get("proto"));
+  EXPECT_EQ(Events("create t::CWidget").size(), 3u);
   EXPECT_EQ(factory->GetSingletonCount(), 1u);
   EXPECT_EQ(factory->GetBeanWrapper("ghost", nullptr).first, nullptr);
 
@@ -95,14 +91,13 @@ TEST_F(ResolutionTest, FactoryBeanOnlyChoosesTheCreatingWrapper) {
     <bean name="hollowMaker" class="t::CNoWrapper"/>
     <bean name="unmade" class="t::CWidget" factory-bean="hollowMaker"/>
   </beans></library>)");
-  const int makerCreates = Counters("t::CMaker").creates;
   Ostrel::BeanResult result = factory->GetBeanWrapper("made", nullptr);
   ASSERT_TRUE(result.second);
   EXPECT_STREQ(result.first->GetClassName(), "t::CWidget");
   EXPECT_EQ(Recorded(result.second)->className, "t::CMaker");
   // SetName and SetLimit exist on t::CWidget only: both went to the bean's own wrapper.
   EXPECT_EQ(Recorded(result.second)->calls, (Strings{"Build(int:5)", "SetName(name:made)", "SetLimit(int:2)"}));
-  EXPECT_EQ(Counters("t::CMaker").creates - makerCreates, 1);  // no instance of "maker"
+  EXPECT_EQ(Events("create t::CMaker").size(), 1u);  // no instance of "maker"
   EXPECT_FALSE(Get("orphan"));
   EXPECT_FALSE(Get("unmade"));
   EXPECT_EQ(ResolveWarnings(), (Messages{L"Factory bean 'nowhere' requested, but not configured",
@@ -125,10 +120,9 @@ TEST_F(ResolutionTest, Arguments) {
   // An unconfigured reference is a null address; the bean is still made.
   EXPECT_EQ(Recorded(Get("y"))->calls, Strings{"Make(int:1,char*:one,bean:null)"});
   // An unknown type fails every request, leaving nothing behind (no false cycle).
-  const int creates = Counters("t::CWidget").creates;
   EXPECT_FALSE(Get("z"));
   EXPECT_FALSE(Get("z"));
-  EXPECT_EQ(Counters("t::CWidget").creates, creates);
+  EXPECT_EQ(Events("create t::CWidget.Keep").size(), 0u);
   const std::wstring unknown = L"Could not resolve bean 'z', unknown exception was thrown";
   EXPECT_EQ(ResolveWarnings(), (Messages{L"Bean 'ghost' requested, but not configured", unknown, unknown}));
 }
@@ -145,13 +139,13 @@ TEST_F(ResolutionTest, FailuresAfterCreation) {
     <bean name="invalid" class="t::CWidget" init-method="Fail"/>
     <bean name="throwing" class="t::CWidget" init-method="Throw" singleton="true"/>
   </beans></library>)");
-  const int widgets = Counters("t::CWidget").destroyed;
-  const int plains = Counters("t::CPlain").destroyed;
+  const int widgets = Destroyed("t::CWidget");
+  const int plains = Destroyed("t::CPlain");
   for (const char* name : {"empty", "nameless", "property", "invalid", "throwing"}) {
     EXPECT_FALSE(Get(name)) << name;
   }
-  EXPECT_EQ(Counters("t::CWidget").destroyed - widgets, 3);
-  EXPECT_EQ(Counters("t::CPlain").destroyed - plains, 1);
+  EXPECT_EQ(Destroyed("t::CWidget") - widgets, 3);
+  EXPECT_EQ(Destroyed("t::CPlain") - plains, 1);
   EXPECT_EQ(Events("invoke t::CWidget.Set"), Strings{"invoke t::CWidget.SetLimit"});
   EXPECT_EQ(ResolveWarnings(),
             (Messages{L"Could not create bean 'empty'", L"Could not auto name bean 'nameless'",

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <filesystem>
 
 #include "platform/CaseMapping.h"
+#include "platform/SharedLibrary.h"
 #include "platform/TextConversion.h"
 
 namespace Platform {
@@ -50,6 +52,14 @@ TEST(CaseMappingTest, MapsLettersOfEveryScriptOneForOneWhateverTheHostLocale) {
   std::setlocale(LC_ALL, saved.c_str());
   EXPECT_EQ(lower, L"ii\u00E4\u00E4\u0151\u03C3\u0436\U00010428\U00010428\u00DF");
   EXPECT_EQ(upper, L"II\u00C4\u00C4\u0150\u03A3\u0416\U00010400\U00010400\u00DF");
+}
+
+// The file beside the module that holds an address: here, the test program itself.
+TEST(SharedLibraryTest, SiblingPathIsInTheModulesFolder) {
+  const std::filesystem::path sibling = SiblingPath(reinterpret_cast<const void*>(&SiblingPath), "x.so");
+  EXPECT_EQ(sibling.filename(), "x.so");
+  EXPECT_TRUE(std::filesystem::equivalent(sibling.parent_path(),
+                                          std::filesystem::read_symlink("/proc/self/exe").parent_path()));
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ namespace TestPlugin {
 class CRecordedBean : public CbReferenceCounted {
 public:
   std::string className;
-  std::string exitMethod;
   std::vector<std::string> calls;       // creation first, then every Invoke
   std::vector<bool> dependencies;       // one entry per depends-on bean: present?
   std::vector<CbSmartPointer<IReferenceCounted>> kept;
@@ -42,7 +41,7 @@ public:
   CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
                                            const Ostrel::ArgumentVector* arguments,
                                            std::shared_ptr<const Ostrel::IBeanWrapper> self,
-                                           const char* exitMethod,
+                                           const char*,
                                            const Ostrel::DependencyList& dependencies) const override {
     std::string name = method != nullptr ? method : "";
     if (name == "FailCreate" || self.get() != this) {
@@ -50,7 +49,6 @@ public:
     }
     CbSmartPointer<CRecordedBean> bean(new CRecordedBean);
     bean->className = m_className;
-    bean->exitMethod = exitMethod != nullptr ? exitMethod : "<null>";
     for (const auto& d : dependencies) bean->dependencies.push_back(static_cast<bool>(d));
     bean->calls.push_back(Describe(name, count, arguments, bean.Get()));
     return bean;
@@ -70,14 +68,11 @@ public:
 
   void GetArgumentTypes(const char* method, std::size_t count,
                         std::vector<std::string>& types) override {
-    ++typeQueries;
     auto it = m_methods.find(method != nullptr ? method : "");
     for (std::size_t i = 0; i < count; ++i) {
       types.push_back(it != m_methods.end() && i < it->second.size() ? it->second[i] : "");
     }
   }
-
-  mutable int typeQueries = 0;
 
 private:
   std::string Describe(const std::string& name, std::size_t count,
@@ -95,12 +90,8 @@ private:
 
   static std::string Value(const std::string& type, void* p, CRecordedBean* bean, bool keep) {
     if (p == nullptr) return "null";
-    if (type == "int" || type == "int32_t") return std::to_string(*static_cast<int*>(p));
-    if (type == "unsigned long") return std::to_string(*static_cast<unsigned long*>(p));
-    if (type == "double") return std::to_string(*static_cast<double*>(p));
-    if (type == "bool") return *static_cast<bool*>(p) ? "true" : "false";
-    if (type == "char*" || type == "const char*") return *static_cast<std::string*>(p);
-    if (type == "wchar_t*") return std::to_string(static_cast<std::wstring*>(p)->size()) + "wchars";
+    if (type == "int") return std::to_string(*static_cast<int*>(p));
+    if (type == "char*") return *static_cast<std::string*>(p);
     if (type == "name") return *static_cast<const char**>(p);
     if (type == "bean" || type == "service") {
       auto& ref = *static_cast<CbSmartPointer<IReferenceCounted>*>(p);
