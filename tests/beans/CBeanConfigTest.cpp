@@ -14,12 +14,11 @@ using Ostrel::CBeanConfig;
 constexpr const char* kFunction = "Ostrel::CBeanConfig::CBeanConfig";
 
 Ostrel::IBeanWrapper* MakeBasket() {
-  return new TestPlugin::CRecordingWrapper("shop::CBasket", {{"CBasket", {"int"}},
-                                                             {"Make", {"char*"}},
+  return new TestPlugin::CRecordingWrapper("shop::CBasket", {{"Make", {"char*"}},
                                                              {"SetLimit", {"int"}},
                                                              {"SetOwner", {"char*", "bean"}},
                                                              {"SetName", {"name"}},
-                                                             {"Bad", {"int", ""}}});
+                                                             {"SetBad", {"int", ""}}});
 }
 
 Ostrel::SBeanDefinition Basket() {
@@ -31,13 +30,14 @@ Ostrel::SBeanDefinition Basket() {
 
 // Methods named "Set..." are properties, the others creation methods. Type names that
 // the type manager does not know ("integer", the wrapper's "name") are not compared. A
-// rejection names the first differing argument and the type the method takes there.
+// rejection names the first differing argument and the type the method takes there
+// ("?": a property whose wrapper names an empty type, or none, for an argument).
 TEST(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
   const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
       {"SetLimit", {"int32_t"}, ""},   {"SetLimit", {"integer"}, ""},
       {"SetName", {"char*"}, ""},      {"SetOwner", {"const char*", "service"}, ""},
       {"SetLimit", {"char*"}, "int"},  {"SetOwner", {"char*", "int"}, "bean"},
-      {"CBasket", {"wchar_t*"}, "int"}};
+      {"Make", {"wchar_t*"}, "char*"}, {"SetBad", {"int", "int"}, "?"}};
   for (const auto& [method, types, takes] : cases) {
     std::vector<Ostrel::SArgument> arguments;
     for (const std::string& type : types) arguments.emplace_back(type, "1");
@@ -52,37 +52,29 @@ TEST(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
     if (takes.empty()) {
       EXPECT_NO_THROW(build()) << method << " " << types[0];
     } else {
-      TestSupport::ExpectThrown(build, kFunction,
-                                "Argument " + std::to_string(types.size()) + " of '" + method +
-                                    "' of bean 'basket' is configured as '" + types.back() +
-                                    "', but the method takes '" + takes + "'");
+      const std::string message =
+          takes == "?" ? "missing argument type for property '" + method + "'"
+                       : "Argument " + std::to_string(types.size()) + " of '" + method +
+                             "' of bean 'basket' is configured as '" + types.back() +
+                             "', but the method takes '" + takes + "'";
+      TestSupport::ExpectThrown(build, kFunction, message);
     }
   }
+  // Properties need a wrapper to be checked against.
+  Ostrel::SBeanDefinition plain = Basket();
+  plain.properties.push_back({"SetLimit", {{"int", "1"}}});
+  TestSupport::ExpectThrown(
+      [&] { CBeanConfig config(plain, nullptr, nullptr); }, kFunction,
+      "no wrapper for class '' to check the properties of bean 'basket' against");
 
   // With a factory bean, its wrapper's creation method decides, when asked.
-  Ostrel::SBeanDefinition made = Basket(), maker = Basket();
+  Ostrel::SBeanDefinition made = Basket();
   made.factoryBean = "maker";
   made.creationMethod = "Make";
-  CBeanConfig factory(maker, &MakeBasket, nullptr), config(made, &MakeBasket, nullptr);
-  EXPECT_EQ(config.FactoryMismatch(factory),
+  CBeanConfig maker(plain, &MakeBasket, nullptr), config(made, &MakeBasket, nullptr);
+  EXPECT_EQ(config.FactoryMismatch(maker),
             "Argument 1 of 'Make' of bean 'basket' is configured as 'int', but the method takes "
             "'char*'");
-}
-
-// The wrapper names no types, an empty second type, or none for a third argument.
-TEST(BeanConfigTest, PropertiesWithoutArgumentTypesRejectTheConfiguration) {
-  for (const char* name : {"Unknown", "Bad", "SetLimit"}) {
-    Ostrel::SBeanDefinition definition = Basket();
-    definition.properties.push_back({name, {{"int", "1"}, {"int", "2"}, {"int", "3"}}});
-    TestSupport::ExpectThrown([&] { CBeanConfig config(definition, &MakeBasket, nullptr); },
-                              kFunction,
-                              "missing argument type for property '" + std::string(name) + "'");
-  }
-  Ostrel::SBeanDefinition definition = Basket();
-  definition.properties.push_back({"SetLimit", {{"int", "1"}}});
-  TestSupport::ExpectThrown(
-      [&] { CBeanConfig config(definition, nullptr, nullptr); }, kFunction,
-      "no wrapper for class '' to check the properties of bean 'basket' against");
 }
 
 }  // namespace

@@ -12,52 +12,43 @@ namespace {
 using Ostrel::CServiceConfig;
 using Pointer = CbSmartPointer<IReferenceCounted>;
 
-class ServiceConfigTest : public ::testing::Test {
- protected:
-  // Counts its calls; the instances count their destruction.
-  Ostrel::ServiceCreator Creator() {
-    return [this] {
-      ++created;
-      auto* bean = new TestPlugin::CRecordedBean;
-      bean->destroyed = &destroyed;
-      return Pointer(bean);
-    };
-  }
+// A creator makes an instance per request, a singleton's only once. The releaser runs
+// instead of deletion for instances made after it was set. Neither one that throws nor
+// an instance whose releaser is unknown lets a release throw.
+TEST(ServiceConfigTest, CreatorsSingletonsAndReleasers) {
   int created = 0;
   std::atomic<int> destroyed{0};
-};
-
-TEST_F(ServiceConfigTest, CreatorMakesAnInstancePerRequestUnlessSingleton) {
-  CServiceConfig config(Creator()), single(Creator()), empty{Pointer()};
+  const auto creator = [&] {  // its instances count their destruction
+    ++created;
+    auto* bean = new TestPlugin::CRecordedBean;
+    bean->destroyed = &destroyed;
+    return Pointer(bean);
+  };
+  CServiceConfig config(creator), single(creator), empty{Pointer()};
   single.SetSingleton();
   EXPECT_NE(config.GetInstance(), config.GetInstance());
   EXPECT_EQ(single.GetInstance(), single.GetInstance());
   EXPECT_EQ(created, 3);
   TestSupport::ExpectThrown([&] { empty.GetInstance(); }, "Ostrel::CServiceConfig::GetInstance",
                             "No constructor for service type registered");
-}
 
-// The releaser runs instead of deletion for instances made after it was set. Neither
-// one that throws nor an instance whose releaser is unknown lets a release throw.
-TEST_F(ServiceConfigTest, ReleaserReplacesDeletionOfInstancesMadeAfterIt) {
   const std::size_t pending = CServiceConfig::GetPendingReleaserCount();
   std::vector<const IReferenceCounted*> released;
-  CServiceConfig config(Creator());
   Pointer before = config.GetInstance();
   config.SetReleaser([&released](const IReferenceCounted* instance) {
     released.push_back(instance);
     delete instance;
     throw std::runtime_error("releaser failed");
   });
-  Pointer instance = config.GetInstance(), stranger = Creator()();
+  Pointer instance = config.GetInstance(), stranger = creator();
   const IReferenceCounted* address = instance.Get();
   stranger->GetReferenceCounter()->deleter = instance->GetReferenceCounter()->deleter;
   EXPECT_NO_THROW(instance.Reset());
   EXPECT_NO_THROW(stranger.Reset());
   EXPECT_EQ(released, std::vector<const IReferenceCounted*>{address});
   EXPECT_EQ(CServiceConfig::GetPendingReleaserCount(), pending);
-  before.Reset();  // made before the releaser: deleted as usual
-  EXPECT_EQ(destroyed, 3);
+  before.Reset();           // made before the releaser: deleted as usual
+  EXPECT_EQ(destroyed, 5);  // two earlier requests, then these three
 }
 
 }  // namespace

@@ -17,7 +17,9 @@ T Read(const char* type, const wchar_t* text) {
   return *static_cast<T*>(manager.FindTypeBean(type)->CreateValuePointer(text)->GetValue());
 }
 
-TEST(TypeManagerTest, BoolIsExactlyTrueOrFalseAndTypeNamesAreExact) {
+// The bool words exactly; numbers from their leading digits, clamped or wrapped to
+// their type; texts in the form their type holds. Type names match exactly.
+TEST(TypeManagerTest, LiteralsReadAsTheirTypeAndOnlyKnownTypeNamesAreFound) {
   EXPECT_TRUE(Read<bool>("bool", L"true"));
   EXPECT_FALSE(Read<bool>("bool", L"false"));
   for (const wchar_t* text : {L"True", L"1", L" true", L""}) {
@@ -29,18 +31,13 @@ TEST(TypeManagerTest, BoolIsExactlyTrueOrFalseAndTypeNamesAreExact) {
     TestSupport::ExpectThrown([&] { manager.FindTypeBean(type); },
                               "Ostrel::CTypeManager::FindTypeBean", "Could not find type bean");
   }
-}
 
-TEST(TypeManagerTest, NumbersReadTheLeadingNumberClampedOrWrappedToTheirType) {
-  EXPECT_EQ(Read<int>("int", L" 42abc"), 42);
-  EXPECT_EQ(Read<int>("int32_t", L"-99999999999"), INT_MIN);
+  EXPECT_EQ(Read<int>("int32_t", L" -99999999999abc"), INT_MIN);
   EXPECT_EQ(Read<unsigned int>("unsigned int", L"4000000000"), 2147483647u);
   EXPECT_EQ(Read<long>("long", L"-5000000000"), -5000000000L);
   // Smaller types keep the low bits.
   EXPECT_EQ(Read<signed char>("int8_t", L"300"), 44);
-  EXPECT_EQ(Read<unsigned char>("uint8_t", L"256"), 0);
   EXPECT_EQ(Read<short>("int16_t", L"40000"), -25536);
-  EXPECT_EQ(Read<unsigned short>("unsigned short", L"65537"), 1);
   // Only unsigned long takes the base from the text.
   EXPECT_EQ(Read<unsigned int>("uint32_t", L"0x1F"), 0u);
   EXPECT_EQ(Read<unsigned long>("unsigned long", L"0x1F"), 31ul);
