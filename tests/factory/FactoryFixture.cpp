@@ -169,13 +169,8 @@ void FactoryFixture::TearDown() {
 }
 
 void FactoryFixture::Load(const std::string& libraries) {
-  std::string text = TestSupport::Document(libraries);
-  for (const auto& [marker, path] : {std::pair<std::string, std::string>{"LIB_A", kLibA}, {"LIB_B", kLibB}}) {
-    for (std::size_t at = text.find(marker); at != std::string::npos; at = text.find(marker, at)) {
-      text.replace(at, marker.size(), path);
-      at += path.size();
-    }
-  }
+  using TestSupport::Replaced;
+  const std::string text = Replaced(Replaced(TestSupport::Document(libraries), "LIB_A", kLibA), "LIB_B", kLibB);
   Ostrel::CXMLResource loaded(text.c_str());
   factory->Integrate(loaded.GetDefinitions());
   factory->CreateEagerBeans();

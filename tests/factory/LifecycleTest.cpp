@@ -1,5 +1,4 @@
-// What outlives one request: the wrapper cache, bean statistics, the start-up pass and
-// Reset.
+// What outlives one request: bean statistics, the start-up pass and Reset.
 #include <algorithm>
 
 #include <ostrel/BeanStatistics.h>
@@ -13,25 +12,7 @@ namespace FactoryTest {
 namespace {
 
 using Strings = std::vector<std::string>;
-using Messages = std::vector<std::wstring>;
 using LifecycleTest = FactoryFixture;
-
-// Beans of one class share one wrapper; a class without one is asked only once too.
-TEST_F(LifecycleTest, WrapperCache) {
-  Load(R"(<library path="LIB_A"><beans>
-    <bean name="p1" class="t::CMaker"/><bean name="p2" class="t::CMaker" singleton="true"/>
-    <bean name="h1" class="t::CNoWrapper"/><bean name="h2" class="t::CNoWrapper"/>
-  </beans></library>)");
-  Ostrel::BeanResult first = factory->GetBeanWrapper("p1", nullptr);
-  ASSERT_TRUE(first.second);
-  ClearEvents();
-  EXPECT_EQ(factory->GetBeanWrapper("p2", nullptr).first, first.first);
-  EXPECT_EQ(factory->GetBeanWrapper("p1", nullptr).first, first.first);
-  for (const char* name : {"h1", "h2", "h1"}) EXPECT_FALSE(Get(name));
-  EXPECT_EQ(Events("maker "), std::vector<std::string>{"maker t::CNoWrapper"});
-  EXPECT_EQ(factory->GetWrapperCount(), 2u);
-  EXPECT_EQ(ResolveWarnings().size(), 3u);
-}
 
 TEST_F(LifecycleTest, StatisticsFollowTheInstances) {
   Load(R"(<library path="LIB_A"><beans><bean name="stat.proto" class="t::CWidget"/></beans></library>)");
