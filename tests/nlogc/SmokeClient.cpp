@@ -2,7 +2,5 @@
 #include <ostrel/Logger.h>
 
 int main() {
-  Logging::CLogger logger(L"Client");
-  logger.Debug(__FILE__, __LINE__, "main", L"hello %s", L"world");
-  return 0;
+  Logging::CLogger(L"Client").Debug(__FILE__, __LINE__, "main", L"hello %s", L"world");
 }
