@@ -21,8 +21,9 @@ TEST_F(ConcurrencyTest, EightThreadsRegisterAndResolveConsistently) {
   Ostrel::IBeanFactory& shared = *factory;  // through the interface, as clients call it
   auto work = [&](int index) {
     const std::string ownType = "{conc-thread-" + std::to_string(index) + "}";
-    shared.RegisterFactory("{conc-shared}", index % 2 == 0,
-                           [] { return CbSmartPointer<IReferenceCounted>(new CPlainObject); }, nullptr);
+    shared.RegisterFactory(
+        "{conc-shared}", index % 2 == 0,
+        [] { return CbSmartPointer<IReferenceCounted>(new CPlainObject); }, nullptr);
     for (long round = 0; round < 2000; ++round) {
       CbSmartPointer<IReferenceCounted> proto = shared.GetBean("proto");
       if (!proto || Recorded(proto)->calls.back() != "SetService(service:t::CWidget)") ++failures;
@@ -32,7 +33,8 @@ TEST_F(ConcurrencyTest, EightThreadsRegisterAndResolveConsistently) {
       shared.ReleaseInstance(mine);
       const std::uint32_t count = shared.GetServiceCount("{conc-shared}");
       if (shared.GetServiceCount(ownType.c_str()) != 0 || count == 0 || count > 8) ++failures;
-      if (!shared.GetServiceInstance("{conc-shared}", static_cast<std::uint32_t>(round % count))) ++failures;
+      if (!shared.GetServiceInstance("{conc-shared}", static_cast<std::uint32_t>(round % count)))
+        ++failures;
     }
   };
   std::vector<std::thread> threads;

@@ -15,7 +15,8 @@ using Messages = std::vector<std::wstring>;
 // service whose creator is asked for through a property.
 const char* const kEdges[] = {
     "><depends-on><bean-name>cN</bean-name></depends-on>",
-    " factory-method='Keep'><constructor-arg><argument><ref bean='cN'/></argument></constructor-arg>",
+    " factory-method='Keep'><constructor-arg><argument><ref "
+    "bean='cN'/></argument></constructor-arg>",
     "><properties><property name='Keep'><ref bean='cN'/></property></properties>",
     "><provides><interface>t::I@</interface></provides><properties><property name='Keep'>"
     "<ref service='t::IN'/></property></properties>"};
@@ -26,12 +27,14 @@ std::string CycleBeans(int edge, int length) {
   for (int i = 0; i < length; ++i) {
     const std::string self = std::to_string(i), next = std::to_string((i + 1) % length);
     beans += "<bean name='c" + self + "' class='t::CWidget'" +
-             TestSupport::Replaced(TestSupport::Replaced(kEdges[edge], "N", next), "@", self) + "</bean>";
+             TestSupport::Replaced(TestSupport::Replaced(kEdges[edge], "N", next), "@", self) +
+             "</bean>";
   }
   return "<library path='LIB_A'><beans>" + beans + "</beans></library>";
 }
 
-class CycleTest : public FactoryFixture, public ::testing::WithParamInterface<std::tuple<int, int>> {};
+class CycleTest : public FactoryFixture,
+                  public ::testing::WithParamInterface<std::tuple<int, int>> {};
 
 TEST_P(CycleTest, ClosingRequestFailsAndTheChainIsMade) {
   const int edge = std::get<0>(GetParam());
@@ -59,7 +62,8 @@ TEST_P(CycleTest, ClosingRequestFailsAndTheChainIsMade) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Edges, CycleTest, ::testing::Combine(::testing::Range(0, 4), ::testing::Range(1, 4)));
+INSTANTIATE_TEST_SUITE_P(Edges, CycleTest,
+                         ::testing::Combine(::testing::Range(0, 4), ::testing::Range(1, 4)));
 
 using CycleShapeTest = FactoryFixture;
 
@@ -84,8 +88,10 @@ TEST_F(CycleShapeTest, SharedBeansAreNoCycle) {
 // "::x" names the default factory's bean x: the same name in another factory is no cycle.
 TEST_F(CycleShapeTest, SameNameInTheDefaultFactoryIsNoCycle) {
   std::shared_ptr<Ostrel::IBeanFactory> shared = Ostrel::Internal::CreateFactory(true);
-  Ostrel::CXMLResource plain(("<ostrel><library path=\"" + std::string(kLibA) +
-                              "\"><beans><bean name=\"x\" class=\"t::CPlain\"/></beans></library></ostrel>").c_str());
+  Ostrel::CXMLResource plain(
+      ("<ostrel><library path=\"" + std::string(kLibA) +
+       "\"><beans><bean name=\"x\" class=\"t::CPlain\"/></beans></library></ostrel>")
+          .c_str());
   static_cast<Ostrel::CBeanFactoryImpl&>(*shared).Integrate(plain.GetDefinitions());
   Load(R"(<library path="LIB_A"><beans><bean name="x" class="t::CWidget">
     <properties><property name="Keep"><ref bean="::x"/></property></properties></bean></beans></library>)");
@@ -98,8 +104,11 @@ TEST_F(CycleShapeTest, SameNameInTheDefaultFactoryIsNoCycle) {
 TEST_F(CycleShapeTest, ChainDeeperThanTheLimitFailsAtItsEndInsteadOfExhaustingTheStack) {
   std::string beans;
   for (int i = 0; i <= 1000; ++i) {
-    beans += "<bean name=\"d" + std::to_string(i) + "\" class=\"t::CWidget\"><properties>"
-             "<property name=\"SetPeer\"><ref bean=\"d" + std::to_string(i + 1) + "\"/></property>"
+    beans += "<bean name=\"d" + std::to_string(i) +
+             "\" class=\"t::CWidget\"><properties>"
+             "<property name=\"SetPeer\"><ref bean=\"d" +
+             std::to_string(i + 1) +
+             "\"/></property>"
              "</properties></bean>";
   }
   Load("<library path=\"LIB_A\"><beans>" + beans + "</beans></library>");

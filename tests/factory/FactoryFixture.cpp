@@ -20,26 +20,25 @@ std::mutex s_mutex;
 std::vector<std::string> s_events;
 
 class CTrackedBean : public TestPlugin::CRecordedBean {
-public:
+ public:
   explicit CTrackedBean(std::string label) : m_label(std::move(label)) {}
   ~CTrackedBean() override { Event("destroy " + m_label); }
 
-private:
+ private:
   std::string m_label;
 };
 
 // The recording wrapper, counting creations and logging its calls.
 class CTestWrapper : public TestPlugin::CRecordingWrapper {
-public:
+ public:
   CTestWrapper(const std::string& className, TestPlugin::MethodTypes methods)
       : CRecordingWrapper(className, std::move(methods)) {}
   ~CTestWrapper() override { Event("wrapper " + std::string(GetClassName()) + " gone"); }
 
-  CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
-                                           const Ostrel::ArgumentVector* arguments,
-                                           std::shared_ptr<const Ostrel::IBeanWrapper> self,
-                                           const char* exitMethod,
-                                           const Ostrel::DependencyList& dependencies) const override {
+  CbSmartPointer<IReferenceCounted> Create(
+      const char* method, std::size_t count, const Ostrel::ArgumentVector* arguments,
+      std::shared_ptr<const Ostrel::IBeanWrapper> self, const char* exitMethod,
+      const Ostrel::DependencyList& dependencies) const override {
     const std::string name = method;
     CbSmartPointer<IReferenceCounted> result;
     if (name == "Slow") {
@@ -80,10 +79,21 @@ struct SClassSpec {
 };
 
 const SClassSpec kSpecs[] = {
-    {"t::CWidget", true,
-     {{"CWidget", {}}, {"Slow", {}}, {"Make", {"int", "char*", "bean"}}, {"Keep", {"bean"}}, {"FailCreate", {}},
-      {"Init", {}}, {"SetName", {"name"}}, {"SetLimit", {"int"}}, {"SetOwner", {"char*"}},
-      {"SetPeer", {"bean"}}, {"SetService", {"service"}}, {"Fail", {"int"}}, {"Throw", {"int"}}}},
+    {"t::CWidget",
+     true,
+     {{"CWidget", {}},
+      {"Slow", {}},
+      {"Make", {"int", "char*", "bean"}},
+      {"Keep", {"bean"}},
+      {"FailCreate", {}},
+      {"Init", {}},
+      {"SetName", {"name"}},
+      {"SetLimit", {"int"}},
+      {"SetOwner", {"char*"}},
+      {"SetPeer", {"bean"}},
+      {"SetService", {"service"}},
+      {"Fail", {"int"}},
+      {"Throw", {"int"}}}},
     {"t::CMaker", true, {{"CMaker", {}}, {"Build", {"int"}}}},
     {"t::CPlain", true, {{"CPlain", {}}}},
     {"t::CNoWrapper", false, {}},
@@ -132,7 +142,8 @@ void RegisterMakers() {
     OSTREL_REGISTER_WRAPPER_MAKER(kSpecs[4].name, &Make<4>);
     auto& local = Ostrel::GetLocalLibrary();
     for (const char* i : {"0", "1", "2", "3"}) {
-      local.RegisterTypeID((std::string("t::I") + i).c_str(), (std::string("{t-I") + i + "}").c_str());
+      local.RegisterTypeID((std::string("t::I") + i).c_str(),
+                           (std::string("{t-I") + i + "}").c_str());
     }
     local.RegisterTypeID("t::IService", "{t-service}");
     return true;
@@ -170,7 +181,8 @@ void FactoryFixture::TearDown() {
 
 void FactoryFixture::Load(const std::string& libraries) {
   using TestSupport::Replaced;
-  const std::string text = Replaced(Replaced(TestSupport::Document(libraries), "LIB_A", kLibA), "LIB_B", kLibB);
+  const std::string text =
+      Replaced(Replaced(TestSupport::Document(libraries), "LIB_A", kLibA), "LIB_B", kLibB);
   Ostrel::CXMLResource loaded(text.c_str());
   factory->Integrate(loaded.GetDefinitions());
   factory->CreateEagerBeans();

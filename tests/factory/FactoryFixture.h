@@ -44,13 +44,14 @@ TestPlugin::CRecordedBean* Recorded(const CbSmartPointer<IReferenceCounted>& ins
 std::vector<std::wstring> ResolveWarnings();
 
 class FactoryFixture : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override;
   void TearDown() override;
 
   // Loads `libraries` (LIB_A and LIB_B stand for the paths) and runs the start-up pass.
   void Load(const std::string& libraries);
-  CbSmartPointer<IReferenceCounted> Get(const char* name, const Ostrel::SLibrary* requester = nullptr) {
+  CbSmartPointer<IReferenceCounted> Get(const char* name,
+                                        const Ostrel::SLibrary* requester = nullptr) {
     return factory->GetBean(name, requester);
   }
 

@@ -15,14 +15,16 @@ using Strings = std::vector<std::string>;
 using LifecycleTest = FactoryFixture;
 
 TEST_F(LifecycleTest, StatisticsFollowTheInstances) {
-  Load(R"(<library path="LIB_A"><beans><bean name="stat.proto" class="t::CWidget"/></beans></library>)");
+  Load(
+      R"(<library path="LIB_A"><beans><bean name="stat.proto" class="t::CWidget"/></beans></library>)");
   Ostrel::SBeanStatisticsEntry entry;
   CbSmartPointer<IReferenceCounted> one = Get("stat.proto");
   CbSmartPointer<IReferenceCounted> two = Get("stat.proto");
   EXPECT_EQ(one->GetReferenceCounter()->deleter, &Ostrel::Internal::ReleaseBean);
   one.Reset();
   ASSERT_TRUE(Ostrel::GetBeanStatistics("stat.proto", entry));
-  EXPECT_EQ(entry.name + ":" + std::to_string(entry.live) + "/" + std::to_string(entry.created), "stat.proto:1/2");
+  EXPECT_EQ(entry.name + ":" + std::to_string(entry.live) + "/" + std::to_string(entry.created),
+            "stat.proto:1/2");
   two.Reset();
   EXPECT_FALSE(Ostrel::GetBeanStatistics("stat.proto", entry));
   CbSmartPointer<IReferenceCounted> three = Get("stat.proto");
@@ -32,7 +34,8 @@ TEST_F(LifecycleTest, StatisticsFollowTheInstances) {
   // Many names that come and go: those without instances are dropped in bulk at some
   // point, while the live one keeps its counts.
   std::string beans;
-  for (int i = 0; i < 3000; ++i) beans += "<bean name=\"stat." + std::to_string(i) + "\" class=\"t::CWidget\"/>";
+  for (int i = 0; i < 3000; ++i)
+    beans += "<bean name=\"stat." + std::to_string(i) + "\" class=\"t::CWidget\"/>";
   Load("<library path=\"LIB_A\"><beans>" + beans + "</beans></library>");
   for (int i = 0; i < 3000; ++i) EXPECT_TRUE(Get(("stat." + std::to_string(i)).c_str()));
   for (const auto& listed : Ostrel::GetBeanStatistics()) {
@@ -49,20 +52,25 @@ TEST_F(LifecycleTest, StartUpPass) {
     <bean name="eager.single" class="t::CWidget" lazy="false" singleton="true" exported="false"/>
     <bean name="lazy" class="t::CPlain"/>
   </beans></library>)");
-  EXPECT_EQ(Events("create "), (Strings{"create t::CTracked.Track(eager.proto)", "create t::CWidget.CWidget"}));
+  EXPECT_EQ(Events("create "),
+            (Strings{"create t::CTracked.Track(eager.proto)", "create t::CWidget.CWidget"}));
   EXPECT_EQ(Events("destroy "), Strings{"destroy eager.proto"});
   EXPECT_TRUE(ResolveWarnings().empty());  // asked for on behalf of the declaring library
   // Every load's start-up pass runs over all non-lazy beans: the prototype is made again,
   // the cached singleton is not.
-  Load(R"(<library path="LIB_B"><beans><bean name="other" class="t::CPlain" lazy="false"/></beans></library>)");
-  EXPECT_EQ(Events("create "), (Strings{"create t::CTracked.Track(eager.proto)", "create t::CWidget.CWidget",
-                                        "create t::CTracked.Track(eager.proto)", "create t::CPlain.CPlain"}));
+  Load(
+      R"(<library path="LIB_B"><beans><bean name="other" class="t::CPlain" lazy="false"/></beans></library>)");
+  EXPECT_EQ(Events("create "),
+            (Strings{"create t::CTracked.Track(eager.proto)", "create t::CWidget.CWidget",
+                     "create t::CTracked.Track(eager.proto)", "create t::CPlain.CPlain"}));
   EXPECT_EQ(Recorded(Get("eager.single", &libA))->calls, Strings{"CWidget()"});
 }
 
 std::string Tracked(const std::string& name) {
-  return "<bean name=\"" + name + "\" class=\"t::CTracked\" factory-method=\"Track\" singleton=\"true\">"
-         "<constructor-arg><argument><value type=\"char*\">" + name + "</value></argument></constructor-arg></bean>";
+  return "<bean name=\"" + name +
+         "\" class=\"t::CTracked\" factory-method=\"Track\" singleton=\"true\">"
+         "<constructor-arg><argument><value type=\"char*\">" +
+         name + "</value></argument></constructor-arg></bean>";
 }
 
 TEST_F(LifecycleTest, ResetReleasesSingletonsInCacheOrderThenWrappersAndForgetsAll) {
@@ -70,7 +78,8 @@ TEST_F(LifecycleTest, ResetReleasesSingletonsInCacheOrderThenWrappersAndForgetsA
   std::string beans;
   for (const std::string& name : names) beans += Tracked(name);
   Load("<library path=\"LIB_A\"><beans>" + beans + Tracked("held") +
-       "<bean name=\"r2\" class=\"t::CPlain\"><provides><interface>t::IService</interface></provides></bean>"
+       "<bean name=\"r2\" "
+       "class=\"t::CPlain\"><provides><interface>t::IService</interface></provides></bean>"
        "</beans></library>");
   for (const std::string& name : names) ASSERT_TRUE(Get(name.c_str()));
   CbSmartPointer<IReferenceCounted> held = Get("held");
@@ -94,8 +103,8 @@ TEST_F(LifecycleTest, ResetReleasesSingletonsInCacheOrderThenWrappersAndForgetsA
   events.erase(std::remove(events.begin(), events.end(), "wrapper t::CPlain gone"), events.end());
   EXPECT_EQ(events, expected);
   EXPECT_FALSE(factory->Exists("r2"));
-  EXPECT_EQ(factory->GetSingletonCount() + factory->GetWrapperCount() + factory->GetStore().GetConfigCount() +
-                factory->GetServiceCount("{t-service}"),
+  EXPECT_EQ(factory->GetSingletonCount() + factory->GetWrapperCount() +
+                factory->GetStore().GetConfigCount() + factory->GetServiceCount("{t-service}"),
             0u);
   // The instance the client holds outlives the reset.
   ClearEvents();

@@ -12,7 +12,8 @@ using Messages = std::vector<std::wstring>;
 using ResolutionTest = FactoryFixture;
 
 std::wstring Denied(const std::string& name) {
-  const std::string text = "Bean '" + name + "' shall be exported from library '" + kLibA + "', but not allowed";
+  const std::string text =
+      "Bean '" + name + "' shall be exported from library '" + kLibA + "', but not allowed";
   return std::wstring(text.begin(), text.end());
 }
 
@@ -70,15 +71,17 @@ TEST_F(ResolutionTest, SingletonsPrototypesAndDependsOn) {
   // Depends-on beans come first, in order; one that fails stays empty.
   ClearEvents();
   EXPECT_EQ(Recorded(Get("x"))->dependencies, (std::vector<bool>{true, false, true}));
-  EXPECT_EQ(Events("create "), (Strings{"create t::CTracked.Track(d1)", "create t::CTracked.Track(d2)",
-                                        "create t::CPlain.CPlain"}));
+  EXPECT_EQ(Events("create "),
+            (Strings{"create t::CTracked.Track(d1)", "create t::CTracked.Track(d2)",
+                     "create t::CPlain.CPlain"}));
   // They are requested even when the bean's class has no wrapper.
   ClearEvents();
   EXPECT_FALSE(Get("hollow"));
   EXPECT_EQ(Events("create "), Strings{"create t::CTracked.Track(d1)"});
-  EXPECT_EQ(ResolveWarnings(), (Messages{L"Bean 'ghost' requested, but not configured",
-                                         L"Bean 'missing' requested, but not configured",
-                                         L"No wrapper for class 't::CNoWrapper' of bean 'hollow'"}));
+  EXPECT_EQ(ResolveWarnings(),
+            (Messages{L"Bean 'ghost' requested, but not configured",
+                      L"Bean 'missing' requested, but not configured",
+                      L"No wrapper for class 't::CNoWrapper' of bean 'hollow'"}));
 }
 
 // A factory bean only chooses the wrapper that creates; arguments are resolved in order.
@@ -104,7 +107,8 @@ TEST_F(ResolutionTest, FactoryBeansAndArguments) {
   EXPECT_STREQ(result.first->GetClassName(), "t::CWidget");
   EXPECT_EQ(Recorded(result.second)->className, "t::CMaker");
   // SetName and SetLimit exist on t::CWidget only: both went to the bean's own wrapper.
-  EXPECT_EQ(Recorded(result.second)->calls, (Strings{"Build(int:5)", "SetName(name:made)", "SetLimit(int:2)"}));
+  EXPECT_EQ(Recorded(result.second)->calls,
+            (Strings{"Build(int:5)", "SetName(name:made)", "SetLimit(int:2)"}));
   EXPECT_EQ(Events("create t::CMaker").size(), 1u);  // no instance of "maker"
   EXPECT_FALSE(Get("orphan"));
   EXPECT_FALSE(Get("unmade"));
@@ -115,9 +119,10 @@ TEST_F(ResolutionTest, FactoryBeansAndArguments) {
   EXPECT_FALSE(Get("z"));
   EXPECT_FALSE(Get("z"));
   const std::wstring unknown = L"Could not resolve bean 'z', unknown exception was thrown";
-  EXPECT_EQ(ResolveWarnings(), (Messages{L"Factory bean 'nowhere' requested, but not configured",
-                                         L"No wrapper for class 't::CNoWrapper' of bean 'unmade'",
-                                         L"Bean 'ghost' requested, but not configured", unknown, unknown}));
+  EXPECT_EQ(ResolveWarnings(),
+            (Messages{L"Factory bean 'nowhere' requested, but not configured",
+                      L"No wrapper for class 't::CNoWrapper' of bean 'unmade'",
+                      L"Bean 'ghost' requested, but not configured", unknown, unknown}));
 }
 
 // Each failure after creation releases the instance at once and caches nothing.

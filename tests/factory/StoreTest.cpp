@@ -14,9 +14,9 @@
 namespace FactoryTest {
 namespace {
 
+using Ostrel::CDefinitionSet;
 using TestSupport::Message;
 using TestSupport::Thrown;
-using Ostrel::CDefinitionSet;
 
 // Records from "path:name,name* path:..." ("*" marks a bean made at load time), built
 // without the loader.
@@ -110,7 +110,8 @@ TEST(ServiceRegistryTest, InstancesRegisterOncePerTypeIdAndReleaseEverywhere) {
   EXPECT_EQ(registry.GetServiceCount("{a}") + registry.GetServiceCount("{b}"), 1u);
   EXPECT_EQ(registry.GetServiceInstance("{a}", 0), other);
   EXPECT_FALSE(registry.GetServiceInstance("{b}", 0));
-  EXPECT_EQ(Message([&] { registry.ReleaseInstance(instance); }), "Service instance was not registered");
+  EXPECT_EQ(Message([&] { registry.ReleaseInstance(instance); }),
+            "Service instance was not registered");
   // Both ids are gone: registering again under either is accepted.
   registry.RegisterInstance("{b}", false, instance, nullptr);
   EXPECT_EQ(registry.GetServiceCount("{b}") + registry.GetServiceCount(nullptr), 1u);
@@ -128,9 +129,10 @@ struct StoreConfigTest : ::testing::Test {
 };
 
 TEST_F(StoreConfigTest, BuildsEveryBeanOfALibraryOnFirstNeed) {
-  Add(TestSupport::Library(PLUGIN_TWO, "<bean name='order' class='shop::COrder'/><bean name='local' "
-                                       "class='t::CPlain'/><bean name='twice' class='t::CPlain'/>"
-                                       "<bean name='twice' class='CBasket'/>"));
+  Add(TestSupport::Library(PLUGIN_TWO,
+                           "<bean name='order' class='shop::COrder'/><bean name='local' "
+                           "class='t::CPlain'/><bean name='twice' class='t::CPlain'/>"
+                           "<bean name='twice' class='CBasket'/>"));
   EXPECT_EQ(store.GetConfigCount() + store.GetLoadedLibraryCount(), 0u);
   Ostrel::CBeanConfig* order = store.FindBeanConfig("order");
   ASSERT_NE(order, nullptr);
@@ -146,15 +148,19 @@ TEST_F(StoreConfigTest, BuildsEveryBeanOfALibraryOnFirstNeed) {
 }
 
 TEST_F(StoreConfigTest, MissingMakerAndUnloadableLibraryFailOnNeed) {
-  Add(TestSupport::Library(PLUGIN_NONE, "<bean name='missing' class='CMissing'/><bean name='after' class='t::CPlain'/>"));
+  Add(TestSupport::Library(
+      PLUGIN_NONE,
+      "<bean name='missing' class='CMissing'/><bean name='after' class='t::CPlain'/>"));
   Add(TestSupport::Library("/nonexistent/libfar.so", "<bean name='far' class='CBasket'/>"));
   for (int attempt = 0; attempt < 2; ++attempt) {
     auto error = Thrown([&] { store.FindBeanConfig("missing"); });
     EXPECT_EQ(error.message, "Getting wrapper maker failed for class 'CMissing'");
     EXPECT_EQ(error.function, "Ostrel::CXMLResource::processBean");
-    EXPECT_EQ(Message([&] { store.FindBeanConfig("far"); }), "Could not load library '/nonexistent/libfar.so'");
+    EXPECT_EQ(Message([&] { store.FindBeanConfig("far"); }),
+              "Could not load library '/nonexistent/libfar.so'");
     // The failing definition stops its library's pass before later ones.
-    EXPECT_EQ(Message([&] { store.FindBeanConfig("after"); }), "Getting wrapper maker failed for class 'CMissing'");
+    EXPECT_EQ(Message([&] { store.FindBeanConfig("after"); }),
+              "Getting wrapper maker failed for class 'CMissing'");
   }
   EXPECT_EQ(store.GetConfigCount(), 0u);
 }

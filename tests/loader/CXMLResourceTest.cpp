@@ -2,9 +2,9 @@
 #include <memory>
 #include <regex>
 
+#include "Thrown.h"
 #include "libraries/CLocalLibrary.h"
 #include "loader/CXMLResource.h"
-#include "Thrown.h"
 
 namespace {
 
@@ -13,7 +13,9 @@ using Ostrel::SBeanDefinition;
 using TestSupport::Message;
 using TestSupport::Thrown;
 
-std::unique_ptr<CXMLResource> Load(const std::string& xml) { return std::make_unique<CXMLResource>(xml.c_str()); }
+std::unique_ptr<CXMLResource> Load(const std::string& xml) {
+  return std::make_unique<CXMLResource>(xml.c_str());
+}
 
 std::string Beans(const std::string& content) {
   return "<ostrel><library path='lib.so'><beans>" + content + "</beans></library></ostrel>";
@@ -24,7 +26,8 @@ std::string Layout(const CXMLResource& resource) {
   std::string text;
   for (const auto& library : resource.GetLibraries()) {
     text += library->path + ":[";
-    for (const SBeanDefinition& bean : library->beans) text += (text.back() == '[' ? "" : ",") + bean.name;
+    for (const SBeanDefinition& bean : library->beans)
+      text += (text.back() == '[' ? "" : ",") + bean.name;
     text += "] ";
   }
   text += "eager:";
@@ -44,26 +47,31 @@ std::string Describe(const std::vector<Ostrel::SArgument>& arguments) {
 }
 
 const std::regex kUuid("[0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12}");
-const std::regex kInlineName("unnamed bean [0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
+const std::regex kInlineName(
+    "unnamed bean [0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
 
 TEST(ResourceTextTest, ParseFailuresAndEmptyText) {
-  auto error = Thrown([] { Load("<ostrel>\n <library path='x'>\n <beans>\n <bean class='a'\n </beans>"); });
-  EXPECT_EQ(error.message, "Error when parsing xml: Error when parssing 'ostrel' at line 5, column 2.");
+  auto error =
+      Thrown([] { Load("<ostrel>\n <library path='x'>\n <beans>\n <bean class='a'\n </beans>"); });
+  EXPECT_EQ(error.message,
+            "Error when parsing xml: Error when parssing 'ostrel' at line 5, column 2.");
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::CXMLResource");
-  EXPECT_EQ(Message([] { Load("<other><ostrel2/></other>"); }), "Error when parsing xml: Error when parssing 'ostrel'.");
+  EXPECT_EQ(Message([] { Load("<other><ostrel2/></other>"); }),
+            "Error when parsing xml: Error when parssing 'ostrel'.");
   EXPECT_EQ(Layout(*Load("")), "eager:");
   EXPECT_EQ(Layout(*Load("<ostrel><include path='missing.xml'/></ostrel>")), "eager:");
 }
 
 TEST(ResourceTextTest, BeanAttributesAndDefaults) {
   // Names in any case, values as written.
-  auto r = Load("<OSTREL><Library PATH='Lib.so'><BEANS><Bean NAME='Basket' Class='shop::COrder' "
-                "SINGLETON='true' LAZY='false' Exported='false' AutoName='true' INIT-METHOD='Init' "
-                "exit-method='Exit' Factory-Bean='maker' factory-method='x::y:Make'/>"
-                "<bean class='a::b::CBox'/></BEANS></Library></OSTREL>");
+  auto r = Load(
+      "<OSTREL><Library PATH='Lib.so'><BEANS><Bean NAME='Basket' Class='shop::COrder' "
+      "SINGLETON='true' LAZY='false' Exported='false' AutoName='true' INIT-METHOD='Init' "
+      "exit-method='Exit' Factory-Bean='maker' factory-method='x::y:Make'/>"
+      "<bean class='a::b::CBox'/></BEANS></Library></OSTREL>");
   const SBeanDefinition& b = Bean(*r, 0, 0);
-  EXPECT_EQ(b.name + "|" + b.className + "|" + b.initMethod + "|" + b.exitMethod + "|" + b.factoryBean + "|" +
-                b.creationMethod,
+  EXPECT_EQ(b.name + "|" + b.className + "|" + b.initMethod + "|" + b.exitMethod + "|" +
+                b.factoryBean + "|" + b.creationMethod,
             "Basket|shop::COrder|Init|Exit|maker|Make");
   EXPECT_TRUE(b.singleton && !b.lazy && !b.exported && b.autoname);
   EXPECT_EQ(Layout(*r).substr(0, 8), "Lib.so:[");
@@ -73,77 +81,92 @@ TEST(ResourceTextTest, BeanAttributesAndDefaults) {
   EXPECT_EQ(d.creationMethod + d.initMethod + d.exitMethod + d.factoryBean, "CBox");
   EXPECT_TRUE(!d.singleton && d.lazy && d.exported && !d.autoname);
   for (const char* attribute : {"singleton", "lazy", "exported", "autoname"}) {
-    EXPECT_EQ(Message([&] { Load(Beans(std::string("<bean class='C' ") + attribute + "='TRUE'/>")); }),
-              "Value of bool parameter must be 'true' or 'false'")
+    EXPECT_EQ(
+        Message([&] { Load(Beans(std::string("<bean class='C' ") + attribute + "='TRUE'/>")); }),
+        "Value of bool parameter must be 'true' or 'false'")
         << attribute;
   }
-  EXPECT_EQ(Message([] { Load(Beans("<bean name='x%' class=''/>")); }), "Missing class name when parsing type 'x%'");
+  EXPECT_EQ(Message([] { Load(Beans("<bean name='x%' class=''/>")); }),
+            "Missing class name when parsing type 'x%'");
 }
 
 TEST(ResourceTextTest, LibrariesOrderAndEagerList) {
-  auto r = Load("<ostrel><library path='a.so'><beans><bean name='x' class='C@b.so'/>"
-                "<bean name='y' class='@C'/></beans><beans><bean name='ignored' class='C'/></beans>"
-                "</library><library path='b.so'><beans><bean name='z' class='C'/></beans></library>"
-                "<library path='c.so'/></ostrel>");
+  auto r = Load(
+      "<ostrel><library path='a.so'><beans><bean name='x' class='C@b.so'/>"
+      "<bean name='y' class='@C'/></beans><beans><bean name='ignored' class='C'/></beans>"
+      "</library><library path='b.so'><beans><bean name='z' class='C'/></beans></library>"
+      "<library path='c.so'/></ostrel>");
   EXPECT_EQ(Layout(*r), "a.so:[y] b.so:[x,z] c.so:[] eager:");
   EXPECT_EQ(Bean(*r, 1, 0).className + Bean(*r, 0, 0).className, "C@C");
   auto error = Thrown([] { Load("<ostrel><library path=''/></ostrel>"); });
   EXPECT_EQ(error.message, "Error (path not found) when parsing library in file ''");
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::parseLibrary");
   // Beans, then services, then every "for" pass, then every "foreach" pass.
-  r = Load(Beans("<foreach set='e|f' substitute='v'><bean name='%v%' class='C' lazy='false'/></foreach>"
-                 "<for first='1' last='2' substitute='i'><service name='s%i%' class='C'/>"
-                 "<bean name='b%i%' class='C' lazy='false'/></for>"
-                 "<service name='a' class='C' lazy='false'/><bean name='b' class='C'/>"
-                 "<bean name='b' class='C' lazy='false'/><bean name='c' class='C' lazy='false'/>"));
+  r = Load(
+      Beans("<foreach set='e|f' substitute='v'><bean name='%v%' class='C' lazy='false'/></foreach>"
+            "<for first='1' last='2' substitute='i'><service name='s%i%' class='C'/>"
+            "<bean name='b%i%' class='C' lazy='false'/></for>"
+            "<service name='a' class='C' lazy='false'/><bean name='b' class='C'/>"
+            "<bean name='b' class='C' lazy='false'/><bean name='c' class='C' lazy='false'/>"));
   EXPECT_EQ(Layout(*r), "lib.so:[b,b,c,a,b1,s1,b2,s2,e,f] eager:b,c,a,b1,b2,e,f,");
 }
 
 TEST(ResourceTextTest, ArgumentsAndProperties) {
-  auto r = Load(Beans("<bean name='x' class='C'><constructor-arg>"
-                      "<argument><value type='int'>42</value></argument><argument><value type=''/></argument>"
-                      "<argument><ref bean='other' service='ignored'/></argument>"
-                      "<argument><ref bean='' service='{svc}'/></argument>"
-                      "<argument><ref bean='r'/><value type='int'>1</value></argument>"
-                      "</constructor-arg><properties>"
-                      "<property name='Pair'><arguments><argument><ref bean='a'/></argument>"
-                      "<argument><value type='char*'>b</value></argument></arguments></property>"
-                      "<for first='1' last='2' substitute='i'><property name='Set%i%'>"
-                      "<value type='int'>%i%</value></property></for></properties></bean>"));
-  EXPECT_EQ(Describe(Bean(*r, 0, 0).constructorArguments), "int:42 : bean:other service:{svc} int:1");
+  auto r = Load(
+      Beans("<bean name='x' class='C'><constructor-arg>"
+            "<argument><value type='int'>42</value></argument><argument><value type=''/></argument>"
+            "<argument><ref bean='other' service='ignored'/></argument>"
+            "<argument><ref bean='' service='{svc}'/></argument>"
+            "<argument><ref bean='r'/><value type='int'>1</value></argument>"
+            "</constructor-arg><properties>"
+            "<property name='Pair'><arguments><argument><ref bean='a'/></argument>"
+            "<argument><value type='char*'>b</value></argument></arguments></property>"
+            "<for first='1' last='2' substitute='i'><property name='Set%i%'>"
+            "<value type='int'>%i%</value></property></for></properties></bean>"));
+  EXPECT_EQ(Describe(Bean(*r, 0, 0).constructorArguments),
+            "int:42 : bean:other service:{svc} int:1");
   std::string text;
-  for (const auto& p : Bean(*r, 0, 0).properties) text += p.name + "(" + Describe(p.arguments) + ")";
+  for (const auto& p : Bean(*r, 0, 0).properties)
+    text += p.name + "(" + Describe(p.arguments) + ")";
   EXPECT_EQ(text, "Pair(bean:a char*:b)Set1(int:1)Set2(int:2)");
 
   auto error = [](const std::string& content) {
     return Message([&] { Load(Beans("<bean name='x' class='C'>" + content + "</bean>")); });
   };
   const std::string arguments = "<constructor-arg><argument>";
-  EXPECT_EQ(error("<constructor-arg/>"), "Error when parsing constructor arguments of bean 'x': There are no arguments");
+  EXPECT_EQ(error("<constructor-arg/>"),
+            "Error when parsing constructor arguments of bean 'x': There are no arguments");
   EXPECT_EQ(error(arguments + "<value>1</value></argument></constructor-arg>"),
             "Error when parsing arguments of bean 'x': Type is not defined");
-  EXPECT_EQ(error(arguments + "<ref bean='' service=''/></argument></constructor-arg>"),
-            "Error when parsing arguments of bean 'x': There is no valid reference bean or service name");
-  EXPECT_EQ(error("<properties><property name=''><value type='int'>1</value></property></properties>"),
-            "Error when parsing property: There is no valid attribute 'name'");
+  EXPECT_EQ(
+      error(arguments + "<ref bean='' service=''/></argument></constructor-arg>"),
+      "Error when parsing arguments of bean 'x': There is no valid reference bean or service name");
+  EXPECT_EQ(
+      error("<properties><property name=''><value type='int'>1</value></property></properties>"),
+      "Error when parsing property: There is no valid attribute 'name'");
   auto missing = Thrown([] {
-    Load(Beans("<bean class='C'><properties><property name='P'><arguments/></property></properties></bean>"));
+    Load(
+        Beans("<bean class='C'><properties><property "
+              "name='P'><arguments/></property></properties></bean>"));
   });
   EXPECT_EQ(missing.message, "Error when parsing property: Missing arguments");
   EXPECT_EQ(missing.function, "Ostrel::CXMLResource::parseProperty");
 }
 
 TEST(ResourceTextTest, InlineBeans) {
-  auto r = Load("<ostrel><library path='outer.so'><beans><bean name='x' class='C@home.so'>"
-                "<constructor-arg><argument><bean name='ignored' class='In1' singleton='true' "
-                "lazy='false' exported='false'><constructor-arg><argument><bean class='In2@own.so'/>"
-                "</argument></constructor-arg></bean></argument></constructor-arg>"
-                "<properties><property name='P'><bean class='In3'/></property></properties>"
-                "</bean><bean name='y' class='C'/></beans></library></ostrel>");
+  auto r = Load(
+      "<ostrel><library path='outer.so'><beans><bean name='x' class='C@home.so'>"
+      "<constructor-arg><argument><bean name='ignored' class='In1' singleton='true' "
+      "lazy='false' exported='false'><constructor-arg><argument><bean class='In2@own.so'/>"
+      "</argument></constructor-arg></bean></argument></constructor-arg>"
+      "<properties><property name='P'><bean class='In3'/></property></properties>"
+      "</bean><bean name='y' class='C'/></beans></library></ostrel>");
   // Inline beans stand before their bean, in the outermost bean's library unless their
   // class names one; they are prototypes, lazy and exported, with names of their own.
-  const SBeanDefinition &in1 = Bean(*r, 0, 0), &in3 = Bean(*r, 0, 1), &x = Bean(*r, 1, 0), &in2 = Bean(*r, 2, 0);
-  EXPECT_EQ(Layout(*r), "outer.so:[" + in1.name + "," + in3.name + ",y] home.so:[x] own.so:[" + in2.name + "] eager:");
+  const SBeanDefinition &in1 = Bean(*r, 0, 0), &in3 = Bean(*r, 0, 1), &x = Bean(*r, 1, 0),
+                        &in2 = Bean(*r, 2, 0);
+  EXPECT_EQ(Layout(*r), "outer.so:[" + in1.name + "," + in3.name + ",y] home.so:[x] own.so:[" +
+                            in2.name + "] eager:");
   EXPECT_EQ(Describe(in1.constructorArguments), "bean:" + in2.name);
   EXPECT_EQ(Describe(x.constructorArguments), "bean:" + in1.name);
   EXPECT_EQ(Describe(x.properties.at(0).arguments), "bean:" + in3.name);
@@ -155,30 +178,41 @@ TEST(ResourceTextTest, InlineBeans) {
 
 TEST(ResourceTextTest, InterfacesAndDependencies) {
   Ostrel::GetLocalLibrary().RegisterTypeID("loader::IPay", "{loader-pay}");
-  auto r = Load(Beans("<bean name='x' class='C'><provides><interface>loader::IPay</interface>"
-                      "</provides><depends-on><bean-name>a</bean-name><bean-name>b</bean-name></depends-on></bean>"));
+  auto r =
+      Load(Beans("<bean name='x' class='C'><provides><interface>loader::IPay</interface>"
+                 "</provides><depends-on><bean-name>a</bean-name><bean-name>b</bean-name></"
+                 "depends-on></bean>"));
   EXPECT_EQ(Bean(*r, 0, 0).providedInterfaces, std::vector<std::string>{"{loader-pay}"});
   EXPECT_EQ(Bean(*r, 0, 0).dependsOn, (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(Message([] { Load(Beans("<bean class='C'><provides><interface/></provides></bean>")); }),
-            "Error when parsing interface: Missing interface name");
-  EXPECT_EQ(Message([] { Load(Beans("<bean class='C'><provides><interface>loader::INone</interface></provides></bean>")); }),
-            "No type id for class 'loader::INone' registered");
+  EXPECT_EQ(
+      Message([] { Load(Beans("<bean class='C'><provides><interface/></provides></bean>")); }),
+      "Error when parsing interface: Missing interface name");
+  EXPECT_EQ(
+      Message([] {
+        Load(Beans(
+            "<bean class='C'><provides><interface>loader::INone</interface></provides></bean>"));
+      }),
+      "No type id for class 'loader::INone' registered");
 }
 
 TEST(ResourceTextTest, SubstitutionOnlyInsideLoops) {
-  auto r = Load(Beans("<bean name='50%' class='C%x'><constructor-arg><argument><value type='t'>%i%"
-                      "</value></argument></constructor-arg></bean>"
-                      "<foreach set='Big Box | Tin' substitute='n'><for first='1' last='2' substitute='i'>"
-                      "<bean name='%._n%%i%' class='%^n%@%n%.so' init-method='%i%'/></for>"
-                      "<foreach set='inner' substitute='n'><bean name='[%n%]' class='C'/></foreach></foreach>"));
-  EXPECT_EQ(Layout(*r), "lib.so:[50%,[inner],[inner]] Big Box.so:[bigbox1,bigbox2] Tin.so:[tin1,tin2] eager:");
+  auto r = Load(Beans(
+      "<bean name='50%' class='C%x'><constructor-arg><argument><value type='t'>%i%"
+      "</value></argument></constructor-arg></bean>"
+      "<foreach set='Big Box | Tin' substitute='n'><for first='1' last='2' substitute='i'>"
+      "<bean name='%._n%%i%' class='%^n%@%n%.so' init-method='%i%'/></for>"
+      "<foreach set='inner' substitute='n'><bean name='[%n%]' class='C'/></foreach></foreach>"));
+  EXPECT_EQ(Layout(*r),
+            "lib.so:[50%,[inner],[inner]] Big Box.so:[bigbox1,bigbox2] Tin.so:[tin1,tin2] eager:");
   EXPECT_EQ(Bean(*r, 1, 0).className + Bean(*r, 0, 0).className, "BIG BOXC%x");
   EXPECT_EQ(Bean(*r, 0, 0).constructorArguments.at(0).value + Bean(*r, 2, 1).initMethod, "%i%2");
   // Found by fuzzing: a bound far outside 64 bits once overflowed the room estimate.
-  EXPECT_EQ(Message([] {
-              Load(Beans("<for first='-99999999999999999999' last='3' substitute='i'><bean class='C'/></for>"));
-            }),
-            "Value of numeric parameter must be numeric");
+  EXPECT_EQ(
+      Message([] {
+        Load(Beans(
+            "<for first='-99999999999999999999' last='3' substitute='i'><bean class='C'/></for>"));
+      }),
+      "Value of numeric parameter must be numeric");
 }
 
 }  // namespace

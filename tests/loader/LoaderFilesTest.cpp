@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "loader/CXMLResource.h"
 #include "Thrown.h"
+#include "loader/CXMLResource.h"
 
 namespace {
 
@@ -22,7 +22,8 @@ struct LoaderFilesTest : ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir); }
 
   // Writes a document with `content` and one library holding eager beans of `names`.
-  std::string Write(const std::string& name, const std::string& content, const std::string& names = "") {
+  std::string Write(const std::string& name, const std::string& content,
+                    const std::string& names = "") {
     const std::string path = dir + "/" + name;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path);
@@ -50,11 +51,13 @@ TEST_F(LoaderFilesTest, MissingAndMalformedFiles) {
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::CXMLResource");
   const std::string bad = dir + "/bad.xml";
   std::ofstream(bad) << "<ostrel>\n<library path='x'>\n  <beans </library>\n";
-  EXPECT_EQ(Message([&] { Names(bad); }),
-            "Error when parsing file: " + bad + "' - Error when parssing 'ostrel' at line 3, column 10.");
+  EXPECT_EQ(
+      Message([&] { Names(bad); }),
+      "Error when parsing file: " + bad + "' - Error when parssing 'ostrel' at line 3, column 10.");
   const std::string noPath = dir + "/nopath.xml";
   std::ofstream(noPath) << "<ostrel><library/></ostrel>";
-  EXPECT_EQ(Message([&] { Names(noPath); }), "Error (path not found) when parsing library in file '" + noPath + "'");
+  EXPECT_EQ(Message([&] { Names(noPath); }),
+            "Error (path not found) when parsing library in file '" + noPath + "'");
 }
 
 TEST_F(LoaderFilesTest, IncludesResolveAgainstTheIncludingFileAndComeFirst) {
@@ -76,7 +79,8 @@ TEST_F(LoaderFilesTest, IncludesResolveAgainstTheIncludingFileAndComeFirst) {
 }
 
 TEST_F(LoaderFilesTest, IncludeFailures) {
-  EXPECT_EQ(Message([&] { Names(Write("nopath.xml", "<include/>")); }), "Missing argument 'path' in include tag");
+  EXPECT_EQ(Message([&] { Names(Write("nopath.xml", "<include/>")); }),
+            "Missing argument 'path' in include tag");
   EXPECT_EQ(Message([&] { Names(Write("missing.xml", "<include path='gone.xml'/>")); }),
             "File not found: " + dir + "/gone.xml");
   EXPECT_EQ(Message([&] { Names(Write("self.xml", "<include path='self.xml'/>")); }),
@@ -87,11 +91,13 @@ TEST_F(LoaderFilesTest, IncludeFailures) {
   // One file included twice is no cycle, but defines its beans twice.
   Write("x.xml", "", "dup");
   Write("y.xml", "", "dup");
-  auto error = Thrown([&] { Names(Write("twice.xml", "<include path='x.xml'/><include path='y.xml'/>")); });
+  auto error =
+      Thrown([&] { Names(Write("twice.xml", "<include path='x.xml'/><include path='y.xml'/>")); });
   EXPECT_EQ(error.message, "Overriding bean 'dup'");
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::Integrate");
-  EXPECT_EQ(Message([&] { Names(Write("again.xml", "<include path='x.xml'/><include path='x.xml'/>")); }),
-            "Overriding bean 'dup'");
+  EXPECT_EQ(
+      Message([&] { Names(Write("again.xml", "<include path='x.xml'/><include path='x.xml'/>")); }),
+      "Overriding bean 'dup'");
 }
 
 }  // namespace

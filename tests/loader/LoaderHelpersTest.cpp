@@ -18,18 +18,30 @@ SubstitutionMap Variables(std::initializer_list<std::pair<const wchar_t*, const 
 }
 
 TEST(StringToIntTest, ReadsALeadingNumberInRange) {
-  const std::pair<const char*, int> read[] = {{" \t\n 12", 12}, {"+7", 7}, {"-3", -3}, {"0012 34", 12},
-                                              {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}};
+  const std::pair<const char*, int> read[] = {{" \t\n 12", 12},
+                                              {"+7", 7},
+                                              {"-3", -3},
+                                              {"0012 34", 12},
+                                              {"2147483647", 2147483647},
+                                              {"-2147483648", -2147483647 - 1}};
   for (const auto& [text, value] : read) EXPECT_EQ(StringToInt(text), value) << text;
-  for (const char* text : {"abc", "", "   ", "+", "- 1", "2147483648", "-2147483649", "99999999999999999999999"}) {
+  for (const char* text :
+       {"abc", "", "   ", "+", "- 1", "2147483648", "-2147483649", "99999999999999999999999"}) {
     EXPECT_EQ(Message([&] { StringToInt(text); }), kNotNumeric) << text;
   }
 }
 
 TEST(SubstituteTest, ModifiersAndPatterns) {
-  SubstitutionMap v = Variables({{L"i", L"7"}, {L"n", L"Big Shop"}, {L"u", L"\u00C4 \u00E4"}, {L"e", L""},
-                                 {L"a", L"<%b%>"}, {L"b", L"%c%"}, {L"c", L"x"}, {L"p", L"5%"},
-                                 {L"loop", L"%loop%"}, {L"grow", L"a%grow%"}});
+  SubstitutionMap v = Variables({{L"i", L"7"},
+                                 {L"n", L"Big Shop"},
+                                 {L"u", L"\u00C4 \u00E4"},
+                                 {L"e", L""},
+                                 {L"a", L"<%b%>"},
+                                 {L"b", L"%c%"},
+                                 {L"c", L"x"},
+                                 {L"p", L"5%"},
+                                 {L"loop", L"%loop%"},
+                                 {L"grow", L"a%grow%"}});
   EXPECT_EQ(Substitute("100% %x% %", SubstitutionMap(128)), L"100% %x% %");
   EXPECT_EQ(Substitute("bean%i%_%i%[%e%]", v), L"bean7_7[]");
   EXPECT_EQ(Substitute("%.u%|%.n%|%_n%|%^n%", v), L"\u00C4\u00E4|BigShop|big shop|BIG SHOP");
@@ -50,13 +62,15 @@ TEST(SubstituteTest, ModifiersAndPatterns) {
 }
 
 // The passes of the loop element `xml`, as "var=value," per pass.
-std::string Passes(const std::string& xml, const SubstitutionMap& variables = SubstitutionMap(128)) {
+std::string Passes(const std::string& xml,
+                   const SubstitutionMap& variables = SubstitutionMap(128)) {
   Ostrel::XMLNode node = Ostrel::XMLNode::ParseString(xml.c_str());
   SLoadBudget budget;
   CLoopPasses loop(node, NameIs(node.GetName(), "for"), variables, &budget);
   std::string text;
   while (loop.Next()) {
-    for (const auto& entry : loop.Variables()) text += Platform::WideToUtf8(entry.key + L"=" + entry.value) + ",";
+    for (const auto& entry : loop.Variables())
+      text += Platform::WideToUtf8(entry.key + L"=" + entry.value) + ",";
     text += ";";
   }
   return text;
@@ -68,7 +82,8 @@ TEST(LoopPassesTest, ForAndForeachPasses) {
       {"<for substitute='i' first=' 0' last='7x' inc='3'/>", "i=0,;i=3,;i=6,;"},
       {"<for substitute='i' first='-2' last='-1'/>", "i=-2,;i=-1,;"},
       {"<for substitute='i' first='5' last='4' inc='0'/>", ""},
-      {"<for substitute='i' first='2147483646' last='2147483647'/>", "i=2147483646,;i=2147483647,;"},
+      {"<for substitute='i' first='2147483646' last='2147483647'/>",
+       "i=2147483646,;i=2147483647,;"},
       {"<foreach substitute='s' set=' a | b c |d'/>", "s=a,;s=b c,;s=d,;"},
       {"<foreach substitute='s' set='a||b|'/>", "s=a,;s=,;s=b,;"},
       {"<foreach substitute='s' set='|'/>", "s=,;"},
@@ -83,8 +98,9 @@ TEST(LoopPassesTest, ForAndForeachPasses) {
 }
 
 TEST(LoopPassesTest, Errors) {
-  for (const char* bad : {"<for last='2' substitute='i'/>", "<for first='1' last=' ' substitute='i'/>",
-                          "<for first='1' last='2' inc='' substitute='i'/>"}) {
+  for (const char* bad :
+       {"<for last='2' substitute='i'/>", "<for first='1' last=' ' substitute='i'/>",
+        "<for first='1' last='2' inc='' substitute='i'/>"}) {
     EXPECT_EQ(Message([&] { Passes(bad); }), kNotNumeric) << bad;
   }
   EXPECT_EQ(Message([] { Passes("<for first='1' last='2' inc='0' substitute='count'/>"); }),
@@ -106,12 +122,14 @@ TEST(LoadBudgetTest, LoopsAndSubstitutionAreBounded) {
   EXPECT_NE(Message([&] { budget.AddLoopPasses(2); }).find("passes"), std::string::npos);
   SubstitutionMap v = Variables({{L"a", L"%a%%a%"}, {L"big", std::wstring(1 << 19, L'x').c_str()}});
   EXPECT_EQ(Message([&] { Substitute("%a%", v); }), "Invalid substitution pattern");
-  EXPECT_NE(Message([&] { Substitute("%big%%big%%big%", v); }).find("one value"), std::string::npos);
+  EXPECT_NE(Message([&] { Substitute("%big%%big%%big%", v); }).find("one value"),
+            std::string::npos);
   SLoadBudget load;
   load.limits.loadInsertions = std::size_t{1} << 20;
   load.AddInsertion(0, 1 << 19);
   EXPECT_EQ(Substitute("%big%", v, &load).size(), std::size_t{1} << 19);
-  EXPECT_NE(Message([&] { Substitute("%big%", v, &load); }).find("one configuration"), std::string::npos);
+  EXPECT_NE(Message([&] { Substitute("%big%", v, &load); }).find("one configuration"),
+            std::string::npos);
 }
 
 }  // namespace

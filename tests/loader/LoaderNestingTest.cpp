@@ -9,9 +9,9 @@
 #include <fstream>
 #include <functional>
 
-#include "loader/CXMLResource.h"
-#include "Thrown.h"
 #include "SLoadBudget.h"
+#include "Thrown.h"
+#include "loader/CXMLResource.h"
 
 namespace {
 
@@ -57,7 +57,8 @@ std::string Repeat(const std::string& text, int times) {
 // `levels` loops inside "beans" around one bean, or inside "properties" around one
 // property, or inline beans each in the constructor argument of the one before.
 std::string Loops(int levels) {
-  return "<ostrel><library path='l'><beans>" + Repeat("<for first='1' last='1' substitute='i'>", levels) +
+  return "<ostrel><library path='l'><beans>" +
+         Repeat("<for first='1' last='1' substitute='i'>", levels) +
          "<bean name='b%i%' class='C'><properties>" +
          Repeat("<foreach set='x' substitute='p'>", levels) +
          "<property name='Set%p%'><value type='int'>1</value></property>" +
@@ -67,7 +68,8 @@ std::string Loops(int levels) {
 std::string InlineBeans(int levels) {
   return "<ostrel><library path='l'><beans><bean name='top' class='C'>" +
          Repeat("<constructor-arg><argument><bean class='C'>", levels) +
-         Repeat("</bean></argument></constructor-arg>", levels) + "</bean></beans></library></ostrel>";
+         Repeat("</bean></argument></constructor-arg>", levels) +
+         "</bean></beans></library></ostrel>";
 }
 
 TEST(LoaderNestingTest, DocumentedDepthLoadsOnASmallStackAndOneMoreFails) {
@@ -90,21 +92,24 @@ TEST(LoaderNestingTest, IncludesNestWithoutLimitButFilesAreCounted) {
   const std::filesystem::path dir = pattern;
   auto write = [&](const std::string& name, const std::string& includes, int times) {
     // Only the chain's files define beans; the others are included many times.
-    std::ofstream(dir / (name + ".xml")) << "<ostrel>" << Repeat("<include path='" + includes + ".xml'/>", times)
-                                         << (name[0] == 'c' ? "<library path='l'><beans><bean name='" + name +
-                                                                  "' class='C'/></beans></library>"
-                                                            : "")
-                                         << "</ostrel>";
+    std::ofstream(dir / (name + ".xml"))
+        << "<ostrel>" << Repeat("<include path='" + includes + ".xml'/>", times)
+        << (name[0] == 'c'
+                ? "<library path='l'><beans><bean name='" + name + "' class='C'/></beans></library>"
+                : "")
+        << "</ostrel>";
   };
   // A chain of 1,500 files, each including the next.
-  for (int i = 0; i < 1500; ++i) write("c" + std::to_string(i), "c" + std::to_string(i + 1), i + 1 < 1500);
+  for (int i = 0; i < 1500; ++i)
+    write("c" + std::to_string(i), "c" + std::to_string(i + 1), i + 1 < 1500);
   EXPECT_EQ(OnSmallStack([&] {
               CXMLResource r((dir / "c0.xml").wstring().c_str());
               EXPECT_EQ(r.GetLibraries().at(0)->beans.size(), 1500u);
             }),
             "");
   // Ten includes of the next level on each of six levels would read a million files.
-  for (int level = 0; level < 6; ++level) write("f" + std::to_string(level), "f" + std::to_string(level + 1), level < 5 ? 10 : 0);
+  for (int level = 0; level < 6; ++level)
+    write("f" + std::to_string(level), "f" + std::to_string(level + 1), level < 5 ? 10 : 0);
   EXPECT_EQ(OnSmallStack([&] { CXMLResource((dir / "f0.xml").wstring().c_str()); }),
             "A configuration may read at most 4096 files, its includes counted");
   std::filesystem::remove_all(dir);

@@ -15,8 +15,9 @@ namespace {
 // Characters at the bounds of each length round-trip; a surrogate pair in a wide string
 // is one character, any other surrogate or value beyond U+10FFFF becomes U+FFFD.
 TEST(TextConversionTest, RoundTripsAndSurrogates) {
-  const std::string utf8 = "\x01\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"
-                           "\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+  const std::string utf8 =
+      "\x01\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"
+      "\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
   const std::wstring wide = L"\x01\x7F\u0080\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF";
   EXPECT_EQ(Utf8ToWide(utf8), wide);
   EXPECT_EQ(WideToUtf8(wide), utf8);
@@ -29,13 +30,23 @@ TEST(TextConversionTest, RoundTripsAndSurrogates) {
 // Each maximal part that cannot start a valid sequence becomes one U+FFFD, so an
 // overlong form or an encoded surrogate gives one U+FFFD per byte.
 TEST(TextConversionTest, EachMaximalBadPartBecomesOneReplacement) {
-  const std::pair<const char*, std::size_t> cases[] = {
-      {"\x80", 1}, {"\xBF\x80", 2}, {"\xFF", 1},                                   // stray
-      {"\xC0\x80", 2}, {"\xC1\xBF", 2}, {"\xE0\x80\x80", 3}, {"\xE0\x9F\xBF", 3},  // overlong
-      {"\xF0\x80\x80\x80", 4}, {"\xF0\x8F\xBF\xBF", 4},                            // overlong
-      {"\xED\xA0\x80", 3}, {"\xED\xBF\xBF", 3},                                    // surrogates
-      {"\xF4\x90\x80\x80", 4}, {"\xF5\x80\x80\x80", 4},                            // > U+10FFFF
-      {"\xC3", 1}, {"\xE2\x82", 1}, {"\xF0\x9F\x98", 1}, {"\xE2\x82\xE2\x82", 2}};  // cut short
+  const std::pair<const char*, std::size_t> cases[] = {{"\x80", 1},
+                                                       {"\xBF\x80", 2},
+                                                       {"\xFF", 1},  // stray
+                                                       {"\xC0\x80", 2},
+                                                       {"\xC1\xBF", 2},
+                                                       {"\xE0\x80\x80", 3},
+                                                       {"\xE0\x9F\xBF", 3},  // overlong
+                                                       {"\xF0\x80\x80\x80", 4},
+                                                       {"\xF0\x8F\xBF\xBF", 4},  // overlong
+                                                       {"\xED\xA0\x80", 3},
+                                                       {"\xED\xBF\xBF", 3},  // surrogates
+                                                       {"\xF4\x90\x80\x80", 4},
+                                                       {"\xF5\x80\x80\x80", 4},  // > U+10FFFF
+                                                       {"\xC3", 1},
+                                                       {"\xE2\x82", 1},
+                                                       {"\xF0\x9F\x98", 1},
+                                                       {"\xE2\x82\xE2\x82", 2}};  // cut short
   for (const auto& [utf8, count] : cases) {
     const std::wstring replaced(count, L'\uFFFD');
     EXPECT_EQ(Utf8ToWide(std::string("<") + utf8 + ">"), L"<" + replaced + L">") << utf8;
@@ -56,10 +67,11 @@ TEST(CaseMappingTest, MapsLettersOfEveryScriptOneForOneWhateverTheHostLocale) {
 
 // The file beside the module that holds an address: here, the test program itself.
 TEST(SharedLibraryTest, SiblingPathIsInTheModulesFolder) {
-  const std::filesystem::path sibling = SiblingPath(reinterpret_cast<const void*>(&SiblingPath), "x.so");
+  const std::filesystem::path sibling =
+      SiblingPath(reinterpret_cast<const void*>(&SiblingPath), "x.so");
   EXPECT_EQ(sibling.filename(), "x.so");
-  EXPECT_TRUE(std::filesystem::equivalent(sibling.parent_path(),
-                                          std::filesystem::read_symlink("/proc/self/exe").parent_path()));
+  EXPECT_TRUE(std::filesystem::equivalent(
+      sibling.parent_path(), std::filesystem::read_symlink("/proc/self/exe").parent_path()));
 }
 
 }  // namespace

@@ -17,10 +17,10 @@
 namespace TestPlugin {
 
 class CRecordedBean : public CbReferenceCounted {
-public:
+ public:
   std::string className;
-  std::vector<std::string> calls;       // creation first, then every Invoke
-  std::vector<bool> dependencies;       // one entry per depends-on bean: present?
+  std::vector<std::string> calls;  // creation first, then every Invoke
+  std::vector<bool> dependencies;  // one entry per depends-on bean: present?
   std::vector<CbSmartPointer<IReferenceCounted>> kept;
   std::atomic<int>* destroyed = nullptr;  // counts destruction when set
 
@@ -32,17 +32,16 @@ public:
 using MethodTypes = std::map<std::string, std::vector<std::string>>;
 
 class CRecordingWrapper : public Ostrel::IBeanWrapper {
-public:
+ public:
   CRecordingWrapper(std::string className, MethodTypes methods)
       : m_className(std::move(className)), m_methods(std::move(methods)) {}
 
   const char* GetClassName() const override { return m_className.c_str(); }
 
-  CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
-                                           const Ostrel::ArgumentVector* arguments,
-                                           std::shared_ptr<const Ostrel::IBeanWrapper> self,
-                                           const char*,
-                                           const Ostrel::DependencyList& dependencies) const override {
+  CbSmartPointer<IReferenceCounted> Create(
+      const char* method, std::size_t count, const Ostrel::ArgumentVector* arguments,
+      std::shared_ptr<const Ostrel::IBeanWrapper> self, const char*,
+      const Ostrel::DependencyList& dependencies) const override {
     std::string name = method != nullptr ? method : "";
     if (name == "FailCreate" || self.get() != this) {
       return nullptr;
@@ -74,7 +73,7 @@ public:
     }
   }
 
-private:
+ private:
   std::string Describe(const std::string& name, std::size_t count,
                        const Ostrel::ArgumentVector* arguments, CRecordedBean* bean) const {
     std::string text = name + "(";

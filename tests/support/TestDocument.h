@@ -22,11 +22,14 @@ inline std::string Library(const std::string& path, const std::string& beans) {
   return "<library path=\"" + path + "\"><beans>" + beans + "</beans></library>";
 }
 
-inline std::string Document(const std::string& content) { return "<ostrel>" + content + "</ostrel>"; }
+inline std::string Document(const std::string& content) {
+  return "<ostrel>" + content + "</ostrel>";
+}
 
 // `text` with every `from` replaced by `to`.
 inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+  for (std::size_t at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
   return text;
