@@ -43,7 +43,7 @@ TEST_F(ConcurrencyTest, EightThreadsRegisterAndResolveConsistently) {
   EXPECT_EQ(failures.load(), 0);
   EXPECT_TRUE(ResolveWarnings().empty());
   EXPECT_EQ(factory->GetServiceCount("{conc-shared}"), 8u);
-  EXPECT_EQ(Events("create t::CWidget.CWidget").size(), 1u + 8 * 2000);
+  EXPECT_EQ(Events("create t::CWidget.CWidget()").size(), 1u + 8 * 2000);
 }
 
 TEST_F(ConcurrencyTest, SingletonAskedForByTwoThreadsAtOnceIsMadeOnce) {

@@ -25,15 +25,12 @@ extern const char* const kLibB;
 //   t::CMaker     creation methods "CMaker" and "Build(int)" only
 //   t::CPlain     its creation method only (no SetName)
 //   t::CNoWrapper its maker answers null
-//   t::CTracked   "Track(char*)" makes a bean that logs "destroy <label>" when it goes
 // and interface type ids "t::I0".."t::I3" ("{t-I0}"...) and "t::IService" ("{t-service}").
 void RegisterMakers();
 
-// Instances of a class destroyed so far.
-std::atomic<int>& Destroyed(const std::string& className);
-
-// The event log: "maker <class>", "create <class>.<method>" (t::CTracked adds
-// "(<label>)"), "invoke <class>.<method>", "destroy <label>", "wrapper <class> gone".
+// The event log: "maker <class>", "create <class>.<creation call>" and, when that bean
+// goes, "destroy <class>.<creation call>" (e.g. "t::CWidget.Track(char*:x)"), "invoke
+// <class>.<method>", "wrapper <class> gone".
 void Event(const std::string& text);
 std::vector<std::string> Events(const std::string& prefix = "");
 void ClearEvents();

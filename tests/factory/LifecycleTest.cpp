@@ -47,28 +47,28 @@ TEST_F(LifecycleTest, StatisticsFollowTheInstances) {
 
 TEST_F(LifecycleTest, StartUpPass) {
   Load(R"(<library path="LIB_A"><beans>
-    <bean name="eager.proto" class="t::CTracked" factory-method="Track" lazy="false" exported="false">
+    <bean name="eager.proto" class="t::CWidget" factory-method="Track" lazy="false" exported="false">
       <constructor-arg><argument><value type="char*">eager.proto</value></argument></constructor-arg></bean>
     <bean name="eager.single" class="t::CWidget" lazy="false" singleton="true" exported="false"/>
     <bean name="lazy" class="t::CPlain"/>
   </beans></library>)");
   EXPECT_EQ(Events("create "),
-            (Strings{"create t::CTracked.Track(eager.proto)", "create t::CWidget.CWidget"}));
-  EXPECT_EQ(Events("destroy "), Strings{"destroy eager.proto"});
+            (Strings{"create t::CWidget.Track(char*:eager.proto)", "create t::CWidget.CWidget()"}));
+  EXPECT_EQ(Events("destroy "), Strings{"destroy t::CWidget.Track(char*:eager.proto)"});
   EXPECT_TRUE(ResolveWarnings().empty());  // asked for on behalf of the declaring library
   // Every load's start-up pass runs over all non-lazy beans: the prototype is made again,
   // the cached singleton is not.
   Load(
       R"(<library path="LIB_B"><beans><bean name="other" class="t::CPlain" lazy="false"/></beans></library>)");
   EXPECT_EQ(Events("create "),
-            (Strings{"create t::CTracked.Track(eager.proto)", "create t::CWidget.CWidget",
-                     "create t::CTracked.Track(eager.proto)", "create t::CPlain.CPlain"}));
+            (Strings{"create t::CWidget.Track(char*:eager.proto)", "create t::CWidget.CWidget()",
+                     "create t::CWidget.Track(char*:eager.proto)", "create t::CPlain.CPlain()"}));
   EXPECT_EQ(Recorded(Get("eager.single", &libA))->calls, Strings{"CWidget()"});
 }
 
 std::string Tracked(const std::string& name) {
   return "<bean name=\"" + name +
-         "\" class=\"t::CTracked\" factory-method=\"Track\" singleton=\"true\">"
+         "\" class=\"t::CWidget\" factory-method=\"Track\" singleton=\"true\">"
          "<constructor-arg><argument><value type=\"char*\">" +
          name + "</value></argument></constructor-arg></bean>";
 }
@@ -91,11 +91,11 @@ TEST_F(LifecycleTest, ResetReleasesSingletonsInCacheOrderThenWrappersAndForgetsA
   probe.GetOrInsert(std::string("held"));
   Strings expected;
   for (const auto& entry : probe) {
-    if (entry.key != "held") expected.push_back("destroy " + entry.key);
+    if (entry.key != "held") expected.push_back("destroy t::CWidget.Track(char*:" + entry.key + ")");
   }
-  ASSERT_NE(expected.front(), "destroy zeta");
-  ASSERT_NE(expected.front(), "destroy kappa");
-  expected.insert(expected.end(), names.size() + 1, "wrapper t::CTracked gone");
+  ASSERT_NE(expected.front(), "destroy t::CWidget.Track(char*:zeta)");
+  ASSERT_NE(expected.front(), "destroy t::CWidget.Track(char*:kappa)");
+  expected.insert(expected.end(), names.size() + 1, "wrapper t::CWidget gone");
 
   ClearEvents();
   factory->Reset();
@@ -109,7 +109,7 @@ TEST_F(LifecycleTest, ResetReleasesSingletonsInCacheOrderThenWrappersAndForgetsA
   // The instance the client holds outlives the reset.
   ClearEvents();
   held.Reset();
-  EXPECT_EQ(Events(), Strings{"destroy held"});
+  EXPECT_EQ(Events(), Strings{"destroy t::CWidget.Track(char*:held)"});
 
   // The new store reaches this factory: a provided interface resolves through it.
   Load(R"(<library path="LIB_B"><beans>

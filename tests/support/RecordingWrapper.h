@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -23,9 +24,11 @@ class CRecordedBean : public CbReferenceCounted {
   std::vector<bool> dependencies;  // one entry per depends-on bean: present?
   std::vector<CbSmartPointer<IReferenceCounted>> kept;
   std::atomic<int>* destroyed = nullptr;  // counts destruction when set
+  std::function<void()> onDestroy;        // called at destruction when set
 
   ~CRecordedBean() override {
     if (destroyed != nullptr) ++*destroyed;
+    if (onDestroy) onDestroy();
   }
 };
 
