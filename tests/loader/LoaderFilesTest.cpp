@@ -1,9 +1,17 @@
-// Configuration files: reading, includes and their failures, in a fresh temporary folder.
+// Configuration files (reading, includes and their failures, in a fresh temporary
+// folder) and nesting: loops, inline beans and includes load at the documented depth on a
+// thread with a small stack and fail with a clear message one level deeper or when a load
+// would do too much.
 #include <unistd.h>
 
+#include <pthread.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "SLoadBudget.h"
 #include "Thrown.h"
 #include "loader/CXMLResource.h"
 
@@ -12,6 +20,75 @@ namespace {
 using Ostrel::CXMLResource;
 using TestSupport::Message;
 using TestSupport::Thrown;
+
+const int kDepth = Ostrel::Internal::LoadLimits().nesting;
+const std::string kTooDeep = "Loops and inline beans may nest at most 1000 levels deep";
+
+// Runs `work` on a thread with a 256 KiB stack; returns the message of the CException
+// it threw, or "" when it threw none.
+std::string OnSmallStack(const std::function<void()>& work) {
+  struct SCall {
+    const std::function<void()>* work;
+    std::string message;
+  } call{&work, ""};
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  auto run = [](void* argument) -> void* {
+    auto* c = static_cast<SCall*>(argument);
+    CaptureLog::Clear();
+    try {
+      (*c->work)();
+    } catch (const Ostrel::CException&) {
+      const std::wstring logged = CaptureLog::Records().back().message;  // Ostrel-Exception: "..."
+      c->message = Platform::WideToUtf8(logged.substr(19, logged.size() - 20));
+    }
+    return nullptr;
+  };
+  EXPECT_EQ(pthread_create(&thread, &attributes, run, &call), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  return call.message;
+}
+
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+// `levels` loops inside "beans" around one bean, or inside "properties" around one
+// property, or inline beans each in the constructor argument of the one before.
+std::string Loops(int levels) {
+  return "<ostrel><library path='l'><beans>" +
+         Repeat("<for first='1' last='1' substitute='i'>", levels) +
+         "<bean name='b%i%' class='C'><properties>" +
+         Repeat("<foreach set='x' substitute='p'>", levels) +
+         "<property name='Set%p%'><value type='int'>1</value></property>" +
+         Repeat("</foreach>", levels) + "</properties></bean>" + Repeat("</for>", levels) +
+         "</beans></library></ostrel>";
+}
+std::string InlineBeans(int levels) {
+  return "<ostrel><library path='l'><beans><bean name='top' class='C'>" +
+         Repeat("<constructor-arg><argument><bean class='C'>", levels) +
+         Repeat("</bean></argument></constructor-arg>", levels) +
+         "</bean></beans></library></ostrel>";
+}
+
+TEST(LoaderNestingTest, DocumentedDepthLoadsOnASmallStackAndOneMoreFails) {
+  EXPECT_EQ(OnSmallStack([] {
+              auto r = std::make_unique<CXMLResource>(Loops(kDepth / 2).c_str());
+              const auto& beans = r->GetLibraries().at(0)->beans;
+              ASSERT_EQ(beans.size(), 1u);
+              EXPECT_EQ(beans[0].name + beans[0].properties.at(0).name, "b1Setx");
+            }),
+            "");
+  EXPECT_EQ(OnSmallStack([] { CXMLResource(InlineBeans(kDepth).c_str()); }), "");
+  for (const std::string& text : {Loops(kDepth), InlineBeans(kDepth + 1), Loops(20000)}) {
+    EXPECT_EQ(OnSmallStack([&] { CXMLResource(text.c_str()); }), kTooDeep);
+  }
+}
 
 struct LoaderFilesTest : ::testing::Test {
   void SetUp() override {
@@ -98,6 +175,25 @@ TEST_F(LoaderFilesTest, IncludeFailures) {
   EXPECT_EQ(
       Message([&] { Names(Write("again.xml", "<include path='x.xml'/><include path='x.xml'/>")); }),
       "Overriding bean 'dup'");
+}
+
+// Includes nest without a depth limit (a chain of 1,500 files loads on a small stack),
+// but every file read counts: ten includes of the next level on six levels would read a
+// million files.
+TEST_F(LoaderFilesTest, IncludesNestWithoutLimitButFilesAreCounted) {
+  for (int i = 0; i < 1500; ++i) {
+    const std::string next = "<include path='c" + std::to_string(i + 1) + ".xml'/>";
+    Write("c" + std::to_string(i) + ".xml", i + 1 < 1500 ? next : "", "c" + std::to_string(i));
+  }
+  std::string names;
+  EXPECT_EQ(OnSmallStack([&] { names = Names(dir + "/c0.xml"); }), "");
+  EXPECT_EQ(std::count(names.begin(), names.end(), ' '), 1500);
+  for (int level = 0; level < 6; ++level) {
+    const std::string next = "<include path='f" + std::to_string(level + 1) + ".xml'/>";
+    Write("f" + std::to_string(level) + ".xml", level < 5 ? Repeat(next, 10) : "");
+  }
+  EXPECT_EQ(OnSmallStack([&] { Names(dir + "/f0.xml"); }),
+            "A configuration may read at most 4096 files, its includes counted");
 }
 
 }  // namespace

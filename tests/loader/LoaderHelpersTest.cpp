@@ -100,7 +100,8 @@ TEST(LoopPassesTest, ForAndForeachPasses) {
 TEST(LoopPassesTest, Errors) {
   for (const char* bad :
        {"<for last='2' substitute='i'/>", "<for first='1' last=' ' substitute='i'/>",
-        "<for first='1' last='2' inc='' substitute='i'/>"}) {
+        "<for first='1' last='2' inc='' substitute='i'/>",
+        "<for first='-99999999999999999999' last='3' substitute='i'/>"}) {
     EXPECT_EQ(Message([&] { Passes(bad); }), kNotNumeric) << bad;
   }
   EXPECT_EQ(Message([] { Passes("<for first='1' last='2' inc='0' substitute='count'/>"); }),
