@@ -13,7 +13,9 @@ namespace {
 Ostrel::IBeanWrapper* MakeFirst() { return new TestPlugin::CRecordingWrapper("First", {}); }
 Ostrel::IBeanWrapper* MakeSecond() { return new TestPlugin::CRecordingWrapper("Second", {}); }
 
-TEST(DynamicLibraryTest, FindsExportedMakersByQualifiedName) {
+// A plug-in library gives its makers by qualified name; one that cannot load is named in the
+// exception, and the loader's reason is logged.
+TEST(DynamicLibraryTest, FindsExportedMakersOrNamesTheLibraryAndLogsTheReason) {
   // Never unloaded: a maker outlives the object it came from.
   const std::string maker = Ostrel::MakeMakerName("shop::COrder");
   void* order = Ostrel::CDynamicLibrary(PLUGIN_TWO).GetFunction(maker.c_str());
@@ -21,9 +23,6 @@ TEST(DynamicLibraryTest, FindsExportedMakersByQualifiedName) {
   std::unique_ptr<Ostrel::IBeanWrapper> wrapper(reinterpret_cast<Ostrel::WrapperMaker>(order)());
   EXPECT_STREQ(wrapper->GetClassName(), "shop::COrder");
   EXPECT_EQ(Ostrel::CDynamicLibrary(PLUGIN_TWO).GetFunction("create_CMissing_Wrapper"), nullptr);
-}
-
-TEST(DynamicLibraryTest, LoadFailureNamesTheLibraryAndLogsTheReason) {
   for (const char* path : {PLUGIN_BROKEN, "/nonexistent/libnothing.so", "libnothing.so", ""}) {
     CaptureLog::Clear();
     EXPECT_THROW(Ostrel::CDynamicLibrary library(path), Ostrel::CException) << path;
@@ -42,16 +41,15 @@ TEST(DynamicLibraryTest, LoadFailureNamesTheLibraryAndLogsTheReason) {
 }
 
 TEST(LocalLibraryTest, LaterMakersAndTypeIdsReplaceEarlierOnes) {
-  Ostrel::ILibraryConfiguration& config = Ostrel::GetLocalLibrary();
   Ostrel::CLocalLibrary& local = Ostrel::CLocalLibrary::GetInstance();
   OSTREL_REGISTER_WRAPPER_MAKER("test::CLocal", &MakeFirst);
   OSTREL_REGISTER_WRAPPER_MAKER("test::CLocal", &MakeSecond);
   EXPECT_EQ(local.GetFunction("create_test_CLocal_Wrapper"), reinterpret_cast<void*>(&MakeSecond));
-  EXPECT_TRUE(config.UnregisterWrapperMaker("create_test_CLocal_Wrapper"));
-  EXPECT_FALSE(config.UnregisterWrapperMaker("create_test_CLocal_Wrapper"));
+  EXPECT_TRUE(local.UnregisterWrapperMaker("create_test_CLocal_Wrapper"));
+  EXPECT_FALSE(local.UnregisterWrapperMaker("create_test_CLocal_Wrapper"));
   EXPECT_EQ(local.GetFunction("create_test_CLocal_Wrapper"), nullptr);
-  config.RegisterTypeID("shop::IPayment", "{0001-payment}");
-  config.RegisterTypeID("shop::IPayment", "{0002-payment}");
+  local.RegisterTypeID("shop::IPayment", "{0001-payment}");
+  local.RegisterTypeID("shop::IPayment", "{0002-payment}");
   EXPECT_EQ(local.GetTypeID("shop::IPayment"), "{0002-payment}");
   EXPECT_EQ(TestSupport::Message([&] { local.GetTypeID("shop::IUnknown"); }),
             "No type id for class 'shop::IUnknown' registered");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/CaseMapping.h"
@@ -14,44 +15,32 @@ namespace {
 
 // Characters at the bounds of each length round-trip; a surrogate pair in a wide string
 // is one character, any other surrogate or value beyond U+10FFFF becomes U+FFFD.
-TEST(TextConversionTest, RoundTripsAndSurrogates) {
+// Decoding, each maximal part that cannot start a valid sequence becomes one U+FFFD, so an
+// overlong form or an encoded surrogate gives one U+FFFD per byte.
+TEST(TextConversionTest, RoundTripsAndEachBadPartBecomesOneReplacement) {
   const std::string utf8 =
       "\x01\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"
       "\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
   const std::wstring wide = L"\x01\x7F\u0080\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF";
   EXPECT_EQ(Utf8ToWide(utf8), wide);
   EXPECT_EQ(WideToUtf8(wide), utf8);
-  static_assert(sizeof(wchar_t) == 4, "values beyond U+10FFFF need 32-bit wchar_t");
+  // Values beyond U+10FFFF need a 32-bit wchar_t; with a narrower one this does not compile.
   const wchar_t units[] = {0xD83D, 0xDE00, 0xDE00, 0xD83D, L'x', 0x110000, -1, 0xDBFF};
   EXPECT_EQ(WideToUtf8(std::wstring(units, 8)),
             "\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
-}
-
-// Each maximal part that cannot start a valid sequence becomes one U+FFFD, so an
-// overlong form or an encoded surrogate gives one U+FFFD per byte.
-TEST(TextConversionTest, EachMaximalBadPartBecomesOneReplacement) {
-  const std::pair<const char*, std::size_t> cases[] = {{"\x80", 1},
-                                                       {"\xBF\x80", 2},
-                                                       {"\xFF", 1},  // stray
-                                                       {"\xC0\x80", 2},
-                                                       {"\xC1\xBF", 2},
-                                                       {"\xE0\x80\x80", 3},
-                                                       {"\xE0\x9F\xBF", 3},  // overlong
-                                                       {"\xF0\x80\x80\x80", 4},
-                                                       {"\xF0\x8F\xBF\xBF", 4},  // overlong
-                                                       {"\xED\xA0\x80", 3},
-                                                       {"\xED\xBF\xBF", 3},  // surrogates
-                                                       {"\xF4\x90\x80\x80", 4},
-                                                       {"\xF5\x80\x80\x80", 4},  // > U+10FFFF
-                                                       {"\xC3", 1},
-                                                       {"\xE2\x82", 1},
-                                                       {"\xF0\x9F\x98", 1},
-                                                       {"\xE2\x82\xE2\x82", 2}};  // cut short
-  for (const auto& [utf8, count] : cases) {
+  const auto expect = [](const std::string& utf8, std::size_t count) {
     const std::wstring replaced(count, L'\uFFFD');
-    EXPECT_EQ(Utf8ToWide(std::string("<") + utf8 + ">"), L"<" + replaced + L">") << utf8;
+    EXPECT_EQ(Utf8ToWide("<" + utf8 + ">"), L"<" + replaced + L">") << utf8;
     EXPECT_EQ(Utf8ToWide(utf8), replaced) << utf8;
-  }
+  };
+  // Stray bytes, overlong forms, surrogates, values beyond U+10FFFF.
+  for (const char* utf8 : {"\x80", "\xBF\x80", "\xFF", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80",
+                           "\xE0\x9F\xBF", "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF", "\xED\xA0\x80",
+                           "\xED\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80"})
+    expect(utf8, std::strlen(utf8));
+  // Sequences cut short, by the end or by the next lead byte, are one part each.
+  for (const char* utf8 : {"\xC3", "\xE2\x82", "\xF0\x9F\x98"}) expect(utf8, 1);
+  expect("\xE2\x82\xE2\x82", 2);
 }
 
 TEST(CaseMappingTest, MapsLettersOfEveryScriptOneForOneWhateverTheHostLocale) {
