@@ -1,6 +1,7 @@
 // Configurations given as text: what the loader reads into bean definitions.
 #include <memory>
 #include <regex>
+#include <tuple>
 
 #include "Thrown.h"
 #include "libraries/CLocalLibrary.h"
@@ -80,14 +81,6 @@ TEST(ResourceTextTest, BeanAttributesAndDefaults) {
   EXPECT_TRUE(std::regex_match(d.name, kUuid)) << d.name;
   EXPECT_EQ(d.creationMethod + d.initMethod + d.exitMethod + d.factoryBean, "CBox");
   EXPECT_TRUE(!d.singleton && d.lazy && d.exported && !d.autoname);
-  for (const char* attribute : {"singleton", "lazy", "exported", "autoname"}) {
-    EXPECT_EQ(
-        Message([&] { Load(Beans(std::string("<bean class='C' ") + attribute + "='TRUE'/>")); }),
-        "Value of bool parameter must be 'true' or 'false'")
-        << attribute;
-  }
-  EXPECT_EQ(Message([] { Load(Beans("<bean name='x%' class=''/>")); }),
-            "Missing class name when parsing type 'x%'");
 }
 
 TEST(ResourceTextTest, LibrariesOrderAndEagerList) {
@@ -98,9 +91,6 @@ TEST(ResourceTextTest, LibrariesOrderAndEagerList) {
       "<library path='c.so'/></ostrel>");
   EXPECT_EQ(Layout(*r), "a.so:[y] b.so:[x,z] c.so:[] eager:");
   EXPECT_EQ(Bean(*r, 1, 0).className + Bean(*r, 0, 0).className, "C@C");
-  auto error = Thrown([] { Load("<ostrel><library path=''/></ostrel>"); });
-  EXPECT_EQ(error.message, "Error (path not found) when parsing library in file ''");
-  EXPECT_EQ(error.function, "Ostrel::CXMLResource::parseLibrary");
   // Beans, then services, then every "for" pass, then every "foreach" pass.
   r = Load(
       Beans("<foreach set='e|f' substitute='v'><bean name='%v%' class='C' lazy='false'/></foreach>"
@@ -129,28 +119,6 @@ TEST(ResourceTextTest, ArgumentsAndProperties) {
   for (const auto& p : Bean(*r, 0, 0).properties)
     text += p.name + "(" + Describe(p.arguments) + ")";
   EXPECT_EQ(text, "Pair(bean:a char*:b)Set1(int:1)Set2(int:2)");
-
-  auto error = [](const std::string& content) {
-    return Message([&] { Load(Beans("<bean name='x' class='C'>" + content + "</bean>")); });
-  };
-  const std::string arguments = "<constructor-arg><argument>";
-  EXPECT_EQ(error("<constructor-arg/>"),
-            "Error when parsing constructor arguments of bean 'x': There are no arguments");
-  EXPECT_EQ(error(arguments + "<value>1</value></argument></constructor-arg>"),
-            "Error when parsing arguments of bean 'x': Type is not defined");
-  EXPECT_EQ(
-      error(arguments + "<ref bean='' service=''/></argument></constructor-arg>"),
-      "Error when parsing arguments of bean 'x': There is no valid reference bean or service name");
-  EXPECT_EQ(
-      error("<properties><property name=''><value type='int'>1</value></property></properties>"),
-      "Error when parsing property: There is no valid attribute 'name'");
-  auto missing = Thrown([] {
-    Load(
-        Beans("<bean class='C'><properties><property "
-              "name='P'><arguments/></property></properties></bean>"));
-  });
-  EXPECT_EQ(missing.message, "Error when parsing property: Missing arguments");
-  EXPECT_EQ(missing.function, "Ostrel::CXMLResource::parseProperty");
 }
 
 TEST(ResourceTextTest, InlineBeans) {
@@ -176,7 +144,7 @@ TEST(ResourceTextTest, InlineBeans) {
   }
 }
 
-TEST(ResourceTextTest, InterfacesAndDependencies) {
+TEST(ResourceTextTest, InterfacesAndDependsOn) {
   Ostrel::GetLocalLibrary().RegisterTypeID("loader::IPay", "{loader-pay}");
   auto r =
       Load(Beans("<bean name='x' class='C'><provides><interface>loader::IPay</interface>"
@@ -184,15 +152,6 @@ TEST(ResourceTextTest, InterfacesAndDependencies) {
                  "depends-on></bean>"));
   EXPECT_EQ(Bean(*r, 0, 0).providedInterfaces, std::vector<std::string>{"{loader-pay}"});
   EXPECT_EQ(Bean(*r, 0, 0).dependsOn, (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(
-      Message([] { Load(Beans("<bean class='C'><provides><interface/></provides></bean>")); }),
-      "Error when parsing interface: Missing interface name");
-  EXPECT_EQ(
-      Message([] {
-        Load(Beans(
-            "<bean class='C'><provides><interface>loader::INone</interface></provides></bean>"));
-      }),
-      "No type id for class 'loader::INone' registered");
 }
 
 TEST(ResourceTextTest, SubstitutionOnlyInsideLoops) {
@@ -206,6 +165,47 @@ TEST(ResourceTextTest, SubstitutionOnlyInsideLoops) {
             "lib.so:[50%,[inner],[inner]] Big Box.so:[bigbox1,bigbox2] Tin.so:[tin1,tin2] eager:");
   EXPECT_EQ(Bean(*r, 1, 0).className + Bean(*r, 0, 0).className, "BIG BOXC%x");
   EXPECT_EQ(Bean(*r, 0, 0).constructorArguments.at(0).value + Bean(*r, 2, 1).initMethod, "%i%2");
+}
+
+// Each fault of a definition, the function that reports it and its message.
+TEST(ResourceTextTest, FaultsNameTheirCause) {
+  Ostrel::GetLocalLibrary().RegisterTypeID("loader::IPay", "{loader-pay}");
+  const std::string bean = "<bean name='x' class='C'>", argument = "<constructor-arg><argument>";
+  const std::string arguments = "Error when parsing arguments of bean 'x': ";
+  const std::string boolean = "Value of bool parameter must be 'true' or 'false'";
+  const std::string parseBean = "Ostrel::CXMLResource::parseBean";
+  const std::string toBool = "`anonymous-namespace'::StringToBool";
+  const std::string parseProperty = "Ostrel::CXMLResource::parseProperty";
+  const std::tuple<std::string, std::string, std::string> faults[] = {
+      {"<bean class='C' singleton='TRUE'/>", toBool, boolean},
+      {"<bean class='C' lazy='1'/>", toBool, boolean},
+      {"<bean class='C' exported=''/>", toBool, boolean},
+      {"<bean class='C' autoname='yes'/>", toBool, boolean},
+      {"<bean name='x%' class=''/>", parseBean, "Missing class name when parsing type 'x%'"},
+      {bean + "<constructor-arg/></bean>", "Ostrel::CXMLResource::parseConstructorArguments",
+       "Error when parsing constructor arguments of bean 'x': There are no arguments"},
+      {bean + argument + "<value>1</value></argument></constructor-arg></bean>",
+       "Ostrel::CXMLResource::parseArgument", arguments + "Type is not defined"},
+      {bean + argument + "<ref bean='' service=''/></argument></constructor-arg></bean>",
+       "Ostrel::CXMLResource::parseArgument",
+       arguments + "There is no valid reference bean or service name"},
+      {bean + "<properties><property name=''><value type='int'>1</value></property></properties>"
+              "</bean>",
+       parseProperty, "Error when parsing property: There is no valid attribute 'name'"},
+      {bean + "<properties><property name='P'><arguments/></property></properties></bean>",
+       parseProperty, "Error when parsing property: Missing arguments"},
+      {bean + "<provides><interface/></provides></bean>",
+       "Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",
+       "Error when parsing interface: Missing interface name"},
+      {bean + "<provides><interface>loader::INone</interface></provides></bean>",
+       "Ostrel::CLocalLibrary::GetTypeID", "No type id for class 'loader::INone' registered"}};
+  for (const auto& [content, function, message] : faults) {
+    const auto thrown = Thrown([&] { Load(Beans(content)); });
+    EXPECT_EQ(thrown.function + ": " + thrown.message, function + ": " + message) << content;
+  }
+  const auto thrown = Thrown([] { Load("<ostrel><library path=''/></ostrel>"); });
+  EXPECT_EQ(thrown.function, "Ostrel::CXMLResource::parseLibrary");
+  EXPECT_EQ(thrown.message, "Error (path not found) when parsing library in file ''");
 }
 
 }  // namespace
