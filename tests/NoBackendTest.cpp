@@ -3,8 +3,6 @@
 
 #include <ostrel/Logger.h>
 
-namespace {
-
 TEST(NoBackendTest, EverythingIsDroppedAndDisabled) {
   Logging::CLogger logger(L"Ostrel");
   EXPECT_FALSE(logger.IsTraceEnabled() || logger.IsInfoEnabled() || logger.IsFatalEnabled());
@@ -13,5 +11,3 @@ TEST(NoBackendTest, EverythingIsDroppedAndDisabled) {
   Logging::CLogger::Flush(0);
   Logging::CLogger::SetGlobalDiagnosticsContext(L"a", L"b");
 }
-
-}  // namespace

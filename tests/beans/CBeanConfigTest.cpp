@@ -21,17 +21,26 @@ Ostrel::IBeanWrapper* MakeBasket() {
                                                              {"SetBad", {"int", ""}}});
 }
 
-Ostrel::SBeanDefinition Basket() {
+// Bean "basket" passing arguments of the `types` to `method`: a property when the
+// method's name starts with "Set", else the creation method.
+Ostrel::SBeanDefinition Basket(const std::string& method, const std::vector<std::string>& types) {
   Ostrel::SBeanDefinition definition;
   definition.name = "basket";
-  definition.constructorArguments.emplace_back("int", "3");
+  std::vector<Ostrel::SArgument> arguments;
+  for (const std::string& type : types) arguments.emplace_back(type, "1");
+  if (method.compare(0, 3, "Set") == 0) {
+    definition.properties.push_back({method, arguments});
+  } else {
+    definition.creationMethod = method;
+    definition.constructorArguments = arguments;
+  }
   return definition;
 }
 
-// Methods named "Set..." are properties, the others creation methods. Type names that
-// the type manager does not know ("integer", the wrapper's "name") are not compared. A
-// rejection names the first differing argument and the type the method takes there
-// ("?": a property whose wrapper names an empty type, or none, for an argument).
+// Type names that the type manager does not know ("integer", the wrapper's "name") are
+// not compared. A rejection names the first differing argument and the type the method
+// takes there ("?": a property whose wrapper names an empty type, or none, for an
+// argument).
 TEST(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
   const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
       {"SetLimit", {"int32_t"}, ""},   {"SetLimit", {"integer"}, ""},
@@ -39,15 +48,7 @@ TEST(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
       {"SetLimit", {"char*"}, "int"},  {"SetOwner", {"char*", "int"}, "bean"},
       {"Make", {"wchar_t*"}, "char*"}, {"SetBad", {"int", "int"}, "?"}};
   for (const auto& [method, types, takes] : cases) {
-    std::vector<Ostrel::SArgument> arguments;
-    for (const std::string& type : types) arguments.emplace_back(type, "1");
-    Ostrel::SBeanDefinition definition = Basket();
-    if (method.compare(0, 3, "Set") == 0) {
-      definition.properties.push_back({method, arguments});
-    } else {
-      definition.creationMethod = method;
-      definition.constructorArguments = arguments;
-    }
+    const Ostrel::SBeanDefinition definition = Basket(method, types);
     auto build = [&] { CBeanConfig config(definition, &MakeBasket, nullptr); };
     if (takes.empty()) {
       EXPECT_NO_THROW(build()) << method << " " << types[0];
@@ -61,16 +62,14 @@ TEST(BeanConfigTest, ArgumentTypesMustBeTheDeclaredOnesUpToAliases) {
     }
   }
   // Properties need a wrapper to be checked against.
-  Ostrel::SBeanDefinition plain = Basket();
-  plain.properties.push_back({"SetLimit", {{"int", "1"}}});
+  const Ostrel::SBeanDefinition plain = Basket("SetLimit", {"int"});
   TestSupport::ExpectThrown(
       [&] { CBeanConfig config(plain, nullptr, nullptr); }, kFunction,
       "no wrapper for class '' to check the properties of bean 'basket' against");
 
   // With a factory bean, its wrapper's creation method decides, when asked.
-  Ostrel::SBeanDefinition made = Basket();
+  Ostrel::SBeanDefinition made = Basket("Make", {"int"});
   made.factoryBean = "maker";
-  made.creationMethod = "Make";
   CBeanConfig maker(plain, &MakeBasket, nullptr), config(made, &MakeBasket, nullptr);
   EXPECT_EQ(config.FactoryMismatch(maker),
             "Argument 1 of 'Make' of bean 'basket' is configured as 'int', but the method takes "

@@ -47,20 +47,16 @@ TEST(StressTest, ContainersOfBothKindsOnEightThreads) {
   auto work = [&](int thread) {
     const std::string mine = "stress.i" + std::to_string(thread) + ".";
     for (int round = 0; round < 100; ++round) {
-      try {
-        // Own names in the default factory, which lives while any thread holds it: loaded
-        // unless an earlier round's load is still there.
-        CContainer integrated;
-        if (!integrated.Exists((mine + "s").c_str())) CContainer(Beans(mine).c_str(), true);
-        CContainer standAlone(alone.c_str(), false), copy(standAlone), sharedCopy(*sharedContainer);
-        copy.Reset();
-        standAlone.Reset(alone.c_str());
-        EXPECT_TRUE(Use(integrated, mine) && Use(copy, "stress.alone.")) << thread;
-        if (round % 8 == thread) sharedCopy.Reset(shared.c_str());
-        (void)Use(sharedCopy, "stress.shared.");  // may meet another thread's reset
-      } catch (const IException&) {
-        ADD_FAILURE() << "thread " << thread << " round " << round;
-      }
+      // Own names in the default factory, which lives while any thread holds it: loaded
+      // unless an earlier round's load is still there. An exception ends the program.
+      CContainer integrated;
+      if (!integrated.Exists((mine + "s").c_str())) CContainer(Beans(mine).c_str(), true);
+      CContainer standAlone(alone.c_str(), false), copy(standAlone), sharedCopy(*sharedContainer);
+      copy.Reset();
+      standAlone.Reset(alone.c_str());
+      EXPECT_TRUE(Use(integrated, mine) && Use(copy, "stress.alone.")) << thread;
+      if (round % 8 == thread) sharedCopy.Reset(shared.c_str());
+      (void)Use(sharedCopy, "stress.shared.");  // may meet another thread's reset
     }
   };
   std::vector<std::uint64_t> liveAfterBatch;

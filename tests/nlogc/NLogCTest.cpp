@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostrel/Logger.h>
+#include "logging/NLogEntryPoints.h"  // declares the entry points
 
 namespace {
 
@@ -24,15 +24,12 @@ void* Symbol(const char* name) {
   }();
   return module != nullptr ? dlsym(module, name) : nullptr;
 }
-#define NLOGC(name, type) reinterpret_cast<type>(Symbol(#name))
-#define Write \
-  NLOGC(NLog_CSWriteLogW, void (*)(int, const wchar_t*, const SLogContext*, const wchar_t*))
+#define NLOGC(name) reinterpret_cast<decltype(&name)>(Symbol(#name))
 
 void Log(int level, const wchar_t* logger, const SLogContext* context, const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);
-  NLOGC(NLog_CSLogVW, void (*)(int, const wchar_t*, const SLogContext*, const wchar_t*, va_list))
-  (level, logger, context, format, args);
+  NLOGC(NLog_CSLogVW)(level, logger, context, format, args);
   va_end(args);
 }
 
@@ -43,18 +40,18 @@ TEST(NLogC, LevelsFromTheThresholdUpAreWrittenOneLineEach) {
   const int threshold = std::atoi(std::getenv("NLOGC_EXPECT"));
   const std::string thread = " [" + std::to_string(gettid()) + "] ";
   const char* names[] = {"TRACE", "DEBUG", "INFO ", "WARN ", "ERROR", "FATAL"};
-  auto enabled = NLOGC(NLog_IsLogEnabledW, bool (*)(int, const wchar_t*));
+  auto enabled = NLOGC(NLog_IsLogEnabledW);
   std::vector<std::string> expected{"earlier line"};
   for (int level = 0; level < 6; ++level) {
     EXPECT_EQ(enabled(level, L"Core"), level >= threshold) << level;
-    Write(level, L"Core", &kWhere, std::to_wstring(level).c_str());
+    NLOGC(NLog_CSWriteLogW)(level, L"Core", &kWhere, std::to_wstring(level).c_str());
     Log(level, L"Core", &kWhere, L"%d", level);
     const std::string line = "T " + std::string(names[level]) + " Core" + thread +
                              std::to_string(level) + " (src/Core.cpp:42, Core::Run)";
     if (level >= threshold) expected.insert(expected.end(), {line, line});
   }
-  Write(5, nullptr, nullptr, nullptr);
-  auto set = NLOGC(NLog_SetGlobalDiagnosticsContextW, void (*)(const wchar_t*, const wchar_t*));
+  NLOGC(NLog_CSWriteLogW)(5, nullptr, nullptr, nullptr);
+  auto set = NLOGC(NLog_SetGlobalDiagnosticsContextW);
   set(L"user", L"ann");
   set(L"job", L"42");
   set(L"user", L"b\u00f6b");
@@ -63,7 +60,7 @@ TEST(NLogC, LevelsFromTheThresholdUpAreWrittenOneLineEach) {
                             ">\\r\\n (src/Core.cpp:42, Core::Run) user=b\u00f6b job=42";
   if (threshold < 6) expected.insert(expected.end(), {"T FATAL " + thread + " (:0, )", fatal});
   // The file's lines, their time stamps replaced by "T".
-  NLOGC(NLog_Flush, void (*)(int))(1000);
+  NLOGC(NLog_Flush)(1000);
   std::ifstream in(std::getenv("NLOGC_FILE"));
   const std::regex time(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )");
   std::vector<std::string> lines;

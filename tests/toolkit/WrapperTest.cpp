@@ -7,7 +7,6 @@
 
 #include "CaptureLog.h"
 
-namespace tk {
 namespace {
 
 using Ostrel::ArgumentVector;
@@ -15,8 +14,6 @@ using Strings = std::vector<std::string>;
 using Pointer = CbSmartPointer<IReferenceCounted>;
 
 Strings journal;  // what happens to the beans, in order
-
-class CWheel : public CbReferenceCounted {};
 
 class CGadget : public CbReferenceCounted {
  public:
@@ -29,7 +26,7 @@ class CGadget : public CbReferenceCounted {
 
   void SetText(const std::string& value) { text = value; }
   void SetLabel(int value, const char* label) { text = label + std::to_string(value); }
-  void SetWheel(CWheel*) {}
+  void SetPeer(CGadget*) {}
   void Close() { journal.push_back("Close"); }
   // Hands itself on, as an exit method that unregisters the bean somewhere would.
   void CloseHandingOn() {
@@ -43,14 +40,14 @@ class CGadget : public CbReferenceCounted {
 
 class CGadgetWrapper : public Ostrel::CBeanWrapper<CGadget> {
  public:
-  CGadgetWrapper() : CBeanWrapper("tk::CGadget") {
+  CGadgetWrapper() : CBeanWrapper("CGadget") {
     Constructor<>("CGadget");
     Constructor<int, std::string>("CGadget");
     Creator("Make", &CGadget::Make);
     Creator("MakeNothing", &CGadget::MakeNothing);
     Method("Set", &CGadget::SetText);
     Method("Set", &CGadget::SetLabel);
-    Method("SetWheel", &CGadget::SetWheel);
+    Method("SetPeer", &CGadget::SetPeer);
     Method("Close", &CGadget::Close);
     Method("CloseHandingOn", &CGadget::CloseHandingOn);
   }
@@ -59,15 +56,6 @@ class CGadgetWrapper : public Ostrel::CBeanWrapper<CGadget> {
 class WrapperTest : public ::testing::Test {
  protected:
   void SetUp() override { CaptureLog::Clear(); }
-  // The Warn records, as "function: message".
-  static Strings Warnings() {
-    Strings warnings;
-    for (const auto& record : CaptureLog::Records()) {
-      const std::string message(record.message.begin(), record.message.end());
-      if (record.level == Logging::Warn) warnings.push_back(record.function + ": " + message);
-    }
-    return warnings;
-  }
   Pointer Create(const char* method, const ArgumentVector& arguments = {}, const char* exit = "") {
     return m_gadgets.Create(method, arguments.size(), &arguments, nullptr, exit, {});
   }
@@ -79,10 +67,13 @@ class WrapperTest : public ::testing::Test {
   CGadgetWrapper m_gadgets;
 };
 
-TEST_F(WrapperTest, MethodsAndCreationMethodsAreFoundByNameAndArgumentCount) {
+// Methods and creation methods are found by name and argument count. A refused call
+// answers empty or false, says why and does not reach the method; a null reference is no
+// refusal. Exit methods bind only to what Constructor makes.
+TEST_F(WrapperTest, MethodsAreFoundByNameAndArgumentCountOrRefusedWithAWarning) {
   Strings types;
   m_gadgets.GetArgumentTypes("Set", 2, types);
-  m_gadgets.GetArgumentTypes("SetWheel", 1, types);
+  m_gadgets.GetArgumentTypes("SetPeer", 1, types);
   m_gadgets.GetArgumentTypes("CGadget", 2, types);
   m_gadgets.GetArgumentTypes("Set", 3, types);
   EXPECT_EQ(types, (Strings{"int", "char*", "bean", "int", "char*", "", "", ""}));
@@ -90,16 +81,44 @@ TEST_F(WrapperTest, MethodsAndCreationMethodsAreFoundByNameAndArgumentCount) {
   int seven = 7;
   std::string label = "seven";
   Pointer plain = Create("CGadget"), numbered = Create("CGadget", {&seven, &label}),
-          made = Create("Make", {&seven});
+          made = Create("Make", {&seven}), other(new CbReferenceCounted);
   ASSERT_TRUE(plain && numbered && made);
   EXPECT_EQ(Gadget(numbered).number, 7);
   EXPECT_EQ(Gadget(made).number, 7);
   // Only the caller's reference to a creator's object is left.
   EXPECT_EQ(made->GetReferenceCounter()->count, 1u);
+  EXPECT_TRUE(Invoke(plain, "SetPeer", {nullptr}));
+  EXPECT_FALSE(Invoke(plain, "Set", {&seven, &seven, &seven}));
+  EXPECT_FALSE(Invoke(plain, "SetPeer", {&other}));
+  EXPECT_FALSE(m_gadgets.Invoke(plain.Get(), "Set", 1, nullptr));
+  EXPECT_FALSE(Invoke(other, "Set", {&label}));
+  EXPECT_TRUE(Gadget(plain).text.empty());
   EXPECT_TRUE(Invoke(plain, "Set", {&label}));
   EXPECT_EQ(Gadget(plain).text, "seven");
   EXPECT_TRUE(Invoke(plain, "Set", {&seven, &label}));
   EXPECT_EQ(Gadget(plain).text, "seven7");
+  EXPECT_FALSE(Create("CGadget", {&seven}));
+  EXPECT_FALSE(Create("CGadget", {&seven, nullptr}));
+  EXPECT_FALSE(Create("MakeNothing"));
+  EXPECT_FALSE(Create("CGadget", {}, "Vanish"));
+  EXPECT_FALSE(Create("CGadget", {}, "Set"));
+  EXPECT_FALSE(Create("Make", {&seven}, "Close"));
+  const std::string invoke = "Ostrel::CBeanWrapper::Invoke: Wrapper of class 'CGadget' ";
+  const std::string create = "Ostrel::CBeanWrapper::Create: Wrapper of class 'CGadget' ";
+  Strings warnings;  // as "function: message"
+  for (const auto& r : CaptureLog::Records())
+    if (r.level == Logging::Warn)
+      warnings.push_back(r.function + ": " + std::string(r.message.begin(), r.message.end()));
+  EXPECT_EQ(warnings,
+            (Strings{invoke + "has no method 'Set' with 3 arguments",
+                     invoke + "could not call 'SetPeer': argument 1 is an object of another class",
+                     invoke + "could not call 'Set': received too few arguments",
+                     invoke + "was asked to call 'Set' on an object of another class",
+                     create + "has no creation method 'CGadget' with 1 arguments",
+                     create + "could not create 'CGadget': argument 2 has no value",
+                     create + "could not create 'MakeNothing': no instance",
+                     create + "has no exit method 'Vanish'", create + "has no exit method 'Set'",
+                     create + "cannot bind exit method 'Close' to creation method 'Make'"}));
 }
 
 // The container's autoname call passes a const char* and marks it; a configured value
@@ -118,51 +137,16 @@ TEST_F(WrapperTest, OnlyTheMarkedAutonameCallPassesAConstChar) {
   EXPECT_EQ(Gadget(gadget).text, configured);
 }
 
-// A refused call answers empty or false and does not reach the method; a null
-// reference is no refusal. Exit methods bind only to what Constructor makes.
-TEST_F(WrapperTest, RefusalsFailAndSayWhy) {
-  Pointer gadget = Create("CGadget"), wheel(new CWheel);
-  int number = 4;
-  EXPECT_TRUE(Invoke(gadget, "SetWheel", {nullptr}));
-  EXPECT_FALSE(Invoke(gadget, "Set", {&number, &number, &number}));
-  EXPECT_FALSE(Invoke(gadget, "SetWheel", {&gadget}));
-  EXPECT_FALSE(m_gadgets.Invoke(gadget.Get(), "Set", 1, nullptr));
-  EXPECT_FALSE(Invoke(wheel, "Set", {&number}));
-  EXPECT_TRUE(Gadget(gadget).text.empty());
-  EXPECT_FALSE(Create("CGadget", {&number}));
-  EXPECT_FALSE(Create("CGadget", {&number, nullptr}));
-  EXPECT_FALSE(Create("MakeNothing"));
-  EXPECT_FALSE(Create("CGadget", {}, "Vanish"));
-  EXPECT_FALSE(Create("CGadget", {}, "Set"));
-  EXPECT_FALSE(Create("Make", {&number}, "Close"));
-  const std::string invoke = "Ostrel::CBeanWrapper::Invoke: Wrapper of class 'tk::CGadget' ";
-  const std::string create = "Ostrel::CBeanWrapper::Create: Wrapper of class 'tk::CGadget' ";
-  EXPECT_EQ(Warnings(),
-            (Strings{invoke + "has no method 'Set' with 3 arguments",
-                     invoke + "could not call 'SetWheel': argument 1 is an object of another class",
-                     invoke + "could not call 'Set': received too few arguments",
-                     invoke + "was asked to call 'Set' on an object of another class",
-                     create + "has no creation method 'CGadget' with 1 arguments",
-                     create + "could not create 'CGadget': argument 2 has no value",
-                     create + "could not create 'MakeNothing': no instance",
-                     create + "has no exit method 'Vanish'",
-                     create + "has no exit method 'Set'",
-                     create + "cannot bind exit method 'Close' to creation method 'Make'"}));
-}
-
 // The bean factory replaces the deleter of a bean once its creation completed, which
-// arms the exit method; a bean it dropped half-way ends without it.
+// arms the exit method; a bean it dropped half-way (the first one) ends without it.
 TEST_F(WrapperTest, ExitMethodRunsOnceWhenACompletedBeanEnds) {
   const ReferenceDeleter replaced = [](IReferenceCounted* bean) { delete bean; };
   for (const char* exit : {"Close", "CloseHandingOn"}) {
     journal.clear();
+    Create("CGadget", {}, exit);
     Create("CGadget", {}, exit)->GetReferenceCounter()->deleter = replaced;
-    EXPECT_EQ(journal, (Strings{exit, "~CGadget"}));
+    EXPECT_EQ(journal, (Strings{"~CGadget", exit, "~CGadget"}));
   }
-  journal.clear();
-  Create("CGadget", {}, "Close");
-  EXPECT_EQ(journal, Strings{"~CGadget"});
 }
 
 }  // namespace
-}  // namespace tk
