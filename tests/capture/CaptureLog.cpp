@@ -1,7 +1,5 @@
 #include "CaptureLog.h"
 
-#include <unistd.h>
-
 #include <mutex>
 
 #include <ostrel/Logger.h>
@@ -30,15 +28,13 @@ void Add(SRecord record) {
   s.records.push_back(std::move(record));
 }
 
-SRecord Make(ECall call, int level, const wchar_t* logger, const Logging::SLogContext* context) {
+SRecord Make(int level, const wchar_t* logger, const Logging::SLogContext* context) {
   SRecord r;
-  r.call = call;
   r.level = level;
   r.logger = logger != nullptr ? logger : L"<null>";
   r.file = context != nullptr && context->file != nullptr ? context->file : "";
   r.line = context != nullptr ? context->line : -1;
   r.function = context != nullptr && context->function != nullptr ? context->function : "";
-  r.threadId = static_cast<unsigned>(gettid());
   return r;
 }
 
@@ -83,7 +79,7 @@ std::vector<SRecord> WithMessage(const std::wstring& message) {
 
 NLOGC_ENTRY_POINT void NLog_CSWriteLogW(int level, const wchar_t* logger,
                                   const Logging::SLogContext* context, const wchar_t* message) {
-  CaptureLog::SRecord r = CaptureLog::Make(CaptureLog::ECall::WriteLog, level, logger, context);
+  CaptureLog::SRecord r = CaptureLog::Make(level, logger, context);
   r.message = message != nullptr ? message : L"";
   CaptureLog::Add(std::move(r));
 }
@@ -91,8 +87,7 @@ NLOGC_ENTRY_POINT void NLog_CSWriteLogW(int level, const wchar_t* logger,
 NLOGC_ENTRY_POINT void NLog_CSLogVW(int level, const wchar_t* logger,
                               const Logging::SLogContext* context, const wchar_t* format,
                               va_list arguments) {
-  CaptureLog::SRecord r = CaptureLog::Make(CaptureLog::ECall::LogV, level, logger, context);
-  r.format = format != nullptr ? format : L"";
+  CaptureLog::SRecord r = CaptureLog::Make(level, logger, context);
   r.message = NLogC::FormatWide(format, arguments);
   CaptureLog::Add(std::move(r));
 }

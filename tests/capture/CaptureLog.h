@@ -10,18 +10,13 @@
 
 namespace CaptureLog {
 
-enum class ECall { WriteLog, LogV };
-
 struct SRecord {
-  ECall call;
   int level;
   std::wstring logger;
   std::string file;
   int line;
   std::string function;
-  std::wstring format;   // LogV only
-  std::wstring message;  // WriteLog: the message; LogV: the formatted text
-  unsigned threadId;
+  std::wstring message;  // as written, or formatted
 };
 
 // Every record since the last Clear, oldest first.
