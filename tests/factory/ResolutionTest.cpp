@@ -54,10 +54,8 @@ TEST_F(ResolutionTest, SingletonsPrototypesAndDependsOn) {
     <bean name="proto" class="t::CWidget"/>
     <bean name="x" class="t::CPlain">
       <depends-on><bean-name>d1</bean-name><bean-name>missing</bean-name><bean-name>d2</bean-name></depends-on></bean>
-    <bean name="d1" class="t::CWidget" factory-method="Track">
-      <constructor-arg><argument><value type="char*">d1</value></argument></constructor-arg></bean>
-    <bean name="d2" class="t::CWidget" factory-method="Track">
-      <constructor-arg><argument><value type="char*">d2</value></argument></constructor-arg></bean>
+    <bean name="d1" class="t::CMaker"/>
+    <bean name="d2" class="t::CWidget"/>
     <bean name="hollow" class="t::CNoWrapper"><depends-on><bean-name>d1</bean-name></depends-on></bean>
   </beans></library>)");
   CbSmartPointer<IReferenceCounted> first = Get("single");
@@ -71,13 +69,12 @@ TEST_F(ResolutionTest, SingletonsPrototypesAndDependsOn) {
   // Depends-on beans come first, in order; one that fails stays empty.
   ClearEvents();
   EXPECT_EQ(Recorded(Get("x"))->dependencies, (std::vector<bool>{true, false, true}));
-  EXPECT_EQ(Events("create "),
-            (Strings{"create t::CWidget.Track(char*:d1)", "create t::CWidget.Track(char*:d2)",
-                     "create t::CPlain.CPlain()"}));
+  EXPECT_EQ(Events("create "), (Strings{"create t::CMaker.CMaker()", "create t::CWidget.CWidget()",
+                                        "create t::CPlain.CPlain()"}));
   // They are requested even when the bean's class has no wrapper.
   ClearEvents();
   EXPECT_FALSE(Get("hollow"));
-  EXPECT_EQ(Events("create "), Strings{"create t::CWidget.Track(char*:d1)"});
+  EXPECT_EQ(Events("create "), Strings{"create t::CMaker.CMaker()"});
   EXPECT_EQ(ResolveWarnings(),
             (Messages{L"Bean 'ghost' requested, but not configured",
                       L"Bean 'missing' requested, but not configured",
@@ -140,8 +137,9 @@ TEST_F(ResolutionTest, FailuresAfterCreation) {
   for (const char* name : {"empty", "nameless", "property", "invalid", "throwing"}) {
     EXPECT_FALSE(Get(name)) << name;
   }
-  EXPECT_EQ(Events("destroy "), (Strings{"destroy t::CPlain.CPlain()", "destroy t::CWidget.CWidget()",
-                                         "destroy t::CWidget.CWidget()", "destroy t::CWidget.CWidget()"}));
+  EXPECT_EQ(Events("destroy "),
+            (Strings{"destroy t::CPlain.CPlain()", "destroy t::CWidget.CWidget()",
+                     "destroy t::CWidget.CWidget()", "destroy t::CWidget.CWidget()"}));
   EXPECT_EQ(Events("invoke t::CWidget.Set"), Strings{"invoke t::CWidget.SetLimit"});
   EXPECT_EQ(ResolveWarnings(),
             (Messages{L"Could not create bean 'empty'", L"Could not auto name bean 'nameless'",

@@ -15,6 +15,7 @@ namespace FactoryTest {
 namespace {
 
 using Ostrel::CDefinitionSet;
+using TestSupport::Layout;
 using TestSupport::Message;
 using TestSupport::Thrown;
 
@@ -37,24 +38,13 @@ std::unique_ptr<CDefinitionSet> Set(const std::string& layout) {
   return set;
 }
 
-std::string Layout(const CDefinitionSet& set) {
-  std::string text;
-  for (const auto& library : set.GetLibraries()) {
-    text += (text.empty() ? "" : " ") + library->path + ":";
-    for (const auto& bean : library->beans) text += (text.back() == ':' ? "" : ",") + bean.name;
-  }
-  std::string eager;
-  for (const std::string& name : set.GetEagerNames()) eager += name;
-  return text + " eager:" + eager;
-}
-
 TEST(DefinitionSetTest, MergesByPathAndKeepsTheFirstDefinitionInLibraryOrder) {
   auto store = Set("L:a*");
   Ostrel::SLibrary* recordL = store->GetLibraries()[0].get();
   auto second = Set("M:c*,d L:b*,b,d");
   store->Merge(*second);
-  EXPECT_EQ(Layout(*store), "L:a,b,b,d M:c,d eager:acb");
-  EXPECT_EQ(Layout(*second), " eager:");
+  EXPECT_EQ(Layout(*store), "L:[a,b,b,d] M:[c,d] eager:a,c,b,");
+  EXPECT_EQ(Layout(*second), "eager:");
   // "d" is read first in M, but L comes first in the store's library order.
   EXPECT_EQ(store->FindOwner("d"), recordL);
   EXPECT_EQ(store->FindOwner("x"), nullptr);
@@ -63,8 +53,8 @@ TEST(DefinitionSetTest, MergesByPathAndKeepsTheFirstDefinitionInLibraryOrder) {
   auto error = Thrown([&] { store->Merge(*clash); });
   EXPECT_EQ(error.message, "Overriding bean 'a'");
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::Integrate");
-  EXPECT_EQ(Layout(*store), "L:a,b,b,d M:c,d eager:acb");
-  EXPECT_EQ(Layout(*clash), "N:z M:a eager:z");
+  EXPECT_EQ(Layout(*store), "L:[a,b,b,d] M:[c,d] eager:a,c,b,");
+  EXPECT_EQ(Layout(*clash), "N:[z] M:[a] eager:z,");
 }
 
 TEST_F(FactoryFixture, IntegrateRegistersProvidedInterfacesAtTheFrontAndOverridingChangesNothing) {

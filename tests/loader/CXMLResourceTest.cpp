@@ -3,6 +3,7 @@
 #include <regex>
 #include <tuple>
 
+#include "TestDocument.h"
 #include "Thrown.h"
 #include "libraries/CLocalLibrary.h"
 #include "loader/CXMLResource.h"
@@ -11,6 +12,7 @@ namespace {
 
 using Ostrel::CXMLResource;
 using Ostrel::SBeanDefinition;
+using TestSupport::Layout;
 using TestSupport::Message;
 using TestSupport::Thrown;
 
@@ -20,20 +22,6 @@ std::unique_ptr<CXMLResource> Load(const std::string& xml) {
 
 std::string Beans(const std::string& content) {
   return "<ostrel><library path='lib.so'><beans>" + content + "</beans></library></ostrel>";
-}
-
-// "path:[name,...] ..." for every library record, then "eager:" and the eager names.
-std::string Layout(const CXMLResource& resource) {
-  std::string text;
-  for (const auto& library : resource.GetLibraries()) {
-    text += library->path + ":[";
-    for (const SBeanDefinition& bean : library->beans)
-      text += (text.back() == '[' ? "" : ",") + bean.name;
-    text += "] ";
-  }
-  text += "eager:";
-  for (const std::string& name : resource.GetEagerNames()) text += name + ",";
-  return text;
 }
 
 const SBeanDefinition& Bean(const CXMLResource& resource, std::size_t library, std::size_t index) {

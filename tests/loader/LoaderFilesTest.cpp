@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "SLoadBudget.h"
+#include "TestDocument.h"
 #include "Thrown.h"
 #include "loader/CXMLResource.h"
 
@@ -26,30 +27,27 @@ const std::string kTooDeep = "Loops and inline beans may nest at most 1000 level
 
 // Runs `work` on a thread with a 256 KiB stack; returns the message of the CException
 // it threw, or "" when it threw none.
-std::string OnSmallStack(const std::function<void()>& work) {
-  struct SCall {
-    const std::function<void()>* work;
-    std::string message;
-  } call{&work, ""};
+std::string OnSmallStack(std::function<void()> work) {
+  std::pair<std::function<void()>, std::string> call{std::move(work), ""};
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, 256 * 1024);
   pthread_t thread;
   auto run = [](void* argument) -> void* {
-    auto* c = static_cast<SCall*>(argument);
+    auto* c = static_cast<std::pair<std::function<void()>, std::string>*>(argument);
     CaptureLog::Clear();
     try {
-      (*c->work)();
+      c->first();
     } catch (const Ostrel::CException&) {
       const std::wstring logged = CaptureLog::Records().back().message;  // Ostrel-Exception: "..."
-      c->message = Platform::WideToUtf8(logged.substr(19, logged.size() - 20));
+      c->second = Platform::WideToUtf8(logged.substr(19, logged.size() - 20));
     }
     return nullptr;
   };
   EXPECT_EQ(pthread_create(&thread, &attributes, run, &call), 0);
   pthread_join(thread, nullptr);
   pthread_attr_destroy(&attributes);
-  return call.message;
+  return call.second;
 }
 
 std::string Repeat(const std::string& text, int times) {
@@ -109,15 +107,9 @@ struct LoaderFilesTest : ::testing::Test {
     out << "</beans></library></ostrel>";
     return path;
   }
-  // The bean names, then the eager names, of the file at `path`.
+  // The layout of the definitions in the file at `path`.
   static std::string Names(const std::string& path) {
-    CXMLResource resource(Platform::Utf8ToWide(path).c_str());
-    std::string text;
-    for (const auto& library : resource.GetLibraries()) {
-      for (const auto& bean : library->beans) text += bean.name + " ";
-    }
-    for (const auto& name : resource.GetEagerNames()) text += name + ",";
-    return text;
+    return TestSupport::Layout(CXMLResource(Platform::Utf8ToWide(path).c_str()));
   }
   std::string dir;
 };
@@ -142,17 +134,17 @@ TEST_F(LoaderFilesTest, IncludesResolveAgainstTheIncludingFileAndComeFirst) {
   Write("sub/a.xml", "<include path='deeper/b.xml'/>", "a");
   Write("c.xml", "", "c");
   Write("main.xml", "<INCLUDE Path='sub\\a.xml'/><include path='c.xml'/>", "m");
-  EXPECT_EQ(Names(dir + "/main.xml"), "b a c m b,a,c,m,");
+  EXPECT_EQ(Names(dir + "/main.xml"), "lib.so:[b,a,c,m] eager:b,a,c,m,");
   // A name without folder resolves its includes in the current folder.
   const std::string previous = std::filesystem::current_path();
   ASSERT_EQ(chdir(dir.c_str()), 0);
   std::string relative;
   EXPECT_NO_THROW(relative = Names("main.xml"));
   ASSERT_EQ(chdir(previous.c_str()), 0);
-  EXPECT_EQ(relative, "b a c m b,a,c,m,");
+  EXPECT_EQ(relative, "lib.so:[b,a,c,m] eager:b,a,c,m,");
   // The including file may define a name again; an included file may not.
   Write("redefine.xml", "<include path='c.xml'/>", "c");
-  EXPECT_EQ(Names(dir + "/redefine.xml"), "c c c,c,");
+  EXPECT_EQ(Names(dir + "/redefine.xml"), "lib.so:[c,c] eager:c,c,");
 }
 
 TEST_F(LoaderFilesTest, IncludeFailures) {
@@ -187,7 +179,7 @@ TEST_F(LoaderFilesTest, IncludesNestWithoutLimitButFilesAreCounted) {
   }
   std::string names;
   EXPECT_EQ(OnSmallStack([&] { names = Names(dir + "/c0.xml"); }), "");
-  EXPECT_EQ(std::count(names.begin(), names.end(), ' '), 1500);
+  EXPECT_EQ(std::count(names.begin(), names.end(), ','), 1499 + 1500);
   for (int level = 0; level < 6; ++level) {
     const std::string next = "<include path='f" + std::to_string(level + 1) + ".xml'/>";
     Write("f" + std::to_string(level) + ".xml", level < 5 ? Repeat(next, 10) : "");

@@ -1,5 +1,5 @@
 // Builds configuration text for tests: Bean("a", "CBasket") inside
-// Document(Library(PLUGIN_TWO, ...)).
+// Document(Library(PLUGIN_TWO, ...)); Layout describes loaded definitions back.
 #pragma once
 
 #include <string>
@@ -32,6 +32,21 @@ inline std::string Replaced(std::string text, const std::string& from, const std
        at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
+  return text;
+}
+
+// "path:[name,...] " for each library of `definitions` (a CDefinitionSet or a loaded
+// CXMLResource), then "eager:" and each name made at load time followed by ",".
+template <class Definitions>
+std::string Layout(const Definitions& definitions) {
+  std::string text;
+  for (const auto& library : definitions.GetLibraries()) {
+    text += library->path + ":[";
+    for (const auto& bean : library->beans) text += (text.back() == '[' ? "" : ",") + bean.name;
+    text += "] ";
+  }
+  text += "eager:";
+  for (const std::string& name : definitions.GetEagerNames()) text += name + ",";
   return text;
 }
 
