@@ -1,5 +1,7 @@
 #include "CaptureLog.h"
 
+#include <algorithm>
+#include <atomic>
 #include <mutex>
 
 #include <ostrel/Logger.h>
@@ -13,8 +15,8 @@ namespace {
 struct SState {
   std::mutex mutex;
   std::vector<SRecord> records;
-  int threshold = 0;
-  int queries = 0;
+  std::atomic<int> threshold{0};
+  std::atomic<int> queries{0};
 };
 
 SState& State() {
@@ -22,81 +24,58 @@ SState& State() {
   return *state;
 }
 
-void Add(SRecord record) {
-  SState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.records.push_back(std::move(record));
-}
-
-SRecord Make(int level, const wchar_t* logger, const Logging::SLogContext* context) {
-  SRecord r;
-  r.level = level;
-  r.logger = logger != nullptr ? logger : L"<null>";
-  r.file = context != nullptr && context->file != nullptr ? context->file : "";
-  r.line = context != nullptr ? context->line : -1;
-  r.function = context != nullptr && context->function != nullptr ? context->function : "";
-  return r;
-}
-
 }  // namespace
 
+void Add(int level, const wchar_t* logger, const Logging::SLogContext* context,
+         std::wstring message) {
+  SRecord r{level, logger != nullptr ? logger : L"<null>", "", -1, "", std::move(message)};
+  if (context != nullptr) {
+    r.file = context->file != nullptr ? context->file : "";
+    r.line = context->line;
+    r.function = context->function != nullptr ? context->function : "";
+  }
+  std::lock_guard<std::mutex> lock(State().mutex);
+  State().records.push_back(std::move(r));
+}
+
 std::vector<SRecord> Records() {
-  SState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.records;
+  std::lock_guard<std::mutex> lock(State().mutex);
+  return State().records;
 }
 
 void Clear() {
-  SState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.records.clear();
-  s.queries = 0;
+  std::lock_guard<std::mutex> lock(State().mutex);
+  State().records.clear();
+  State().queries = 0;
 }
 
-void SetThreshold(int level) {
-  SState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  s.threshold = level;
-}
+void SetThreshold(int level) { State().threshold = level; }
 
-int EnabledQueries() {
-  SState& s = State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  return s.queries;
-}
+int EnabledQueries() { return State().queries; }
 
-std::vector<SRecord> WithMessage(const std::wstring& message) {
-  std::vector<SRecord> out;
-  for (SRecord& r : Records()) {
-    if (r.message == message) {
-      out.push_back(std::move(r));
-    }
-  }
-  return out;
+std::size_t CountMessage(const std::wstring& message) {
+  const std::vector<SRecord> records = Records();
+  return std::count_if(records.begin(), records.end(),
+                       [&](const SRecord& r) { return r.message == message; });
 }
 
 }  // namespace CaptureLog
 
 NLOGC_ENTRY_POINT void NLog_CSWriteLogW(int level, const wchar_t* logger,
-                                  const Logging::SLogContext* context, const wchar_t* message) {
-  CaptureLog::SRecord r = CaptureLog::Make(level, logger, context);
-  r.message = message != nullptr ? message : L"";
-  CaptureLog::Add(std::move(r));
+                                        const Logging::SLogContext* context,
+                                        const wchar_t* message) {
+  CaptureLog::Add(level, logger, context, message != nullptr ? message : L"");
 }
 
 NLOGC_ENTRY_POINT void NLog_CSLogVW(int level, const wchar_t* logger,
-                              const Logging::SLogContext* context, const wchar_t* format,
-                              va_list arguments) {
-  CaptureLog::SRecord r = CaptureLog::Make(level, logger, context);
-  r.message = NLogC::FormatWide(format, arguments);
-  CaptureLog::Add(std::move(r));
+                                    const Logging::SLogContext* context, const wchar_t* format,
+                                    va_list arguments) {
+  CaptureLog::Add(level, logger, context, NLogC::FormatWide(format, arguments));
 }
 
 NLOGC_ENTRY_POINT bool NLog_IsLogEnabledW(int level, const wchar_t*) {
-  CaptureLog::SState& s = CaptureLog::State();
-  std::lock_guard<std::mutex> lock(s.mutex);
-  ++s.queries;
-  return level >= s.threshold;
+  ++CaptureLog::State().queries;
+  return level >= CaptureLog::State().threshold;
 }
 
 // Diagnostics contexts and flushes are accepted and forgotten.

@@ -27,7 +27,7 @@ CAPTURE_API void SetThreshold(int level);
 // IsLogEnabled calls since the last Clear.
 CAPTURE_API int EnabledQueries();
 
-// Records whose message equals `message`.
-CAPTURE_API std::vector<SRecord> WithMessage(const std::wstring& message);
+// How many records have exactly this message.
+CAPTURE_API std::size_t CountMessage(const std::wstring& message);
 
 }  // namespace CaptureLog

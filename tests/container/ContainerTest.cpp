@@ -90,9 +90,9 @@ TEST_F(ContainerTest, RefusedAndFailingLoadsLeaveWhatWasLoadedBefore) {
   EXPECT_TRUE(integrated.Exists("hook") && !integrated.Exists("order"));
   CContainer(Beans(Bean("no", "CMissing", "lazy=\"false\"")).c_str(), true);  // no maker
   const std::wstring failed = L"Could not resolve bean 'no', unknown exception was thrown";
-  EXPECT_EQ(CaptureLog::WithMessage(failed).size(), 1u);
+  EXPECT_EQ(CaptureLog::CountMessage(failed), 1u);
   CContainer(kBasket.c_str(), true);
-  EXPECT_EQ(CaptureLog::WithMessage(failed).size(), 2u);
+  EXPECT_EQ(CaptureLog::CountMessage(failed), 2u);
 }
 
 // Its configuration text for step 1 is `text` (null: it throws an int), after loading

@@ -67,24 +67,6 @@ INSTANTIATE_TEST_SUITE_P(Edges, CycleTest,
 
 using CycleShapeTest = FactoryFixture;
 
-TEST_F(CycleShapeTest, SharedBeansAreNoCycle) {
-  // A diamond, and one bean referenced twice by the same bean.
-  Load(R"(<library path="LIB_A"><beans>
-    <bean name="top" class="t::CWidget" factory-method="Keep">
-      <constructor-arg><argument><ref bean="bottom"/></argument></constructor-arg>
-      <properties><property name="Keep"><ref bean="bottom"/></property></properties>
-      <depends-on><bean-name>left</bean-name><bean-name>right</bean-name></depends-on></bean>
-    <bean name="left" class="t::CWidget"><depends-on><bean-name>bottom</bean-name></depends-on></bean>
-    <bean name="right" class="t::CWidget"><depends-on><bean-name>bottom</bean-name></depends-on></bean>
-    <bean name="bottom" class="t::CWidget"/>
-  </beans></library>)");
-  CbSmartPointer<IReferenceCounted> top = Get("top");
-  ASSERT_TRUE(top);
-  EXPECT_EQ(Recorded(top)->kept.size(), 2u);
-  EXPECT_EQ(Recorded(top)->dependencies, (std::vector<bool>{true, true}));
-  EXPECT_TRUE(ResolveWarnings().empty());
-}
-
 // "::x" names the default factory's bean x: the same name in another factory is no cycle.
 TEST_F(CycleShapeTest, SameNameInTheDefaultFactoryIsNoCycle) {
   std::shared_ptr<Ostrel::IBeanFactory> shared = Ostrel::Internal::CreateFactory(true);

@@ -134,7 +134,6 @@ void FactoryFixture::SetUp() {
   RegisterMakers();
   factory = std::make_shared<Ostrel::CBeanFactoryImpl>();
   libA.path = kLibA;
-  libB.path = kLibB;
   CaptureLog::Clear();
   ClearEvents();
 }

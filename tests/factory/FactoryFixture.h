@@ -54,7 +54,6 @@ class FactoryFixture : public ::testing::Test {
 
   std::shared_ptr<Ostrel::CBeanFactoryImpl> factory;
   Ostrel::SLibrary libA;
-  Ostrel::SLibrary libB;
 };
 
 }  // namespace FactoryTest

@@ -89,9 +89,12 @@ TEST(ResourceTextTest, LibrariesOrderAndEagerList) {
   EXPECT_EQ(Layout(*r), "lib.so:[b,b,c,a,b1,s1,b2,s2,e,f] eager:b,c,a,b1,b2,e,f,");
 }
 
-TEST(ResourceTextTest, ArgumentsAndProperties) {
+TEST(ResourceTextTest, ArgumentsPropertiesInterfacesAndDependsOn) {
+  Ostrel::GetLocalLibrary().RegisterTypeID("loader::IPay", "{loader-pay}");
   auto r = Load(
-      Beans("<bean name='x' class='C'><constructor-arg>"
+      Beans("<bean name='x' class='C'><provides><interface>loader::IPay</interface></provides>"
+            "<depends-on><bean-name>a</bean-name><bean-name>b</bean-name></depends-on>"
+            "<constructor-arg>"
             "<argument><value type='int'>42</value></argument><argument><value type=''/></argument>"
             "<argument><ref bean='other' service='ignored'/></argument>"
             "<argument><ref bean='' service='{svc}'/></argument>"
@@ -107,6 +110,8 @@ TEST(ResourceTextTest, ArgumentsAndProperties) {
   for (const auto& p : Bean(*r, 0, 0).properties)
     text += p.name + "(" + Describe(p.arguments) + ")";
   EXPECT_EQ(text, "Pair(bean:a char*:b)Set1(int:1)Set2(int:2)");
+  EXPECT_EQ(Bean(*r, 0, 0).providedInterfaces, std::vector<std::string>{"{loader-pay}"});
+  EXPECT_EQ(Bean(*r, 0, 0).dependsOn, (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(ResourceTextTest, InlineBeans) {
@@ -130,16 +135,6 @@ TEST(ResourceTextTest, InlineBeans) {
     EXPECT_TRUE(std::regex_match(inlined->name, kInlineName)) << inlined->name;
     EXPECT_TRUE(!inlined->singleton && inlined->lazy && inlined->exported);
   }
-}
-
-TEST(ResourceTextTest, InterfacesAndDependsOn) {
-  Ostrel::GetLocalLibrary().RegisterTypeID("loader::IPay", "{loader-pay}");
-  auto r =
-      Load(Beans("<bean name='x' class='C'><provides><interface>loader::IPay</interface>"
-                 "</provides><depends-on><bean-name>a</bean-name><bean-name>b</bean-name></"
-                 "depends-on></bean>"));
-  EXPECT_EQ(Bean(*r, 0, 0).providedInterfaces, std::vector<std::string>{"{loader-pay}"});
-  EXPECT_EQ(Bean(*r, 0, 0).dependsOn, (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(ResourceTextTest, SubstitutionOnlyInsideLoops) {

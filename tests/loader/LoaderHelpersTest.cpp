@@ -1,5 +1,7 @@
 // The loader's helpers: numeric attribute values, loop-variable substitution, loop
 // passes and the bounds of a load's work.
+#include <sstream>
+
 #include "CLoopPasses.h"
 #include "LoaderHelpers.h"
 #include "Thrown.h"
@@ -11,20 +13,22 @@ using TestSupport::Message;
 
 const std::string kNotNumeric = "Value of numeric parameter must be numeric";
 
-SubstitutionMap Variables(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> list) {
+// Variables from "name=value;name=value...".
+SubstitutionMap Variables(const std::wstring& list) {
   SubstitutionMap map(128);
-  for (const auto& entry : list) map.GetOrInsert(std::wstring(entry.first))->value = entry.second;
+  std::wistringstream items(list);
+  for (std::wstring item; std::getline(items, item, L';');) {
+    map.GetOrInsert(item.substr(0, item.find(L'=')))->value = item.substr(item.find(L'=') + 1);
+  }
   return map;
 }
 
 TEST(StringToIntTest, ReadsALeadingNumberInRange) {
-  const std::pair<const char*, int> read[] = {{" \t\n 12", 12},
-                                              {"+7", 7},
-                                              {"-3", -3},
-                                              {"0012 34", 12},
-                                              {"2147483647", 2147483647},
-                                              {"-2147483648", -2147483647 - 1}};
-  for (const auto& [text, value] : read) EXPECT_EQ(StringToInt(text), value) << text;
+  std::string read;
+  for (const char* text : {" \t\n 12", "+7", "-3", "0012 34", "2147483647", "-2147483648"}) {
+    read += std::to_string(StringToInt(text)) + " ";
+  }
+  EXPECT_EQ(read, "12 7 -3 12 2147483647 -2147483648 ");
   for (const char* text :
        {"abc", "", "   ", "+", "- 1", "2147483648", "-2147483649", "99999999999999999999999"}) {
     EXPECT_EQ(Message([&] { StringToInt(text); }), kNotNumeric) << text;
@@ -32,16 +36,9 @@ TEST(StringToIntTest, ReadsALeadingNumberInRange) {
 }
 
 TEST(SubstituteTest, ModifiersAndPatterns) {
-  SubstitutionMap v = Variables({{L"i", L"7"},
-                                 {L"n", L"Big Shop"},
-                                 {L"u", L"\u00C4 \u00E4"},
-                                 {L"e", L""},
-                                 {L"a", L"<%b%>"},
-                                 {L"b", L"%c%"},
-                                 {L"c", L"x"},
-                                 {L"p", L"5%"},
-                                 {L"loop", L"%loop%"},
-                                 {L"grow", L"a%grow%"}});
+  SubstitutionMap v = Variables(
+      L"i=7;n=Big Shop;u=\u00C4 \u00E4;e=;a=<%b%>;b=%c%;c=x;p=5%;"
+      L"loop=%loop%;grow=a%grow%");
   EXPECT_EQ(Substitute("100% %x% %", SubstitutionMap(128)), L"100% %x% %");
   EXPECT_EQ(Substitute("bean%i%_%i%[%e%]", v), L"bean7_7[]");
   EXPECT_EQ(Substitute("%.u%|%.n%|%_n%|%^n%", v), L"\u00C4\u00E4|BigShop|big shop|BIG SHOP");
@@ -90,7 +87,7 @@ TEST(LoopPassesTest, ForAndForeachPasses) {
       {"<foreach substitute='s'/>", "s=,;"}};
   for (const auto& [xml, passes] : loops) EXPECT_EQ(Passes(xml), passes) << xml;
   // The loop's own variable hides an outer one of the same name in a copy.
-  SubstitutionMap outer = Variables({{L"i", L"outer"}, {L"k", L"kept"}});
+  SubstitutionMap outer = Variables(L"i=outer;k=kept");
   const std::string passes = Passes("<for first='1' last='1' substitute='i'/>", outer);
   EXPECT_NE(passes.find("i=1,"), std::string::npos);
   EXPECT_NE(passes.find("k=kept,"), std::string::npos);
@@ -121,7 +118,7 @@ TEST(LoadBudgetTest, LoopsAndSubstitutionAreBounded) {
   SLoadBudget budget;
   budget.AddLoopPasses(budget.limits.loopPasses - 1);
   EXPECT_NE(Message([&] { budget.AddLoopPasses(2); }).find("passes"), std::string::npos);
-  SubstitutionMap v = Variables({{L"a", L"%a%%a%"}, {L"big", std::wstring(1 << 19, L'x').c_str()}});
+  SubstitutionMap v = Variables(L"a=%a%%a%;big=" + std::wstring(1 << 19, L'x'));
   EXPECT_EQ(Message([&] { Substitute("%a%", v); }), "Invalid substitution pattern");
   EXPECT_NE(Message([&] { Substitute("%big%%big%%big%", v); }).find("one value"),
             std::string::npos);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include <ostrel/Ostrel.h>
 
@@ -29,21 +28,19 @@ SThrown Thrown(F&& call) {
   } catch (const Ostrel::CException& e) {
     thrownBy = e.GetFunctionName();
   }
-  std::vector<SThrown> found;
+  SThrown found;
+  int count = 0;
   const std::wstring prefix = L"Ostrel-Exception: \"";
   for (const CaptureLog::SRecord& r : CaptureLog::Records()) {
-    if (r.message.compare(0, prefix.size(), prefix) == 0) {
-      EXPECT_EQ(r.level, Logging::Error);
-      std::wstring text = r.message.substr(prefix.size(), r.message.size() - prefix.size() - 1);
-      found.push_back({r.function, Platform::WideToUtf8(text)});
+    if (r.level == Logging::Error && r.message.compare(0, prefix.size(), prefix) == 0) {
+      ++count;
+      found = {r.function, Platform::WideToUtf8(r.message.substr(
+                               prefix.size(), r.message.size() - prefix.size() - 1))};
     }
   }
-  if (found.size() != 1) {
-    ADD_FAILURE() << found.size() << " exception records; thrown by " << thrownBy;
-    return {thrownBy, found.empty() ? "" : found.back().message};
-  }
-  EXPECT_EQ(found[0].function, thrownBy);
-  return found[0];
+  EXPECT_EQ(count, 1) << "exception records; thrown by " << thrownBy;
+  EXPECT_EQ(found.function, thrownBy);
+  return found;
 }
 
 // The message of the exception that `call` throws.
