@@ -20,6 +20,8 @@ TEST(DynamicLibraryTest, FindsExportedMakersOrNamesTheLibraryAndLogsTheReason) {
   const std::string maker = Ostrel::MakeMakerName("shop::COrder");
   void* order = Ostrel::CDynamicLibrary(PLUGIN_TWO).GetFunction(maker.c_str());
   ASSERT_NE(order, nullptr);
+  // A bare name is also looked for beside the module that loads it: here the test program.
+  EXPECT_NE(Ostrel::CDynamicLibrary("libostrel_sibling.so").GetFunction(maker.c_str()), nullptr);
   std::unique_ptr<Ostrel::IBeanWrapper> wrapper(reinterpret_cast<Ostrel::WrapperMaker>(order)());
   EXPECT_STREQ(wrapper->GetClassName(), "shop::COrder");
   EXPECT_EQ(Ostrel::CDynamicLibrary(PLUGIN_TWO).GetFunction("create_CMissing_Wrapper"), nullptr);
