@@ -99,7 +99,7 @@ for ((i = 0; i < count; ++i)); do
   [ -z "${only}" ] || [[ "${names[i]}" == *"${only}"* ]] || continue
   run=$((run + 1))
   target=${copy}/${files[i]}
-  original=$(cat "${files[i]}"; printf x)
+  original=$(cat "${target}"; printf x)  # the clean copy: edits to the tree mid-run do not leak
   original=${original%x}
   printf '%s' "${original/"${olds[i]}"/"${news[i]}"}" > "${target}"
   verdict=""
