@@ -78,6 +78,18 @@ void LogSuccess(const CbTimer& timer, const char* function) {
                 time.c_str());
 }
 
+// A new container's factory with `source` loaded into it, logging the time it took.
+template <class Source>
+std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source) {
+  CbTimer timer(CbTimer::Milliseconds);
+  timer.Start();
+  std::shared_ptr<IBeanFactory> factory = Internal::CreateFactory(integrate);
+  Load(Impl(factory, kConstructor), source);
+  timer.Stop();
+  LogSuccess(timer, kConstructor);
+  return factory;
+}
+
 }  // namespace
 
 CContainer::CContainer() : m_factory(Internal::CreateFactory(true)) {
@@ -97,23 +109,13 @@ CContainer::CContainer(std::nullptr_t) : m_factory(std::make_shared<CBeanFactory
 CContainer::CContainer(const char* xml, bool integrate) {
   s_logger.Info(__FILE__, __LINE__, kConstructor, L"Loading configuration from xml (%s)...",
                 ModeWord(integrate));
-  CbTimer timer(CbTimer::Milliseconds);
-  timer.Start();
-  m_factory = Internal::CreateFactory(integrate);
-  Load(Impl(m_factory, kConstructor), CheckedText(xml, kConstructor));
-  timer.Stop();
-  LogSuccess(timer, kConstructor);
+  m_factory = LoadedFactory(integrate, CheckedText(xml, kConstructor));
 }
 
 CContainer::CContainer(const wchar_t* file, bool integrate) {
   s_logger.Info(__FILE__, __LINE__, kConstructor, L"Loading configuration from file '%s' (%s)...",
                 file != nullptr ? file : L"", ModeWord(integrate));
-  CbTimer timer(CbTimer::Milliseconds);
-  timer.Start();
-  m_factory = Internal::CreateFactory(integrate);
-  Load(Impl(m_factory, kConstructor), CheckedFile(file, kConstructor));
-  timer.Stop();
-  LogSuccess(timer, kConstructor);
+  m_factory = LoadedFactory(integrate, CheckedFile(file, kConstructor));
 }
 
 CContainer::CContainer(const CContainer& other) = default;

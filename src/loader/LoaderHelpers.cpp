@@ -58,15 +58,26 @@ bool StringToBool(const std::string& text) {
                "Value of bool parameter must be 'true' or 'false'");
 }
 
+namespace {
+
+// The end of the leading plain ASCII of `text`: up to the first other byte, or the first
+// "%" when there are `patterns` to expand.
+const char* PlainEnd(const char* text, bool patterns) {
+  while (static_cast<unsigned char>(*text) < 0x80 && *text != '\0' && !(patterns && *text == '%')) {
+    ++text;
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables,
                            SLoadBudget* budget) {
   if (text == nullptr) {
     return std::string();
   }
   // Plain ASCII without patterns to expand comes back unchanged from the round trip.
-  const bool patterns = !variables.IsEmpty();
-  const char* p = text;
-  while (static_cast<unsigned char>(*p) < 0x80 && *p != '\0' && !(patterns && *p == '%')) ++p;
+  const char* p = PlainEnd(text, !variables.IsEmpty());
   return *p == '\0' ? std::string(text, p) : Platform::WideToUtf8(Substitute(text, variables, budget));
 }
 
@@ -76,8 +87,7 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables,
     return std::wstring();
   }
   const bool patterns = !variables.IsEmpty();
-  const char* p0 = text;
-  while (static_cast<unsigned char>(*p0) < 0x80 && *p0 != '\0' && !(patterns && *p0 == '%')) ++p0;
+  const char* p0 = PlainEnd(text, patterns);
   if (*p0 == '\0') {
     return std::wstring(text, p0);  // plain ASCII, nothing to expand
   }
