@@ -1,7 +1,9 @@
 // CException: every failure that Ostrel detects itself. Thrown by value; the message
 // is written to the log (Error level, "Ostrel-Exception: \"<message>\"") when the
-// exception is constructed and is not stored, so copies log nothing. Catch it, or any
-// exception of Ostrel and its base library, as IException.
+// exception is constructed, and copies log nothing. The exception also keeps the message
+// and, for a failure about an element of a configuration, where that element stands.
+// Catch it, or any exception of Ostrel and its base library, as IException;
+// Ostrel::GetMessage gives the message of either.
 #pragma once
 
 #include <cstdint>
@@ -24,11 +26,29 @@ public:
   const char* GetFunctionName() const override;
   std::uint32_t GetThreadID() const override;
 
+  // The message, as it was logged.
+  const char* GetMessage() const;
+  // The configuration file of the element the failure is about ("<text>" for a
+  // configuration given as text) and the line and column (from 1) of its start tag;
+  // "" and 0 when the failure concerns no element.
+  const char* GetConfigurationFile() const;
+  std::uint32_t GetConfigurationLine() const;
+  std::uint32_t GetConfigurationColumn() const;
+  // Set by the configuration loader as the exception leaves it.
+  void SetConfigurationPlace(const std::string& file, std::uint32_t line, std::uint32_t column);
+
 private:
   std::string m_file;
   std::uint32_t m_line;
   std::string m_function;
   std::uint32_t m_threadId;
+  std::string m_message;
+  std::string m_configurationFile;
+  std::uint32_t m_configurationLine = 0;
+  std::uint32_t m_configurationColumn = 0;
 };
+
+// The message of an exception of Ostrel or of its base library; empty for any other.
+OSTREL_API std::string GetMessage(const IException& exception);
 
 }  // namespace Ostrel

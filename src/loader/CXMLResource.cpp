@@ -8,6 +8,7 @@
 #include "SLoadBudget.h"
 #include "platform/FileSystem.h"
 #include "platform/TextConversion.h"
+#include "beans/SPlace.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -22,6 +23,21 @@ std::string ParseErrorText(const SXMLResults& results) {
     text += " at line " + std::to_string(results.line) + ", column " + std::to_string(results.column);
   }
   return text + ".";
+}
+
+// Why a parse failed, in words; a text that does not start like XML was most likely
+// meant as a file name.
+std::string ParseFailureReason(const SXMLResults& results, const char* text) {
+  std::string reason = DescribeXMLResult(results.code);
+  if (text != nullptr) {
+    const char* p = text;
+    if (std::char_traits<char>::compare(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
+    if (*p != '<') {
+      reason += "; the text does not start with '<': to load a file, use CContainer::FromFile";
+    }
+  }
+  return reason;
 }
 
 // The folder part of a path, with its separator; empty when there is none.
@@ -39,10 +55,13 @@ CXMLResource::CXMLResource(const char* xml) : m_state(new SState) {
   if (xml[0] == '\0') {
     return;
   }
+  m_state->file = std::make_shared<const std::string>("<text>");
   SXMLResults results{};
   XMLNode root = XMLNode::ParseString(xml, "ostrel", &results);
   if (results.code != 0) {
-    OSTREL_THROW(kConstructor, "Error when parsing xml: " + ParseErrorText(results));
+    OSTREL_THROW_AT(kConstructor, "Error when parsing xml: " + ParseErrorText(results),
+                    (SPlace{m_state->file, results.line, results.column}),
+                    ParseFailureReason(results, xml));
   }
   Internal::SLoadBudget budget;
   parseLibrary(root, budget);
@@ -65,6 +84,7 @@ struct SIncludeFrame {
   std::unique_ptr<CXMLResource> resource;
   XMLNode root;
   std::wstring file;
+  std::shared_ptr<const std::string> name;  // the file as places name it
   std::wstring directory;
   std::string canonical;
   int cursor = 0;
@@ -75,48 +95,56 @@ struct SIncludeFrame {
 void CXMLResource::LoadFile(const std::wstring& top) {
   Internal::SLoadBudget budget;
   std::vector<SIncludeFrame> open;
-  auto read = [&open, &budget](const std::wstring& file) {
-    const std::string narrowPath = Platform::WideToUtf8(file);
+  // Reads `file`, included by the element at `includedAt` (unknown for the top file).
+  auto read = [&open, &budget](const std::wstring& file, const SPlace& includedAt) {
+    auto name = std::make_shared<const std::string>(Platform::WideToUtf8(file));
+    const std::string& narrowPath = *name;
     std::string canonical = Platform::CanonicalPath(narrowPath);
     for (const SIncludeFrame& including : open) {
       if (including.canonical == canonical) {
-        OSTREL_THROW(kConstructor, "Include cycle detected: '" + narrowPath + "'");
+        OSTREL_THROW_AT(kConstructor, "Include cycle detected: '" + narrowPath + "'", includedAt,
+                        "");
       }
     }
     budget.AddFile(kConstructor);
     SXMLResults results{};
     XMLNode root = XMLNode::ParseFile(file.c_str(), "ostrel", &results);
     if (results.code == 12) {
-      OSTREL_THROW(kConstructor, "File not found: " + narrowPath);
+      OSTREL_THROW_AT(kConstructor, "File not found: " + narrowPath, includedAt, "");
     }
     if (results.code != 0) {
-      OSTREL_THROW(kConstructor,
-                   "Error when parsing file: " + narrowPath + "' - " + ParseErrorText(results));
+      OSTREL_THROW_AT(kConstructor,
+                      "Error when parsing file: " + narrowPath + "' - " + ParseErrorText(results),
+                      (SPlace{name, results.line, results.column}),
+                      ParseFailureReason(results, nullptr));
     }
     SIncludeFrame frame;
     frame.root = root;
     frame.file = file;
+    frame.name = std::move(name);
     frame.directory = Directory(file);
     frame.canonical = std::move(canonical);
     open.push_back(std::move(frame));
   };
-  read(top);
+  read(top, SPlace());
   while (!open.empty()) {
     SIncludeFrame& frame = open.back();
     XMLNode include = frame.root.GetChild("include", &frame.cursor);
     if (!include.IsEmpty()) {
+      const SPlace includeAt{frame.name, include.GetLine(), include.GetColumn()};
       const char* path = include.GetAttribute("path");
       if (path == nullptr || path[0] == '\0') {
-        OSTREL_THROW(kConstructor, "Missing argument 'path' in include tag");
+        OSTREL_THROW_AT(kConstructor, "Missing argument 'path' in include tag", includeAt, "");
       }
       std::wstring relative = Platform::Utf8ToWide(path);
       std::replace(relative.begin(), relative.end(), L'\\', L'/');
-      read(frame.directory + relative);
+      read(frame.directory + relative, includeAt);
       open.back().resource = std::make_unique<CXMLResource>("");  // empty
       continue;
     }
     CXMLResource& target = frame.resource != nullptr ? *frame.resource : *this;
     target.m_state->path = frame.file;
+    target.m_state->file = frame.name;
     target.parseLibrary(frame.root, budget);
     std::unique_ptr<CXMLResource> done = std::move(frame.resource);
     open.pop_back();
@@ -134,9 +162,10 @@ void CXMLResource::parseLibrary(const XMLNode& root, Internal::SLoadBudget& budg
        library = root.GetChild("library", &cursor)) {
     const char* path = library.GetAttribute("path");
     if (path == nullptr || path[0] == '\0') {
-      OSTREL_THROW("Ostrel::CXMLResource::parseLibrary",
-                   "Error (path not found) when parsing library in file '" +
-                       Platform::WideToUtf8(m_state->path) + "'");
+      OSTREL_THROW_AT("Ostrel::CXMLResource::parseLibrary",
+                      "Error (path not found) when parsing library in file '" +
+                          Platform::WideToUtf8(m_state->path) + "'",
+                      (SPlace{m_state->file, library.GetLine(), library.GetColumn()}), "");
     }
     SLibrary* record = GetOrAddLibrary(path);
     XMLNode beans = library.GetChild("beans");

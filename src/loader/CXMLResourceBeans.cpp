@@ -12,6 +12,7 @@
 #include "libraries/CLocalLibrary.h"
 #include "loader/CXMLResource.h"
 #include "platform/TextConversion.h"
+#include "beans/SPlace.h"
 #include "platform/Uuid.h"
 #include "support/Throw.h"
 
@@ -89,12 +90,10 @@ void CXMLResource::AddDefinition(SLibrary& owner, SBeanDefinition&& definition) 
   owner.beans.push_back(std::move(definition));
 }
 
-namespace {
-
 // One step of the walk over a "beans" element: a container ("beans", "properties", or
 // a loop pass standing in one), a bean element, or a property element. Frames live on
 // the heap, so nesting costs no call stack however deep a configuration goes.
-struct SFrame {
+struct CXMLResource::SFrame {
   enum EKind { eBeans, eProperties, eBean, eProperty };
   enum EPart { ePartConstructorArg, ePartProperties, ePartProvides, ePartDependsOn, ePartCount };
 
@@ -122,19 +121,57 @@ struct SFrame {
   XMLNode arguments;  // the "arguments" child; empty when the element holds one value
 };
 
+using SFrame = CXMLResource::SFrame;
 using FrameStack = std::vector<std::unique_ptr<SFrame>>;
+
+namespace {
+
+// "bean '<name>', property '<name>'" for a failure while `current` was read.
+std::string FailureContext(const FrameStack& stack, const XMLNode& current) {
+  const char* tag = current.GetName();
+  if (Internal::NameIs(tag, "bean") || Internal::NameIs(tag, "service")) {
+    // A bean element whose attributes were being read: its frame may not exist yet.
+    const SFrame& top = *stack.back();
+    if (top.kind == SFrame::eBean && top.node.GetData() == current.GetData()) {
+      return Internal::PlaceContext(top.definition.name);
+    }
+    const char* name = FirstAttribute(current, "name");
+    return Internal::PlaceContext(name != nullptr ? name : "");
+  }
+  std::string property;
+  for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+    const SFrame& f = **it;
+    if (f.kind == SFrame::eProperty && property.empty()) property = f.property.name;
+    if (f.kind == SFrame::eBean) return Internal::PlaceContext(f.definition.name, property);
+    if (f.bean != nullptr) return Internal::PlaceContext(f.bean->name, property);
+  }
+  return std::string();
+}
 
 }  // namespace
 
 void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
                               const SubstitutionMap& variables, Internal::SLoadBudget& budget) {
-  static const char* const kBeanTags[] = {"bean", "service"};
-  static const char* const kPropertyTags[] = {"property"};
   FrameStack stack;
   stack.push_back(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library));
+  XMLNode current = node;  // the element being read: where a failure is reported
+  try {
+    parseBeans(stack, current, budget);
+  } catch (CException& e) {
+    Internal::ReportPlace(e, SPlace{m_state->file, current.GetLine(), current.GetColumn()},
+                          FailureContext(stack, current));
+    throw;
+  }
+}
+
+void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
+                              Internal::SLoadBudget& budget) {
+  static const char* const kBeanTags[] = {"bean", "service"};
+  static const char* const kPropertyTags[] = {"property"};
 
   // Pushes the frame of an inline bean found in an argument of `f`.
   auto pushInline = [&](SFrame& f, const XMLNode& inlineNode, const std::string& inlineName) {
+    current = inlineNode;
     budget.EnterNesting("Ostrel::CXMLResource::parseArgument");
     auto frame = std::make_unique<SFrame>(SFrame::eBean, inlineNode, f.variables, f.library);
     frame->nested = true;
@@ -178,6 +215,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
           while (f.child < children) {
             const XMLNode& c = f.node.ChildAt(f.child++);
             if (!Internal::NameIs(c.GetName(), tag)) continue;
+            current = c;
             if (loops) {
               f.loop = std::make_unique<Internal::CLoopPasses>(c, f.stage == tagCount,
                                                               *f.variables, &budget);
@@ -210,12 +248,16 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
         XMLNode& constructorArg = f.parts[SFrame::ePartConstructorArg];
         if (f.stage == 0) {
           f.stage = 1;
-          if (!constructorArg.IsEmpty()) parseConstructorArguments(constructorArg, f.definition);
+          if (!constructorArg.IsEmpty()) {
+            current = constructorArg;
+            parseConstructorArguments(constructorArg, f.definition);
+          }
         }
         if (f.stage == 1) {
           if (!constructorArg.IsEmpty()) {
             XMLNode argumentNode = constructorArg.GetChild("argument", &f.child);
             if (!argumentNode.IsEmpty()) {
+              current = argumentNode;
               std::string inlineName;
               SArgument argument;
               XMLNode inlineNode = parseArgument(argumentNode, argument, f.definition,
@@ -237,10 +279,12 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
           }
         }
         if (!f.parts[SFrame::ePartProvides].IsEmpty()) {
+          current = f.parts[SFrame::ePartProvides];
           parseInterfaces(f.parts[SFrame::ePartProvides], f.definition, *f.variables, budget);
         }
         const XMLNode& dependsOn = f.parts[SFrame::ePartDependsOn];
         if (!dependsOn.IsEmpty()) {
+          current = dependsOn;
           int cursor = 0;
           for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
                beanName = dependsOn.GetChild("bean-name", &cursor)) {
@@ -262,6 +306,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
           argumentNode = f.arguments.GetChild("argument", &f.child);
         }
         if (!argumentNode.IsEmpty()) {
+          current = argumentNode;
           std::string inlineName;
           SArgument argument;
           XMLNode inlineNode = parseArgument(argumentNode, argument, *f.bean, *f.variables, budget,
@@ -271,6 +316,7 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
           break;
         }
         if (f.property.arguments.empty()) {
+          current = f.node;
           OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
                        "Error when parsing property: Missing arguments");
         }
@@ -338,6 +384,7 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
   if (definition.name.empty()) {
     definition.name = NewUuid(kFunction);
   }
+  definition.place = SPlace{m_state->file, node.GetLine(), node.GetColumn()};
   if (!definition.lazy) {
     m_state->definitions.AddEager(definition.name);
   }
@@ -381,6 +428,8 @@ void CXMLResource::parseProperty(const XMLNode& node, SPropertyDefinition& prope
                  "Error when parsing property: There is no valid attribute 'name'");
   }
   property.name = SubstituteUtf8(name, variables, &budget);
+  property.line = node.GetLine();
+  property.column = node.GetColumn();
   arguments = FirstChild(node, "arguments");
   if (arguments.IsEmpty()) property.arguments.reserve(1);
 }

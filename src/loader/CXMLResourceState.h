@@ -1,6 +1,7 @@
 // The private state of a CXMLResource, shared by its two source files.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "beans/CDefinitionSet.h"
@@ -10,6 +11,7 @@ namespace Ostrel {
 
 struct CXMLResource::SState {
   std::wstring path;
+  std::shared_ptr<const std::string> file;  // as places name it: the path, or "<text>"
   CDefinitionSet definitions;
 };
 

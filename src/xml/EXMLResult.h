@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "xml/SXMLResults.h"
+
 namespace Ostrel {
 
 enum EXMLResult : std::int32_t {
@@ -22,7 +24,5 @@ enum EXMLResult : std::int32_t {
   eXMLBadUtf16 = 15,          // odd byte count or unpaired surrogate
 };
 
-// A short English description; "unknown result code" for anything else.
-const char* DescribeXMLResult(std::int32_t code);
 
 }  // namespace Ostrel

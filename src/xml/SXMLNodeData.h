@@ -36,6 +36,8 @@ struct SXMLNodeData {
   SXMLAttribute* attributes;
   std::int32_t* order;   // one entry per child, attribute, text and clear, in document order
   std::int32_t referenceCount;
+  std::int32_t line;     // of the start tag's "<", from 1; 0 for the document root
+  std::int32_t column;   // in characters, from 1
 };
 
 // Drops the reference of an XMLNode handle. When no handle on any record of the arena is

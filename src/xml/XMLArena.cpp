@@ -91,6 +91,8 @@ SXMLNodeData* XMLArena::NewRecord(const char* name, std::size_t nameLength, bool
   record->clearCount = 0;
   record->attributeCount = 0;
   record->isDeclaration = isDeclaration;
+  record->line = 0;
+  record->column = 0;
   record->parent = nullptr;
   record->children = nullptr;
   record->texts = nullptr;

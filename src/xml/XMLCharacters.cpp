@@ -160,4 +160,17 @@ long DecodeXMLEntities(const char* begin, const char* end, char* out, const char
   return written;
 }
 
+void AdvanceXMLPosition(SXMLPosition& position, const char* target) {
+  const char* p = position.at;
+  for (; p < target && *p; p = StepXMLChar(p)) {
+    if (*p == '\n') {
+      ++position.line;
+      position.column = 1;
+    } else {
+      ++position.column;
+    }
+  }
+  position.at = p;
+}
+
 }  // namespace Ostrel

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace Ostrel {
 
@@ -18,6 +19,16 @@ inline const char* StepXMLChar(const char* p) {
   }
   return p + length;
 }
+
+// Where a forward scan of a text stands: `at` is on line `line`, column `column` (both
+// from 1, columns counted in characters, not bytes).
+struct SXMLPosition {
+  const char* at;
+  std::int32_t line;
+  std::int32_t column;
+};
+// Moves `position` forward to `target`, or to the text's NUL if that comes first.
+void AdvanceXMLPosition(SXMLPosition& position, const char* target);
 
 inline bool IsXMLBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 

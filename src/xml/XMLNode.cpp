@@ -20,17 +20,10 @@ void Report(SXMLResults* results, std::int32_t code, std::int32_t line, std::int
 
 // Line and column (from 1) of `position`, counting characters, not bytes.
 void Locate(const char* text, std::size_t position, std::int32_t& line, std::int32_t& column) {
-  line = 1;
-  column = 1;
-  const char* end = text + position;
-  for (const char* p = text; p < end && *p; p = StepXMLChar(p)) {
-    if (*p == '\n') {
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
+  SXMLPosition scan{text, 1, 1};
+  AdvanceXMLPosition(scan, text + position);
+  line = scan.line;
+  column = scan.column;
 }
 
 // The first element called `tag` among node's children; a declaration met first is
@@ -130,6 +123,10 @@ XMLNode XMLNode::ParseFile(const wchar_t* fileName, const char* tag, SXMLResults
 }
 
 const char* XMLNode::GetName() const noexcept { return data_ ? data_->name : nullptr; }
+
+std::int32_t XMLNode::GetLine() const noexcept { return data_ ? data_->line : 0; }
+
+std::int32_t XMLNode::GetColumn() const noexcept { return data_ ? data_->column : 0; }
 
 bool XMLNode::IsDeclaration() const noexcept { return data_ && data_->isDeclaration; }
 

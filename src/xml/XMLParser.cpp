@@ -150,11 +150,22 @@ SXMLNodeData* XMLParser::Parse() {
   }
   if (stopped_) return nullptr;
   state_.index = static_cast<std::size_t>(cursor_ - state_.text);
+  LocateStarts();
   SXMLNodeData* root = open_.back().node;
   CloseElement();
   arena_->AddHandle();  // for the reference handed to the caller
   arena_ = nullptr;     // the handles own it from now on
   return root;
+}
+
+void XMLParser::LocateStarts() {
+  // The starts come in document order, so one forward scan of the text serves them all.
+  SXMLPosition scan{state_.text, 1, 1};
+  for (const auto& start : starts_) {
+    AdvanceXMLPosition(scan, start.second);
+    start.first->line = scan.line;
+    start.first->column = scan.column;
+  }
 }
 
 XMLParser::SToken XMLParser::NextToken() {
@@ -265,7 +276,7 @@ void XMLParser::InContent(const SToken& token) {
     case eTokenTagStart:
     case eTokenDeclarationStart:
       if (textBegin_) StoreText(true);
-      if (!stopped_) OpenChild(token.kind == eTokenDeclarationStart);
+      if (!stopped_) OpenChild(token.begin, token.kind == eTokenDeclarationStart);
       return;
     case eTokenEndTagStart:
       if (textBegin_) StoreText(true);
@@ -306,20 +317,22 @@ void XMLParser::OpenElement(SXMLNodeData* node, std::size_t nameLength) {
   element.order = order_.size();
 }
 
-void XMLParser::OpenChild(bool isDeclaration) {
+void XMLParser::OpenChild(const char* tagBegin, bool isDeclaration) {
   const SToken name = NextToken();
   if (name.kind != eTokenText) {
     Fail(eXMLMissingName, name.begin);
     return;
   }
-  OpenChild(name.begin, name.end, isDeclaration);
+  OpenChild(tagBegin, name.begin, name.end, isDeclaration);
 }
 
-void XMLParser::OpenChild(const char* nameBegin, const char* nameEnd, bool isDeclaration) {
+void XMLParser::OpenChild(const char* tagBegin, const char* nameBegin, const char* nameEnd,
+                          bool isDeclaration) {
   const std::size_t nameLength = static_cast<std::size_t>(nameEnd - nameBegin);
   SXMLNodeData* parent = open_.back().node;
   SXMLNodeData* child = arena_->NewRecord(nameBegin, nameLength, isDeclaration);
   child->parent = parent;
+  starts_.emplace_back(child, tagBegin);
   // The scratch vector holds the child's reference until the parent's slot takes it.
   AddEntry(children_.size() - open_.back().children, eXMLEntryChild);
   children_.push_back(child);
@@ -371,7 +384,7 @@ void XMLParser::CloseByEndTag(const char* nameBegin, const char* nameEnd, const 
 // at the first thing that is not plain.
 void XMLParser::ReadPlainStartTag(const char* p) {
   const char* nameEnd = ScanText(p + 1);
-  OpenChild(p + 1, nameEnd, false);
+  OpenChild(p, p + 1, nameEnd, false);
   const char* q = nameEnd;
   for (;;) {
     q = SkipBlanks(q);

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "SXMLParseState.h"
@@ -78,8 +79,11 @@ private:
   void InContent(const SToken& token);
   void AtEnd(const SToken& token);
   void OpenElement(SXMLNodeData* node, std::size_t nameLength);
-  void OpenChild(bool isDeclaration);
-  void OpenChild(const char* nameBegin, const char* nameEnd, bool isDeclaration);
+  void OpenChild(const char* tagBegin, bool isDeclaration);
+  void OpenChild(const char* tagBegin, const char* nameBegin, const char* nameEnd,
+                 bool isDeclaration);
+  // Turns the start-tag offsets noted in starts_ into lines and columns.
+  void LocateStarts();
   void ReadPlainStartTag(const char* p);
   bool ReadPlainEndTag(const char* p);
   void EndTag();
@@ -111,6 +115,8 @@ private:
   std::vector<char*> texts_;
   std::vector<SXMLClear> clears_;
   std::vector<std::int32_t> order_;
+  // Every element with the "<" of its start tag, in document order.
+  std::vector<std::pair<SXMLNodeData*, const char*>> starts_;
 };
 
 }  // namespace Ostrel

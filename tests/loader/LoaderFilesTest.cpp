@@ -35,12 +35,10 @@ std::string OnSmallStack(std::function<void()> work) {
   pthread_t thread;
   auto run = [](void* argument) -> void* {
     auto* c = static_cast<std::pair<std::function<void()>, std::string>*>(argument);
-    CaptureLog::Clear();
     try {
       c->first();
-    } catch (const Ostrel::CException&) {
-      const std::wstring logged = CaptureLog::Records().back().message;  // Ostrel-Exception: "..."
-      c->second = Platform::WideToUtf8(logged.substr(19, logged.size() - 20));
+    } catch (const Ostrel::CException& e) {
+      c->second = e.GetMessage();
     }
     return nullptr;
   };

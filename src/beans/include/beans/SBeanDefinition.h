@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "beans/SArgument.h"
+#include "beans/SPlace.h"
 #include "beans/SPropertyDefinition.h"
 
 namespace Ostrel {
@@ -24,6 +25,7 @@ struct SBeanDefinition {
   bool autoname = false;
   bool lazy = true;
   std::string factoryBean;
+  SPlace place;  // of the bean element
 };
 
 }  // namespace Ostrel

@@ -2,6 +2,7 @@
 // arguments in document order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@ namespace Ostrel {
 struct SPropertyDefinition {
   std::string name;
   std::vector<SArgument> arguments;
+  std::int32_t line = 0;  // of the property element, in its bean's file
+  std::int32_t column = 0;
 };
 
 }  // namespace Ostrel

@@ -41,6 +41,9 @@ public:
   const std::vector<std::unique_ptr<SLibrary>>& GetLibraries() const;
   const std::vector<std::string>& GetEagerNames() const;
 
+  // One step of the walk over a "beans" element (defined with the walk).
+  struct SFrame;
+
 private:
   struct SState;
 
@@ -56,6 +59,9 @@ private:
   // Reads the bean definitions of a "beans" element, loops and inline beans included,
   // walking with a stack of its own so that no nesting depth can exhaust the thread's.
   void parseBeans(const XMLNode& node, SLibrary* library, const Internal::SubstitutionMap& variables,
+                  Internal::SLoadBudget& budget);
+  // The walk itself; `current` follows the element being read.
+  void parseBeans(std::vector<std::unique_ptr<SFrame>>& stack, XMLNode& current,
                   Internal::SLoadBudget& budget);
   // A bean element's attributes; finds its parts (constructor-arg, properties, provides,
   // depends-on) for the walk. Returns the library the bean belongs to.

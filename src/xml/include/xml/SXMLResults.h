@@ -12,4 +12,7 @@ struct SXMLResults {
   std::int32_t column;
 };
 
+// A short English description of a result code; "unknown result code" for anything else.
+const char* DescribeXMLResult(std::int32_t code);
+
 }  // namespace Ostrel

@@ -42,6 +42,10 @@ public:
   SXMLNodeData* GetData() const noexcept { return data_; }
   // Null for the document root and the empty node.
   const char* GetName() const noexcept;
+  // Where the element's start tag begins: line and column (in characters) from 1; 0 for
+  // the document root and the empty node.
+  std::int32_t GetLine() const noexcept;
+  std::int32_t GetColumn() const noexcept;
   // Whether the element was opened by "<?".
   bool IsDeclaration() const noexcept;
   // Empty for a root or a detached node.
