@@ -1,5 +1,5 @@
 # Installs the headers, the three libraries, a CMake package (find_package(Ostrel)
-# giving Ostrel::ostrel) and a pkg-config file.
+# giving Ostrel::ostrel), a pkg-config file and the configuration schema.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS ostrel tamarack EXPORT OstrelTargets
@@ -11,6 +11,7 @@ install(TARGETS ostrel tamarack EXPORT OstrelTargets
 install(TARGETS NLogC LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ostrel DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/tamarack/include/tamarack DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/schema/ostrel.xsd DESTINATION ${CMAKE_INSTALL_DATADIR}/ostrel)
 
 set(OSTREL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Ostrel)
 install(EXPORT OstrelTargets NAMESPACE Ostrel:: DESTINATION ${OSTREL_CMAKE_DIR})

@@ -2,7 +2,7 @@
 # missing, with apt-get (needs root when anything is missing).
 
 OSTREL_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev uuid-dev
-                 libspdlog-dev libpugixml-dev clang libclang-rt-14-dev)
+                 libspdlog-dev libpugixml-dev clang libclang-rt-14-dev libxml2-utils)
 
 ostrel_install_deps() {
   local missing=()
