@@ -15,7 +15,7 @@ public:
 
   static CNLogSettings FromEnvironment();
 
-  // A level name in any case; null, empty or unknown names give the default.
+  // A level name in any case; null or empty gives the default, an unknown name -1.
   static int ParseLevel(const char* name);
 
   int Threshold() const { return m_threshold; }

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "beans/CTypeManager.h"
+#include "beans/SPlace.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -66,28 +67,33 @@ CBeanConfig::CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker,
   if (m_prototype != nullptr && definition.factoryBean.empty()) {
     std::string mismatch = CreationMismatch(definition, *m_prototype);
     if (!mismatch.empty()) {
-      OSTREL_THROW(kFunction, mismatch);
+      OSTREL_THROW_AT(kFunction, mismatch, definition.place,
+                      Internal::PlaceContext(definition.name));
     }
   }
   m_properties.reserve(definition.properties.size());
   try {
     for (const SPropertyDefinition& property : definition.properties) {
+      const SPlace place{definition.place.file, property.line, property.column};
+      const std::string context = Internal::PlaceContext(definition.name, property.name);
       if (m_prototype == nullptr) {
-        OSTREL_THROW(kFunction, "no wrapper for class '" + definition.className +
+        OSTREL_THROW_AT(kFunction, "no wrapper for class '" + definition.className +
                                     "' to check the properties of bean '" + definition.name +
-                                    "' against");
+                                    "' against",
+                        place, context);
       }
       std::vector<std::string> types;
       m_prototype->GetArgumentTypes(property.name.c_str(), property.arguments.size(), types);
       for (std::size_t i = 0; i < property.arguments.size(); ++i) {
         // Entries the wrapper did not fill count as empty.
         if (i >= types.size() || types[i].empty()) {
-          OSTREL_THROW(kFunction, "missing argument type for property '" + property.name + "'");
+          OSTREL_THROW_AT(kFunction, "missing argument type for property '" + property.name + "'",
+                          place, context);
         }
       }
       std::string mismatch = Mismatch(definition.name, property.name, property.arguments, types);
       if (!mismatch.empty()) {
-        OSTREL_THROW(kFunction, mismatch);
+        OSTREL_THROW_AT(kFunction, mismatch, place, context);
       }
       PropertyPool& pool = GetPropertyPool();
       void* slot = pool.GetFreeElement();

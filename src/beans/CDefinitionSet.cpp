@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "beans/SPlace.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -53,7 +54,8 @@ void CDefinitionSet::CheckMerge(const CDefinitionSet& loaded) const {
   for (const auto& library : loaded.m_libraries) {
     for (const SBeanDefinition& bean : library->beans) {
       if (m_names.Lookup(bean.name) != nullptr) {
-        OSTREL_THROW("Ostrel::CXMLResource::Integrate", "Overriding bean '" + bean.name + "'");
+        OSTREL_THROW_AT("Ostrel::CXMLResource::Integrate", "Overriding bean '" + bean.name + "'",
+                        bean.place, Internal::PlaceContext(bean.name));
       }
     }
   }

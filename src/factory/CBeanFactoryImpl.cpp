@@ -14,6 +14,7 @@
 #include "beans/CBeanProperty.h"
 #include "beans/CDefinitionSet.h"
 #include "beans/CTypeManager.h"
+#include "beans/SPlace.h"
 #include "factory/DefaultFactory.h"
 #include "libraries/CLocalLibrary.h"
 #include "platform/FastThreadLocal.h"
@@ -28,15 +29,34 @@ constexpr const char* kResolve = "Ostrel::CBeanFactoryImpl::GetBeanWrapper";
 
 using Lock = std::lock_guard<std::recursive_mutex>;
 
-// A Warn record about up to two UTF-8 texts, widened only when the record is written.
-void Warn(int line, const wchar_t* format, const char* first, const char* second = "") {
+// The configured element a Warn record is about: a bean, and the property being set.
+struct SAbout {
+  const SBeanDefinition* bean = nullptr;
+  const SPropertyDefinition* property = nullptr;
+};
+
+// A Warn record about up to two UTF-8 texts, widened only when the record is written,
+// followed by the place of the element it is about when that is known.
+void Warn(int line, SAbout about, const wchar_t* format, const char* first,
+          const char* second = "") {
   if (!s_logger.IsWarnEnabled()) return;
   s_logger.Warn(__FILE__, line, kResolve, format, Platform::Utf8ToWide(first).c_str(),
                 Platform::Utf8ToWide(second).c_str());
+  if (about.bean == nullptr || !about.bean->place.IsKnown()) return;
+  SPlace place = about.bean->place;
+  std::string property;
+  if (about.property != nullptr) {
+    place.line = about.property->line;
+    place.column = about.property->column;
+    property = about.property->name;
+  }
+  s_logger.Warn(__FILE__, line, kResolve,
+                Platform::Utf8ToWide(
+                    Internal::PlaceRecord(place, Internal::PlaceContext(about.bean->name, property))));
 }
-void Warn(int line, const wchar_t* format, const std::string& first,
+void Warn(int line, SAbout about, const wchar_t* format, const std::string& first,
           const std::string& second = std::string()) {
-  Warn(line, format, first.c_str(), second.c_str());
+  Warn(line, about, format, first.c_str(), second.c_str());
 }
 
 // Whether `requester` may have a bean of `config`: exported beans go to anybody, the
@@ -51,15 +71,17 @@ bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
 // the innermost; the thread-local heads are plain pointers.
 
 // Enters `name` into this thread's resolution chain for its lifetime, to catch cycles;
-// Cycle() tells whether the name was being resolved already.
+// Cycle() tells whether the name was being resolved already. The innermost entry of a
+// factory is the bean whose arguments are being resolved: the one that asks for others.
 class CResolutionScope {
 public:
   // How many resolutions may nest on one thread: each costs stack, and a chain of
   // references as long as the configuration allows would exhaust it.
   static constexpr int kMaxDepth = 1000;
 
-  CResolutionScope(const CBeanFactoryImpl* factory, const char* name)
-      : m_factory(factory), m_name(name), m_outer(s_innermost),
+  CResolutionScope(const CBeanFactoryImpl* factory, const char* name,
+                   const SBeanDefinition* definition)
+      : m_factory(factory), m_name(name), m_definition(definition), m_outer(s_innermost),
         m_depth(m_outer != nullptr ? m_outer->m_depth + 1 : 1) {
     if (m_depth > kMaxDepth) {
       m_tooDeep = true;
@@ -80,6 +102,16 @@ public:
   CResolutionScope& operator=(const CResolutionScope&) = delete;
   bool Cycle() const { return m_cycle; }
   bool TooDeep() const { return m_tooDeep; }
+  // The property whose arguments are resolved next; null for constructor arguments.
+  void SetProperty(const SPropertyDefinition* property) { m_property = property; }
+
+  // The bean of `factory` whose arguments are being resolved on this thread, if any.
+  static SAbout Requester(const CBeanFactoryImpl* factory) {
+    for (const CResolutionScope* entry = s_innermost; entry != nullptr; entry = entry->m_outer) {
+      if (entry->m_factory == factory) return SAbout{entry->m_definition, entry->m_property};
+    }
+    return SAbout();
+  }
 
   // "a -> b -> a" for the chain from the outermost appearance of `name`.
   static std::string Chain(const CBeanFactoryImpl* factory, const char* name) {
@@ -102,6 +134,8 @@ private:
 
   const CBeanFactoryImpl* m_factory;
   const char* m_name;
+  const SBeanDefinition* m_definition;
+  const SPropertyDefinition* m_property = nullptr;
   const CResolutionScope* m_outer;
   int m_depth;
   bool m_cycle = false;
@@ -339,9 +373,20 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::ResolveLocked(const char* be
     if (result != nullptr && instance) *result = BeanResult(*wrapper, instance);
     return instance;
   } catch (...) {
-    Warn(__LINE__, L"Could not resolve bean '%s', unknown exception was thrown", beanName);
+    Warn(__LINE__, SAbout{FindDefinition(beanName)},
+         L"Could not resolve bean '%s', unknown exception was thrown", beanName);
     return nullptr;
   }
+}
+
+const SBeanDefinition* CBeanFactoryImpl::FindDefinition(const char* name) const {
+  // The first definition in library order, then reading order, as the store serves it.
+  const SLibrary* library = m_store->GetDefinitions().FindOwner(name);
+  if (library == nullptr) return nullptr;
+  for (const SBeanDefinition& bean : library->beans) {
+    if (bean.name == name) return &bean;
+  }
+  return nullptr;
 }
 
 bool CBeanFactoryImpl::PrepareResolution(CBeanConfig& config, const char* name) {
@@ -353,21 +398,23 @@ bool CBeanFactoryImpl::PrepareResolution(CBeanConfig& config, const char* name) 
   if (!definition.factoryBean.empty()) {
     CBeanConfig* factoryConfig = m_store->FindBeanConfig(definition.factoryBean.c_str());
     if (factoryConfig == nullptr) {
-      Warn(__LINE__, L"Factory bean '%s' requested, but not configured", definition.factoryBean);
+      Warn(__LINE__, SAbout{&definition}, L"Factory bean '%s' requested, but not configured",
+           definition.factoryBean);
       return false;
     }
     creating = GetWrapperEntry(*factoryConfig);
     creatingClass = &factoryConfig->GetDefinition().className;
     const std::string& mismatch = config.FactoryMismatch(*factoryConfig);
     if (!mismatch.empty()) {
-      Warn(__LINE__, L"%s", mismatch);
+      Warn(__LINE__, SAbout{&definition}, L"%s", mismatch);
       return false;
     }
   }
   if (*own == nullptr || *creating == nullptr) {
     // Either class may lack a wrapper: the bean's own, or the factory bean's.
     const std::string& missing = *own == nullptr ? definition.className : *creatingClass;
-    Warn(__LINE__, L"No wrapper for class '%s' of bean '%s'", missing.c_str(), name);
+    Warn(__LINE__, SAbout{&definition}, L"No wrapper for class '%s' of bean '%s'", missing.c_str(),
+         name);
     return false;
   }
   resolution.own = own;
@@ -381,25 +428,30 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
     const std::shared_ptr<const IBeanWrapper>** wrapper) {
   CBeanConfig* config = m_store->FindBeanConfig(name);
   if (config == nullptr) {
-    Warn(__LINE__, L"Bean '%s' requested, but not configured", name);
+    Warn(__LINE__, CResolutionScope::Requester(this), L"Bean '%s' requested, but not configured",
+         name);
     return nullptr;
   }
   const SBeanDefinition& definition = config->GetDefinition();
   if (!MayUse(*config, requester)) {
     const SLibrary* declaring = config->GetLibrary();
-    Warn(__LINE__, L"Bean '%s' shall be exported from library '%s', but not allowed", name,
+    Warn(__LINE__, CResolutionScope::Requester(this),
+         L"Bean '%s' shall be exported from library '%s', but not allowed", name,
          declaring != nullptr ? declaring->path.c_str() : "");
     return nullptr;
   }
 
-  CResolutionScope scope(this, name);
+  const SAbout about{&definition};
+  CResolutionScope scope(this, name, &definition);
   if (scope.TooDeep()) {
-    Warn(__LINE__, L"Could not resolve bean '%s': references nest deeper than %s levels", name,
+    Warn(__LINE__, about, L"Could not resolve bean '%s': references nest deeper than %s levels", name,
          std::to_string(CResolutionScope::kMaxDepth));
     return nullptr;
   }
   if (scope.Cycle()) {
-    Warn(__LINE__, L"Circular reference: %s", CResolutionScope::Chain(this, name));
+    // Placed at the reference that closes the cycle.
+    Warn(__LINE__, CResolutionScope::Requester(this), L"Circular reference: %s",
+         CResolutionScope::Chain(this, name));
     return nullptr;
   }
 
@@ -428,7 +480,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
                                 creating, definition.exitMethod.c_str(), dependencies);
   }
   if (!instance) {
-    Warn(__LINE__, L"Could not create bean '%s'", name);
+    Warn(__LINE__, about, L"Could not create bean '%s'", name);
     return nullptr;
   }
 
@@ -439,27 +491,31 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
     ArgumentVector nameArgument{static_cast<void*>(&beanName),
                                 const_cast<void*>(AutonameMarker())};
     if (!own.Invoke(instance.Get(), "SetName", 1, &nameArgument)) {
-      Warn(__LINE__, L"Could not auto name bean '%s'", name);
+      Warn(__LINE__, about, L"Could not auto name bean '%s'", name);
       return nullptr;
     }
   }
 
   for (const CBeanProperty* property : config->GetProperties()) {
+    scope.SetProperty(&property->GetDefinition());
     if (!SetProperty(*property, instance.Get(), own, config->GetLibrary())) {
-      Warn(__LINE__, L"Could not set property '%s' of bean '%s'", property->GetName().c_str(), name);
+      Warn(__LINE__, SAbout{&definition, &property->GetDefinition()},
+           L"Could not set property '%s' of bean '%s'", property->GetName().c_str(), name);
       return nullptr;
     }
   }
+  scope.SetProperty(nullptr);
 
   if (!definition.initMethod.empty()) {
     try {
       if (!own.Invoke(instance.Get(), definition.initMethod.c_str(), 0, nullptr)) {
-        Warn(__LINE__, L"Init method of class '%s' does not exist or is not valid",
+        Warn(__LINE__, about, L"Init method of class '%s' does not exist or is not valid",
              own.GetClassName());
         return nullptr;
       }
     } catch (...) {
-      Warn(__LINE__, L"Init method '%s' of class '%s' threw exception", definition.initMethod.c_str(),
+      Warn(__LINE__, about, L"Init method '%s' of class '%s' threw exception",
+           definition.initMethod.c_str(),
            own.GetClassName());
       return nullptr;
     }

@@ -2,6 +2,7 @@
 
 #include <ostrel/MakerName.h>
 
+#include "beans/SPlace.h"
 #include "libraries/CDynamicLibrary.h"
 #include "libraries/CLocalLibrary.h"
 #include "support/Throw.h"
@@ -68,8 +69,9 @@ void CDefinitionStore::ProcessBean(const SBeanDefinition& definition, ILibrary& 
     maker = CLocalLibrary::GetInstance().GetFunction(makerName.c_str());
   }
   if (maker == nullptr) {
-    OSTREL_THROW("Ostrel::CXMLResource::processBean",
-                 "Getting wrapper maker failed for class '" + definition.className + "'");
+    OSTREL_THROW_AT("Ostrel::CXMLResource::processBean",
+                    "Getting wrapper maker failed for class '" + definition.className + "'",
+                    definition.place, Internal::PlaceContext(definition.name));
   }
   auto config = std::make_unique<CBeanConfig>(
       definition, reinterpret_cast<WrapperMaker>(maker), &record);

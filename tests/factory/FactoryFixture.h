@@ -37,8 +37,9 @@ void ClearEvents();
 
 TestPlugin::CRecordedBean* Recorded(const CbSmartPointer<IReferenceCounted>& instance);
 
-// Messages of resolution's Warn records since the last CaptureLog::Clear, oldest first.
-std::vector<std::wstring> ResolveWarnings();
+// Messages of resolution's Warn records since the last CaptureLog::Clear, oldest first;
+// the records naming places ("  at ...") only when asked for.
+std::vector<std::wstring> ResolveWarnings(bool withPlaces = false);
 
 class FactoryFixture : public ::testing::Test {
  protected:

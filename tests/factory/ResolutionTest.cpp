@@ -75,10 +75,13 @@ TEST_F(ResolutionTest, SingletonsPrototypesAndDependsOn) {
   ClearEvents();
   EXPECT_FALSE(Get("hollow"));
   EXPECT_EQ(Events("create "), Strings{"create t::CMaker.CMaker()"});
-  EXPECT_EQ(ResolveWarnings(),
+  // A place follows each record about a configured bean: the one that asked for a
+  // missing bean, else the bean itself. A request from code has no place.
+  EXPECT_EQ(ResolveWarnings(true),
             (Messages{L"Bean 'ghost' requested, but not configured",
-                      L"Bean 'missing' requested, but not configured",
-                      L"No wrapper for class 't::CNoWrapper' of bean 'hollow'"}));
+                      L"Bean 'missing' requested, but not configured", L"  at <text>:5:5 (bean 'x')",
+                      L"No wrapper for class 't::CNoWrapper' of bean 'hollow'",
+                      L"  at <text>:9:5 (bean 'hollow')"}));
 }
 
 // A factory bean only chooses the wrapper that creates; arguments are resolved in order.
@@ -141,6 +144,7 @@ TEST_F(ResolutionTest, FailuresAfterCreation) {
             (Strings{"destroy t::CPlain.CPlain()", "destroy t::CWidget.CWidget()",
                      "destroy t::CWidget.CWidget()", "destroy t::CWidget.CWidget()"}));
   EXPECT_EQ(Events("invoke t::CWidget.Set"), Strings{"invoke t::CWidget.SetLimit"});
+  EXPECT_EQ(ResolveWarnings(true)[5], L"  at <text>:6:7 (bean 'property', property 'Fail')");
   EXPECT_EQ(ResolveWarnings(),
             (Messages{L"Could not create bean 'empty'", L"Could not auto name bean 'nameless'",
                       L"Could not set property 'Fail' of bean 'property'",

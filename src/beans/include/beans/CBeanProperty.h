@@ -16,6 +16,7 @@ public:
 
   const std::string& GetName() const { return m_definition.name; }
   const std::vector<SArgument>& GetArguments() const { return m_definition.arguments; }
+  const SPropertyDefinition& GetDefinition() const { return m_definition; }
 
 private:
   const SPropertyDefinition& m_definition;
