@@ -50,9 +50,9 @@ void Warn(int line, SAbout about, const wchar_t* format, const char* first,
     place.column = about.property->column;
     property = about.property->name;
   }
+  const std::string context = Internal::PlaceContext(about.bean->name, property);
   s_logger.Warn(__FILE__, line, kResolve,
-                Platform::Utf8ToWide(
-                    Internal::PlaceRecord(place, Internal::PlaceContext(about.bean->name, property))));
+                Platform::Utf8ToWide(Internal::PlaceRecord(place, context)));
 }
 void Warn(int line, SAbout about, const wchar_t* format, const std::string& first,
           const std::string& second = std::string()) {
@@ -444,7 +444,8 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   const SAbout about{&definition};
   CResolutionScope scope(this, name, &definition);
   if (scope.TooDeep()) {
-    Warn(__LINE__, about, L"Could not resolve bean '%s': references nest deeper than %s levels", name,
+    Warn(__LINE__, about, L"Could not resolve bean '%s': references nest deeper than %s levels",
+         name,
          std::to_string(CResolutionScope::kMaxDepth));
     return nullptr;
   }

@@ -79,7 +79,8 @@ TEST_F(ResolutionTest, SingletonsPrototypesAndDependsOn) {
   // missing bean, else the bean itself. A request from code has no place.
   EXPECT_EQ(ResolveWarnings(true),
             (Messages{L"Bean 'ghost' requested, but not configured",
-                      L"Bean 'missing' requested, but not configured", L"  at <text>:5:5 (bean 'x')",
+                      L"Bean 'missing' requested, but not configured",
+                      L"  at <text>:5:5 (bean 'x')",
                       L"No wrapper for class 't::CNoWrapper' of bean 'hollow'",
                       L"  at <text>:9:5 (bean 'hollow')"}));
 }

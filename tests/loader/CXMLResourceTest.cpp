@@ -45,6 +45,11 @@ TEST(ResourceTextTest, ParseFailuresAndEmptyText) {
   EXPECT_EQ(error.message,
             "Error when parsing xml: Error when parssing 'ostrel' at line 5, column 2.");
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::CXMLResource");
+  EXPECT_EQ(error.place, "<text>:5:2 (unexpected token inside a start tag)");
+  // A text that does not start like XML was most likely meant as a file name.
+  EXPECT_EQ(Thrown([] { Load("config/app.xml"); }).place,
+            "<text> (requested tag not found; the text does not start with '<': to load a file, "
+            "use CContainer::FromFile)");
   EXPECT_EQ(Message([] { Load("<other><ostrel2/></other>"); }),
             "Error when parsing xml: Error when parssing 'ostrel'.");
   EXPECT_EQ(Layout(*Load("")), "eager:");
@@ -159,36 +164,45 @@ TEST(ResourceTextTest, FaultsNameTheirCause) {
   const std::string parseBean = "Ostrel::CXMLResource::parseBean";
   const std::string toBool = "`anonymous-namespace'::StringToBool";
   const std::string parseProperty = "Ostrel::CXMLResource::parseProperty";
-  const std::tuple<std::string, std::string, std::string> faults[] = {
-      {"<bean class='C' singleton='TRUE'/>", toBool, boolean},
-      {"<bean class='C' lazy='1'/>", toBool, boolean},
-      {"<bean class='C' exported=''/>", toBool, boolean},
-      {"<bean class='C' autoname='yes'/>", toBool, boolean},
-      {"<bean name='x%' class=''/>", parseBean, "Missing class name when parsing type 'x%'"},
+  const std::tuple<std::string, std::string, std::string, std::string> faults[] = {
+      {"<bean class='C' singleton='TRUE'/>", toBool, boolean, "39"},
+      {"<bean class='C' lazy='1'/>", toBool, boolean, "39"},
+      {"<bean class='C' exported=''/>", toBool, boolean, "39"},
+      {"<bean class='C' autoname='yes'/>", toBool, boolean, "39"},
+      {"<bean name='x%' class=''/>", parseBean, "Missing class name when parsing type 'x%'",
+       "39 (bean 'x%')"},
       {bean + "<constructor-arg/></bean>", "Ostrel::CXMLResource::parseConstructorArguments",
-       "Error when parsing constructor arguments of bean 'x': There are no arguments"},
+       "Error when parsing constructor arguments of bean 'x': There are no arguments",
+       "64 (bean 'x')"},
       {bean + argument + "<value>1</value></argument></constructor-arg></bean>",
-       "Ostrel::CXMLResource::parseArgument", arguments + "Type is not defined"},
+       "Ostrel::CXMLResource::parseArgument", arguments + "Type is not defined", "81 (bean 'x')"},
       {bean + argument + "<ref bean='' service=''/></argument></constructor-arg></bean>",
        "Ostrel::CXMLResource::parseArgument",
-       arguments + "There is no valid reference bean or service name"},
+       arguments + "There is no valid reference bean or service name", "81 (bean 'x')"},
       {bean + "<properties><property name=''><value type='int'>1</value></property></properties>"
               "</bean>",
-       parseProperty, "Error when parsing property: There is no valid attribute 'name'"},
+       parseProperty, "Error when parsing property: There is no valid attribute 'name'",
+       "76 (bean 'x')"},
       {bean + "<properties><property name='P'><arguments/></property></properties></bean>",
-       parseProperty, "Error when parsing property: Missing arguments"},
+       parseProperty, "Error when parsing property: Missing arguments",
+       "76 (bean 'x', property 'P')"},
       {bean + "<provides><interface/></provides></bean>",
        "Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",
-       "Error when parsing interface: Missing interface name"},
+       "Error when parsing interface: Missing interface name", "64 (bean 'x')"},
       {bean + "<provides><interface>loader::INone</interface></provides></bean>",
-       "Ostrel::CLocalLibrary::GetTypeID", "No type id for class 'loader::INone' registered"}};
-  for (const auto& [content, function, message] : faults) {
+       "Ostrel::CLocalLibrary::GetTypeID", "No type id for class 'loader::INone' registered",
+       "64 (bean 'x')"}};
+  // Each is placed at the element being read, in the bean (and property) it belongs to.
+  for (const auto& [content, function, message, place] : faults) {
     const auto thrown = Thrown([&] { Load(Beans(content)); });
-    EXPECT_EQ(thrown.function + ": " + thrown.message, function + ": " + message) << content;
+    EXPECT_EQ(thrown.function + ": " + thrown.message + " @ " + thrown.place,
+              function + ": " + message + " @ <text>:1:" + place)
+        << content;
   }
   const auto thrown = Thrown([] { Load("<ostrel><library path=''/></ostrel>"); });
   EXPECT_EQ(thrown.function, "Ostrel::CXMLResource::parseLibrary");
-  EXPECT_EQ(thrown.message, "Error (path not found) when parsing library in file ''");
+  EXPECT_EQ(thrown.message + " @ " + thrown.place,
+            "Error (path not found) when parsing library in file '' @ <text>:1:9");
 }
 
 }  // namespace

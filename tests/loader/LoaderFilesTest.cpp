@@ -115,9 +115,10 @@ struct LoaderFilesTest : ::testing::Test {
 TEST_F(LoaderFilesTest, MalformedFiles) {
   const std::string bad = dir + "/bad.xml";
   std::ofstream(bad) << "<ostrel>\n<library path='x'>\n  <beans </library>\n";
-  EXPECT_EQ(
-      Message([&] { Names(bad); }),
-      "Error when parsing file: " + bad + "' - Error when parssing 'ostrel' at line 3, column 10.");
+  const auto parse = Thrown([&] { Names(bad); });
+  EXPECT_EQ(parse.message, "Error when parsing file: " + bad +
+                               "' - Error when parssing 'ostrel' at line 3, column 10.");
+  EXPECT_EQ(parse.place, bad + ":3:10 (unexpected token inside a start tag)");
   const std::string noPath = dir + "/nopath.xml";
   std::ofstream(noPath) << "<ostrel><library/></ostrel>";
   EXPECT_EQ(Message([&] { Names(noPath); }),
@@ -145,13 +146,16 @@ TEST_F(LoaderFilesTest, IncludesResolveAgainstTheIncludingFileAndComeFirst) {
 TEST_F(LoaderFilesTest, IncludeFailures) {
   EXPECT_EQ(Message([&] { Names(Write("nopath.xml", "<include/>")); }),
             "Missing argument 'path' in include tag");
-  EXPECT_EQ(Message([&] { Names(Write("missing.xml", "<include path='gone.xml'/>")); }),
-            "File not found: " + dir + "/gone.xml");
+  // Placed at the include element that failed.
+  const auto missing = Thrown([&] { Names(Write("missing.xml", "<include path='gone.xml'/>")); });
+  EXPECT_EQ(missing.message + " @ " + missing.place,
+            "File not found: " + dir + "/gone.xml @ " + dir + "/missing.xml:1:9");
   EXPECT_EQ(Message([&] { Names(Write("self.xml", "<include path='self.xml'/>")); }),
             "Include cycle detected: '" + dir + "/self.xml'");
   Write("sub/back.xml", "<include path='../ring.xml'/>");
-  EXPECT_EQ(Message([&] { Names(Write("ring.xml", "<include path='sub/back.xml'/>")); }),
-            "Include cycle detected: '" + dir + "/sub/../ring.xml'");
+  const auto ring = Thrown([&] { Names(Write("ring.xml", "<include path='sub/back.xml'/>")); });
+  EXPECT_EQ(ring.message + " @ " + ring.place,
+            "Include cycle detected: '" + dir + "/sub/../ring.xml' @ " + dir + "/sub/back.xml:1:9");
   // One file included twice is no cycle, but defines its beans twice.
   Write("x.xml", "", "dup");
   Write("y.xml", "", "dup");
@@ -159,6 +163,7 @@ TEST_F(LoaderFilesTest, IncludeFailures) {
       Thrown([&] { Names(Write("twice.xml", "<include path='x.xml'/><include path='y.xml'/>")); });
   EXPECT_EQ(error.message, "Overriding bean 'dup'");
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::Integrate");
+  EXPECT_EQ(error.place, dir + "/y.xml:1:39 (bean 'dup')");
 }
 
 // Includes nest without a depth limit (a chain of 1,500 files loads on a small stack),

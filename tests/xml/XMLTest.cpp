@@ -32,6 +32,13 @@ std::string Dump(const SXMLNodeData* n) {
   return out + ")";
 }
 
+// "line:column " of every element's start tag, in document order.
+std::string Starts(const SXMLNodeData* n) {
+  std::string out = n->name ? std::to_string(n->line) + ":" + std::to_string(n->column) + " " : "";
+  for (int i = 0; i < n->childCount; ++i) out += Starts(n->children[i].GetData());
+  return out;
+}
+
 // Each document is parsed by the direct paths for plain tags and by tokens alone; both must
 // give the code, place and tree (which is "" when the parse failed). The place of a fault is
 // given as line and column, 0 0 without one.
@@ -92,19 +99,27 @@ TEST(XMLParserTest, BothPathsGiveTheTreeOrTheFaultsCodeAndPlace) {
   };
   for (const auto& [text, code, line, column, tree] : cases) {
     std::int32_t places[2];
+    std::string starts[2];
     for (bool direct : {false, true}) {
       SXMLParseState state{text, 0, 0, 0, nullptr, 0, true};
       SXMLNodeData* root = XMLParser(state, direct).Parse();
       EXPECT_EQ(state.code, code) << text;
       EXPECT_EQ(root ? Dump(root) : "", tree) << text;
+      starts[direct] = root ? Starts(root) : "";
       ReleaseXMLNodeData(root);
       places[direct] = code == eXMLNotClosed ? state.warningIndex : state.index;
     }
     EXPECT_EQ(places[0], places[1]) << text;
+    EXPECT_EQ(starts[0], starts[1]) << text;
     SXMLResults results{-1, -1, -1};
     XMLNode::ParseString(text, nullptr, &results);
     EXPECT_EQ(std::make_tuple(results.line, results.column), std::make_tuple(line, column)) << text;
   }
+  // Elements start at their "<", columns counting characters.
+  EXPECT_EQ(
+      Starts(XMLNode::ParseString("<?xml?>\n<r>\n  <\xC3\xA9 a='x'><b/>\r\n\t<c/></\xC3\xA9></r>")
+                 .GetData()),
+      "1:1 2:1 3:3 3:12 4:2 ");
   // A tag names an element at the top, in any case, found past comments and into declarations.
   EXPECT_STREQ(XMLNode::ParseString("<!-- x --><?a?><?b?><c/>", "C").GetName(), "c");
   SXMLResults results;
