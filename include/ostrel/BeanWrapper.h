@@ -160,7 +160,12 @@ public:
                                         "' to creation method '" + std::string(name) + "'");
       }
       auto call = exitEntry->call;
-      exit = [call](T& instance) {
+      exit = [call, exitName = std::string(exitName)](T& instance) {
+        const Logging::CLogger& logger = WrapperDetail::Logger();
+        if (logger.IsDebugEnabled()) {
+          logger.Debug(__FILE__, __LINE__, "Ostrel::CBeanWrapper::~CBoundBean",
+                       L"Calling exit method '%s'", WrapperDetail::Wide(exitName).c_str());
+        }
         std::string ignored;
         call(instance, nullptr, ignored);
       };

@@ -3,13 +3,26 @@
 #include <cstring>
 #include <new>
 
+#include <ostrel/Logger.h>
+
 #include "beans/CTypeManager.h"
 #include "beans/SPlace.h"
+#include "platform/TextConversion.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
 namespace {
 constexpr const char* kFunction = "Ostrel::CBeanConfig::CBeanConfig";
+
+// Calls a wrapper maker, traced at Debug level.
+IBeanWrapper* MakeWrapper(WrapperMaker maker, const std::string& className) {
+  static const Logging::CLogger logger(L"Ostrel");
+  if (logger.IsDebugEnabled()) {
+    logger.Debug(__FILE__, __LINE__, kFunction, L"Calling the wrapper maker of class '%s'",
+                 Platform::Utf8ToWide(className).c_str());
+  }
+  return maker();
+}
 
 // The first argument whose configured type differs from the type the wrapper declares
 // for it, described; "" when none does. The wrapper receives untyped addresses, so a
@@ -60,7 +73,7 @@ CBeanConfig::CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker,
                          SLibrary* library)
     : m_definition(definition), m_maker(maker), m_library(library) {
   if (maker != nullptr) {
-    m_prototype.reset(maker());
+    m_prototype.reset(MakeWrapper(maker, definition.className));
   }
   // With a factory bean, the factory bean's wrapper creates the instance; it is
   // compared at resolution (FactoryMismatch).
@@ -136,7 +149,7 @@ std::shared_ptr<const IBeanWrapper> CBeanConfig::CreateWrapper() const {
   if (m_maker == nullptr) {
     return nullptr;
   }
-  return std::shared_ptr<const IBeanWrapper>(m_maker());
+  return std::shared_ptr<const IBeanWrapper>(MakeWrapper(m_maker, m_definition.className));
 }
 
 }  // namespace Ostrel

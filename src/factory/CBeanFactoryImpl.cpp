@@ -59,6 +59,14 @@ void Warn(int line, SAbout about, const wchar_t* format, const std::string& firs
   Warn(line, about, format, first.c_str(), second.c_str());
 }
 
+// A Debug record tracing resolution, about up to two UTF-8 texts; callers ask whether
+// Debug is enabled once per bean.
+void Trace(int line, const wchar_t* format, const std::string& first,
+           const std::string& second = std::string()) {
+  s_logger.Debug(__FILE__, line, kResolve, format, Platform::Utf8ToWide(first).c_str(),
+                 Platform::Utf8ToWide(second).c_str());
+}
+
 // Whether `requester` may have a bean of `config`: exported beans go to anybody, the
 // others only to beans of the library that defines them (compared by path).
 bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
@@ -471,6 +479,11 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   const IBeanWrapper& own = **resolution.own;
   const std::shared_ptr<const IBeanWrapper>& creating = *resolution.creating;
 
+  const bool trace = s_logger.IsDebugEnabled();
+  if (trace) {
+    Trace(__LINE__, L"Creating bean '%s' with '%s'", name,
+          definition.className + "::" + definition.creationMethod);
+  }
   CbSmartPointer<IReferenceCounted> instance;
   {
     const auto& arguments = config->GetConstructorArguments();
@@ -499,6 +512,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
 
   for (const CBeanProperty* property : config->GetProperties()) {
     scope.SetProperty(&property->GetDefinition());
+    if (trace) Trace(__LINE__, L"Setting property '%s' of bean '%s'", property->GetName(), name);
     if (!SetProperty(*property, instance.Get(), own, config->GetLibrary())) {
       Warn(__LINE__, SAbout{&definition, &property->GetDefinition()},
            L"Could not set property '%s' of bean '%s'", property->GetName().c_str(), name);
@@ -508,6 +522,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   scope.SetProperty(nullptr);
 
   if (!definition.initMethod.empty()) {
+    if (trace) Trace(__LINE__, L"Calling init method '%s' of bean '%s'", definition.initMethod, name);
     try {
       if (!own.Invoke(instance.Get(), definition.initMethod.c_str(), 0, nullptr)) {
         Warn(__LINE__, about, L"Init method of class '%s' does not exist or is not valid",
@@ -523,6 +538,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   }
 
   if (definition.singleton) {
+    if (trace) Trace(__LINE__, L"Keeping singleton '%s'", name);
     CReaderFlags::CWrite write(*m_readers);
     auto* cached = m_singletons.GetOrInsert(std::string_view(name));
     cached->value.result = BeanResult(*resolution.own, instance);

@@ -28,6 +28,10 @@ void* Load(const std::string& name) {
                    Platform::Utf8ToWide(name).c_str(), Platform::Utf8ToWide(reason).c_str());
     OSTREL_THROW(kFunction, "Could not load library '" + name + "'");
   }
+  if (s_logger.IsDebugEnabled()) {
+    s_logger.Debug(__FILE__, __LINE__, kFunction, L"Loaded library '%s'",
+                   Platform::Utf8ToWide(name).c_str());
+  }
   return module;
 }
 

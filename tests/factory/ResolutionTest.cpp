@@ -59,6 +59,18 @@ TEST_F(ResolutionTest, SingletonsPrototypesAndDependsOn) {
     <bean name="hollow" class="t::CNoWrapper"><depends-on><bean-name>d1</bean-name></depends-on></bean>
   </beans></library>)");
   CbSmartPointer<IReferenceCounted> first = Get("single");
+  // Loading, wrapper makers and each step of a creation are traced at Debug level.
+  Messages traced;
+  for (const CaptureLog::SRecord& r : CaptureLog::Records()) {
+    if (r.level == Logging::Debug) traced.push_back(r.message);
+  }
+  ASSERT_EQ(traced.size(), 11u);  // a maker for each of the library's six beans
+  EXPECT_EQ(traced[0].substr(0, 16) + traced[1],
+            L"Loaded library 'Calling the wrapper maker of class 't::CWidget'");
+  EXPECT_EQ(Messages(traced.begin() + 7, traced.end()),
+            (Messages{L"Creating bean 'single' with 't::CWidget::CWidget'",
+                      L"Setting property 'SetLimit' of bean 'single'",
+                      L"Calling init method 'Init' of bean 'single'", L"Keeping singleton 'single'"}));
   EXPECT_EQ(Get("single"), first);
   EXPECT_EQ(Recorded(first)->calls, (Strings{"CWidget()", "SetLimit(int:3)", "Init()"}));
   EXPECT_NE(Get("proto"), Get("proto"));

@@ -147,6 +147,7 @@ TEST_F(WrapperTest, ExitMethodRunsOnceWhenACompletedBeanEnds) {
     Create("CGadget", {}, exit)->GetReferenceCounter()->deleter = replaced;
     EXPECT_EQ(journal, (Strings{"~CGadget", exit, "~CGadget"}));
   }
+  EXPECT_EQ(CaptureLog::Records().back().message, L"Calling exit method 'CloseHandingOn'");
 }
 
 }  // namespace
