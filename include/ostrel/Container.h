@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <typeinfo>
 
@@ -28,6 +29,9 @@ public:
   CContainer(const char* xml, bool integrate);
   // Loads a configuration file and the files it includes.
   CContainer(const wchar_t* file, bool integrate);
+  // The same for a path in the program's narrow form ("config/app.xml"): a narrow text
+  // given to the constructor is XML, never a file name.
+  static CContainer FromFile(const std::filesystem::path& file, bool integrate);
   CContainer(const CContainer& other);
   CContainer(CContainer&& other) noexcept;
   CContainer& operator=(const CContainer& other);
@@ -45,22 +49,25 @@ public:
   void Reset(const char* xml);
   // Empties the factory, then loads a file into it.
   void Reset(const wchar_t* file);
+  void ResetFromFile(const std::filesystem::path& file);
 
   // The factory; null for a moved-from container.
   IBeanFactory* GetFactory() const noexcept { return m_factory.get(); }
 
-  // The bean `name` as a T; empty when it cannot be made or is no T.
+  // The bean `name` as a T; empty (with a Warn record) when it cannot be made or is no T.
   template <class T>
   CbSmartPointer<T> GetBean(const char* name) const {
-    return DynamicPointerCast<T>(Factory("Ostrel::CContainer::GetBean").GetBean(name, nullptr));
+    constexpr const char* kFunction = "Ostrel::CContainer::GetBean";
+    return Typed<T>(Factory(kFunction).GetBean(name, nullptr), kFunction, "Bean", name);
   }
 
   // The service registered at `index` (0: the first) for `typeId`, as a T; empty when
   // there is none or it is no T.
   template <class T>
   CbSmartPointer<T> GetService(const char* typeId, std::uint32_t index = 0) const {
-    return DynamicPointerCast<T>(
-        Factory("Ostrel::CContainer::GetService").GetServiceInstance(typeId, index));
+    constexpr const char* kFunction = "Ostrel::CContainer::GetService";
+    return Typed<T>(Factory(kFunction).GetServiceInstance(typeId, index), kFunction, "Service",
+                    typeId);
   }
 
   // The first service registered for interface I under its type id (see
@@ -76,6 +83,18 @@ public:
   }
 
 private:
+  // `instance` as a T; a Warn record names what it is not.
+  template <class T>
+  static CbSmartPointer<T> Typed(const CbSmartPointer<IReferenceCounted>& instance,
+                                 const char* function, const char* kind, const char* name) {
+    CbSmartPointer<T> typed = DynamicPointerCast<T>(instance);
+    if (instance && !typed) WarnWrongType(function, kind, name, typeid(T).name());
+    return typed;
+  }
+  // Warns "<kind> '<name>' is no '<type>'"; `type` as typeid names it.
+  static void WarnWrongType(const char* function, const char* kind, const char* name,
+                            const char* type);
+
   IBeanFactory& Factory(const char* function) const {
     if (!m_factory) {
       throw CException(__FILE__, __LINE__, function, "The container holds no factory (moved from)");

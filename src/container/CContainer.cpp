@@ -1,7 +1,12 @@
 #include <ostrel/Container.h>
 
+#include <cstdlib>
 #include <mutex>
 #include <string>
+
+#if defined(__GNUC__)
+#include <cxxabi.h>
+#endif
 
 #include <ostrel/Logger.h>
 #include <tamarack/CbTimer.h>
@@ -9,6 +14,7 @@
 #include "factory/CBeanFactoryImpl.h"
 #include "factory/DefaultFactory.h"
 #include "loader/CXMLResource.h"
+#include "platform/TextConversion.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -90,7 +96,38 @@ std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source) {
   return factory;
 }
 
+// A type's name as written in C++, from the name typeid gives.
+std::string TypeName(const char* name) {
+#if defined(__GNUC__)
+  int status = 0;
+  char* readable = abi::__cxa_demangle(name, nullptr, nullptr, &status);
+  if (readable != nullptr) {
+    std::string text = readable;
+    std::free(readable);
+    return text;
+  }
+#endif
+  return name != nullptr ? name : "";
+}
+
 }  // namespace
+
+CContainer CContainer::FromFile(const std::filesystem::path& file, bool integrate) {
+  const std::wstring wide = Platform::Utf8ToWide(file.u8string());
+  return CContainer(wide.c_str(), integrate);
+}
+
+void CContainer::ResetFromFile(const std::filesystem::path& file) {
+  Reset(Platform::Utf8ToWide(file.u8string()).c_str());
+}
+
+void CContainer::WarnWrongType(const char* function, const char* kind, const char* name,
+                               const char* type) {
+  s_logger.Warn(__FILE__, __LINE__, function, L"%s '%s' is no '%s'",
+                Platform::Utf8ToWide(kind).c_str(),
+                Platform::Utf8ToWide(name != nullptr ? name : "").c_str(),
+                Platform::Utf8ToWide(TypeName(type)).c_str());
+}
 
 CContainer::CContainer() : m_factory(Internal::CreateFactory(true)) {
   s_logger.Info(__FILE__, __LINE__, kConstructor, L"Attaching configuration to default factory");

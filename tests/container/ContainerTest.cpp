@@ -41,14 +41,14 @@ TEST_F(ContainerTest, ModesShareOrIsolateFactoriesAndLogLoadsAndResets) {
   const std::string path = ::testing::TempDir() + "ostrel-container-orders.xml";
   std::ofstream(path) << kOrder;
   const std::wstring file(path.begin(), path.end());
-  CContainer integrated(file.c_str(), true), alone(kBasket.c_str(), false), attached,
-      empty(nullptr), copy(alone);
+  CContainer integrated = CContainer::FromFile(path, true), alone(kBasket.c_str(), false),
+             attached, empty(nullptr), copy(alone);
   EXPECT_TRUE(attached.Exists("order") && copy.Exists("basket"));
   EXPECT_FALSE(integrated.Exists("basket") || alone.Exists("order") || empty.Exists("order"));
   for (CContainer* container : {&attached, &empty}) container->Reset();
   EXPECT_FALSE(integrated.Exists("order"));
   integrated.Reset(kBasket.c_str());
-  copy.Reset(file.c_str());  // empties the original and loads into it
+  copy.ResetFromFile(path);  // empties the original and loads into it
   std::remove(path.c_str());
   EXPECT_TRUE(attached.Exists("basket") && alone.Exists("order") && !alone.Exists("basket"));
   EXPECT_EQ(Infos(),

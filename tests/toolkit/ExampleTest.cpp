@@ -33,13 +33,16 @@ TEST(ExampleTest, ShopConfigurationWiresTheShop) {
   EXPECT_EQ(checkout->Checkout(*order),
             "card payment of 19.35 by guest at pay.example.com (timeout 30s)");
 
-  // The only warning or error: the library-private audit log is refused to the client.
+  // The only warnings: the library-private audit log is refused to the client, and an
+  // order is no catalogue.
   EXPECT_FALSE(shop.GetBean<IReferenceCounted>("audit"));
+  EXPECT_FALSE(shop.GetBean<shop::ICatalog>("order"));
   std::vector<std::wstring> problems;
   for (const auto& record : CaptureLog::Records())
     if (record.level >= Logging::Warn) problems.push_back(record.message);
-  EXPECT_EQ(problems, std::vector<std::wstring>{L"Bean 'audit' shall be exported from library "
-                                                L"'libshop.so', but not allowed"});
+  EXPECT_EQ(problems, (std::vector<std::wstring>{L"Bean 'audit' shall be exported from library "
+                                                 L"'libshop.so', but not allowed",
+                                                 L"Bean 'order' is no 'shop::ICatalog'"}));
 
   // The order holds the catalogue; once the client lets go, Reset ends the singletons.
   order = nullptr;
