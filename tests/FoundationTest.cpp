@@ -67,6 +67,7 @@ std::atomic<int> g_destroyed{0};
 
 struct CCounted : CbReferenceCounted {
   ~CCounted() override { ++g_destroyed; }
+  CbSmartPointer<CCounted> next;  // a pointer to its own, still incomplete, kind
 };
 
 // The last release runs the deleter once and clears the weak records; with copies on
@@ -98,7 +99,10 @@ TEST(SmartPointerTest, LastReleaseOnAnyThreadDeletesOnceAndClearsWeakRecords) {
     shared.Reset();
     for (auto& t : threads) t.join();
   }
-  EXPECT_EQ(g_destroyed, 51);
+  CbSmartPointer<CCounted> chain(new CCounted);
+  chain->next = new CCounted;
+  chain.Reset();
+  EXPECT_EQ(g_destroyed, 53);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // the object; the last release destroys it, through the counter record's deleter when
 // one is set, else through the virtual destructor. A single pointer object is not
 // synchronised; distinct pointers to one object may be copied and released from any
-// thread.
+// thread. T may be incomplete where no reference is taken or dropped, so a class can
+// hold a counted pointer to its own kind.
 #pragma once
 
 #include <cstddef>
@@ -50,9 +51,6 @@ inline void ReleaseReference(IReferenceCounted* object) {
 
 template <class T>
 class CbSmartPointer {
-  static_assert(std::is_base_of<IReferenceCounted, T>::value,
-                "CbSmartPointer needs a class derived from IReferenceCounted");
-
 public:
   using element_type = T;
 
@@ -105,12 +103,20 @@ public:
   void Swap(CbSmartPointer& other) noexcept { std::swap(m_object, other.m_object); }
 
 private:
+  // Checked where the pointer counts, the first place that needs a complete T.
+  static constexpr bool CheckCounted() {
+    static_assert(std::is_base_of<IReferenceCounted, T>::value,
+                  "CbSmartPointer needs a class derived from IReferenceCounted");
+    return true;
+  }
   void Acquire() noexcept {
+    static_assert(CheckCounted());
     if (m_object != nullptr) {
       TamarackDetail::AddReference(m_object);
     }
   }
   void Release() noexcept {
+    static_assert(CheckCounted());
     T* object = m_object;
     m_object = nullptr;
     if (object != nullptr) {
