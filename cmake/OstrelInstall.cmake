@@ -1,5 +1,6 @@
-# Installs the headers, the three libraries, a CMake package (find_package(Ostrel)
-# giving Ostrel::ostrel), a pkg-config file and the configuration schema.
+# Installs the headers, the three libraries, the ostrel-check program, a CMake package
+# (find_package(Ostrel) giving Ostrel::ostrel), a pkg-config file and the configuration
+# schema.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS ostrel tamarack EXPORT OstrelTargets
@@ -9,6 +10,8 @@ install(TARGETS ostrel tamarack EXPORT OstrelTargets
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 # The logging back end is loaded at run time from the folder of libostrel.so.
 install(TARGETS NLogC LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The configuration checker, beside the libraries it runs on.
+install(TARGETS ostrel-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ostrel DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/tamarack/include/tamarack DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/schema/ostrel.xsd DESTINATION ${CMAKE_INSTALL_DATADIR}/ostrel)

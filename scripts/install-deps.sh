@@ -1,5 +1,6 @@
 # Sourced by the scripts in this folder: installs the build dependencies that are
-# missing, with apt-get (needs root when anything is missing).
+# missing, with apt-get (needs root when anything is missing). Arguments name further
+# packages that the calling script needs.
 
 OSTREL_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev uuid-dev
                  libspdlog-dev libpugixml-dev clang libclang-rt-14-dev libxml2-utils)
@@ -7,7 +8,7 @@ OSTREL_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev uuid-
 ostrel_install_deps() {
   local missing=()
   local package
-  for package in "${OSTREL_PACKAGES[@]}"; do
+  for package in "${OSTREL_PACKAGES[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "${package}" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("${package}")
     fi

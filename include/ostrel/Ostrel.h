@@ -18,3 +18,4 @@
 #include <ostrel/BeanStatistics.h>
 #include <ostrel/Container.h>
 #include <ostrel/BeanWrapper.h>
+#include <ostrel/CheckConfiguration.h>

@@ -24,13 +24,24 @@ IBeanWrapper* MakeWrapper(WrapperMaker maker, const std::string& className) {
   return maker();
 }
 
-// The first argument whose configured type differs from the type the wrapper declares
-// for it, described; "" when none does. The wrapper receives untyped addresses, so a
-// value of another type would be misread. Names the type manager does not know, and
-// empty ones, are not compared.
-std::string Mismatch(const std::string& bean, const std::string& method,
-                     const std::vector<SArgument>& arguments,
-                     const std::vector<std::string>& types) {
+// The mismatch between the constructor arguments of `definition` and the creation
+// method that `wrapper` declares.
+std::string CreationMismatch(const SBeanDefinition& definition, IBeanWrapper& wrapper) {
+  if (definition.constructorArguments.empty()) {
+    return std::string();
+  }
+  std::vector<std::string> types;
+  wrapper.GetArgumentTypes(definition.creationMethod.c_str(),
+                           definition.constructorArguments.size(), types);
+  return CBeanConfig::ArgumentMismatch(definition.name, definition.creationMethod,
+                                       definition.constructorArguments, types);
+}
+}  // namespace
+
+// The wrapper receives untyped addresses, so a value of another type would be misread.
+std::string CBeanConfig::ArgumentMismatch(const std::string& bean, const std::string& method,
+                                          const std::vector<SArgument>& arguments,
+                                          const std::vector<std::string>& types) {
   for (std::size_t i = 0; i < arguments.size() && i < types.size(); ++i) {
     const char* configured = CTypeManager::CanonicalTypeName(arguments[i].type.c_str());
     const char* expected = CTypeManager::CanonicalTypeName(types[i].c_str());
@@ -42,20 +53,6 @@ std::string Mismatch(const std::string& bean, const std::string& method,
   }
   return std::string();
 }
-
-// The mismatch between the constructor arguments of `definition` and the creation
-// method that `wrapper` declares.
-std::string CreationMismatch(const SBeanDefinition& definition, IBeanWrapper& wrapper) {
-  if (definition.constructorArguments.empty()) {
-    return std::string();
-  }
-  std::vector<std::string> types;
-  wrapper.GetArgumentTypes(definition.creationMethod.c_str(),
-                           definition.constructorArguments.size(), types);
-  return Mismatch(definition.name, definition.creationMethod, definition.constructorArguments,
-                  types);
-}
-}  // namespace
 
 PropertyPool& CBeanConfig::GetPropertyPool() {
   // Never destroyed: configurations may be released by other libraries' static
@@ -104,7 +101,8 @@ CBeanConfig::CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker,
                           place, context);
         }
       }
-      std::string mismatch = Mismatch(definition.name, property.name, property.arguments, types);
+      std::string mismatch =
+          ArgumentMismatch(definition.name, property.name, property.arguments, types);
       if (!mismatch.empty()) {
         OSTREL_THROW_AT(kFunction, mismatch, place, context);
       }

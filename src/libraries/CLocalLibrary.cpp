@@ -82,6 +82,11 @@ std::string CLocalLibrary::GetTypeID(const char* className) const {
                "No type id for class '" + Text(className) + "' registered");
 }
 
+bool CLocalLibrary::HasTypeID(const char* className) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_typeIds.Lookup(Text(className)) != nullptr;
+}
+
 ILibraryConfiguration& GetLocalLibrary() { return CLocalLibrary::GetInstance(); }
 
 }  // namespace Ostrel

@@ -67,7 +67,8 @@ CXMLResource::CXMLResource(const char* xml) : m_state(new SState) {
   parseLibrary(root, budget);
 }
 
-CXMLResource::CXMLResource(const wchar_t* file) : m_state(new SState) {
+CXMLResource::CXMLResource(const wchar_t* file, EInterfaces interfaces) : m_state(new SState) {
+  m_state->interfaces = interfaces;
   if (file == nullptr) {
     OSTREL_THROW(kConstructor, "No file name given");
   }
@@ -140,6 +141,7 @@ void CXMLResource::LoadFile(const std::wstring& top) {
       std::replace(relative.begin(), relative.end(), L'\\', L'/');
       read(frame.directory + relative, includeAt);
       open.back().resource = std::make_unique<CXMLResource>("");  // empty
+      open.back().resource->m_state->interfaces = m_state->interfaces;
       continue;
     }
     CXMLResource& target = frame.resource != nullptr ? *frame.resource : *this;

@@ -510,7 +510,9 @@ void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definit
       OSTREL_THROW("Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",
                    "Error when parsing interface: Missing interface name");
     }
-    definition.providedInterfaces.push_back(CLocalLibrary::GetInstance().GetTypeID(name.c_str()));
+    definition.providedInterfaces.push_back(m_state->interfaces == EInterfaces::eNames
+                                                ? name
+                                                : CLocalLibrary::GetInstance().GetTypeID(name.c_str()));
   }
   for (const char* loop : {"for", "foreach"}) {
     for (int i = 0; i < children; ++i) {

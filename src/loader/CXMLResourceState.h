@@ -13,6 +13,7 @@ struct CXMLResource::SState {
   std::wstring path;
   std::shared_ptr<const std::string> file;  // as places name it: the path, or "<text>"
   CDefinitionSet definitions;
+  EInterfaces interfaces = EInterfaces::eTypeIds;
 };
 
 }  // namespace Ostrel

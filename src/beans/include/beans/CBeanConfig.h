@@ -61,6 +61,14 @@ public:
   };
   SResolution& GetResolution() const { return m_resolution; }
 
+  // The first of `arguments` of `method` whose configured type differs from the type the
+  // wrapper declares for it in `types`, described ("Argument <n> of '<method>' of bean
+  // '<bean>' is configured as ..."); "" when none does. Empty and unknown type names are
+  // not compared.
+  static std::string ArgumentMismatch(const std::string& bean, const std::string& method,
+                                      const std::vector<SArgument>& arguments,
+                                      const std::vector<std::string>& types);
+
   // The process-wide pool of properties (first block 1000, growing by half).
   static PropertyPool& GetPropertyPool();
 

@@ -32,6 +32,8 @@ public:
   // register the class again meanwhile). Throws CException "No type id for class
   // '<className>' registered" when there is none.
   std::string GetTypeID(const char* className) const;
+  // Whether a type id is registered for `className`.
+  bool HasTypeID(const char* className) const;
 
 private:
   CLocalLibrary() = default;

@@ -27,9 +27,14 @@ public:
   // Loads a configuration given as UTF-8 text; an empty text gives no definitions.
   // "include" elements are not honoured. Throws CException on any error.
   explicit CXMLResource(const char* xml);
+  // What a definition's provided interfaces hold: the type ids registered for the
+  // interface names (an unregistered name fails the load), or the names as written, for
+  // a reader that reports every unregistered name itself.
+  enum class EInterfaces { eTypeIds, eNames };
+
   // Loads a configuration file and, recursively, the files it includes (relative to its
   // own folder). Throws CException on any error, including an include cycle.
-  explicit CXMLResource(const wchar_t* file);
+  explicit CXMLResource(const wchar_t* file, EInterfaces interfaces = EInterfaces::eTypeIds);
   ~CXMLResource();
   CXMLResource(const CXMLResource&) = delete;
   CXMLResource& operator=(const CXMLResource&) = delete;

@@ -1,0 +1,264 @@
+#include "CConfigurationChecker.h"
+
+#include <ostrel/CException.h>
+#include <ostrel/MakerName.h>
+
+#include "CCycleFinder.h"
+#include "beans/CBeanConfig.h"
+#include "beans/CTypeManager.h"
+#include "libraries/CDynamicLibrary.h"
+#include "libraries/CLocalLibrary.h"
+#include "platform/SharedLibrary.h"
+
+namespace Ostrel {
+namespace {
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+bool IsReferenceToDefaultFactory(const std::string& name) { return name.rfind("::", 0) == 0; }
+
+}  // namespace
+
+CConfigurationChecker::CConfigurationChecker(const CDefinitionSet& definitions,
+                                             const SCheckOptions& options, SCheckResult& result)
+    : m_definitions(definitions), m_options(options), m_result(result) {}
+
+CConfigurationChecker::~CConfigurationChecker() = default;
+
+void CConfigurationChecker::Run() {
+  // Only the first definition of a name is ever made; later ones are reported and skipped.
+  std::vector<std::pair<const SBeanDefinition*, const SLibrary*>> used;
+  for (const auto& library : m_definitions.GetLibraries()) {
+    for (const SBeanDefinition& bean : library->beans) {
+      auto [entry, inserted] = m_first.emplace(bean.name, SUsed{&bean, library.get()});
+      if (!inserted) {
+        Add(ESeverity::eWarning, bean,
+            "Bean " + Quoted(bean.name) + " is defined again; the definition at " +
+                entry->second.bean->place.ToString() + " is used");
+        continue;
+      }
+      used.emplace_back(&bean, library.get());
+      Describe(bean, *library);
+    }
+  }
+  for (const auto& library : m_definitions.GetLibraries()) {
+    if (!library->beans.empty()) MakeWrappers(*library);
+  }
+  for (const auto& [bean, library] : used) {
+    CheckBean(*bean, *library);
+  }
+  for (const SCycle& cycle : CCycleFinder(m_result.beans).Find()) {
+    const SBeanDefinition& bean = *m_first.at(cycle.chain.front()).bean;
+    std::string chain;
+    for (const std::string& name : cycle.chain) chain += name + " -> ";
+    Add(ESeverity::eError, bean, "Circular reference: " + chain + cycle.chain.front());
+  }
+}
+
+void CConfigurationChecker::Describe(const SBeanDefinition& bean, const SLibrary& library) {
+  SCheckedBean described;
+  described.name = bean.name;
+  described.className = bean.className;
+  described.library = library.path;
+  described.singleton = bean.singleton;
+  described.lazy = bean.lazy;
+  described.exported = bean.exported;
+  described.interfaces = bean.providedInterfaces;
+  auto link = [&described](const SArgument& argument, const std::string& via) {
+    if (argument.type == "bean") {
+      described.links.push_back({SBeanLink::eReference, argument.value, via});
+    } else if (argument.type == "service") {
+      described.links.push_back({SBeanLink::eService, argument.value, via});
+    }
+  };
+  for (const SArgument& argument : bean.constructorArguments) link(argument, "");
+  for (const SPropertyDefinition& property : bean.properties) {
+    for (const SArgument& argument : property.arguments) link(argument, property.name);
+  }
+  for (const std::string& name : bean.dependsOn) {
+    described.links.push_back({SBeanLink::eDependsOn, name, ""});
+  }
+  if (!bean.factoryBean.empty()) {
+    described.links.push_back({SBeanLink::eFactoryBean, bean.factoryBean, ""});
+  }
+  described.file = bean.place.IsKnown() ? *bean.place.file : std::string();
+  described.line = static_cast<std::uint32_t>(bean.place.line);
+  described.column = static_cast<std::uint32_t>(bean.place.column);
+  m_result.beans.push_back(std::move(described));
+}
+
+void CConfigurationChecker::MakeWrappers(const SLibrary& library) {
+  std::unique_ptr<CDynamicLibrary> loaded;
+  try {
+    loaded = std::make_unique<CDynamicLibrary>(library.path.c_str());
+  } catch (const CException& exception) {
+    std::string reason;
+    Platform::OpenLibrary(library.path.c_str(), &reason);
+    const SPlace& at = library.beans.front().place;
+    Add(ESeverity::eError, at, at.line, at.column,
+        exception.GetMessage() + (reason.empty() ? "" : ": " + reason), "");
+    return;
+  }
+  for (const SBeanDefinition& bean : library.beans) {
+    if (m_wrappers.count(bean.name) != 0) continue;
+    const std::string makerName = MakeMakerName(bean.className);
+    void* maker = loaded->GetFunction(makerName.c_str());
+    if (maker == nullptr) maker = CLocalLibrary::GetInstance().GetFunction(makerName.c_str());
+    if (maker == nullptr) {
+      Add(ESeverity::eError, bean,
+          "Getting wrapper maker failed for class " + Quoted(bean.className));
+      continue;
+    }
+    std::unique_ptr<IBeanWrapper> wrapper;
+    try {
+      wrapper.reset(reinterpret_cast<WrapperMaker>(maker)());
+    } catch (...) {
+      Add(ESeverity::eError, bean,
+          "Wrapper maker of class " + Quoted(bean.className) + " threw an exception");
+      continue;
+    }
+    if (wrapper == nullptr) {
+      Add(ESeverity::eError, bean,
+          "No wrapper for class " + Quoted(bean.className) + " of bean " + Quoted(bean.name));
+    }
+    m_wrappers[bean.name] = std::move(wrapper);
+  }
+}
+
+void CConfigurationChecker::CheckBean(const SBeanDefinition& bean, const SLibrary& library) {
+  CheckCreation(bean);
+  CheckArguments(bean, library, bean.constructorArguments, bean.place.line, bean.place.column,
+                 bean.creationMethod);
+  auto wrapper = m_wrappers.find(bean.name);
+  for (const SPropertyDefinition& property : bean.properties) {
+    CheckArguments(bean, library, property.arguments, property.line, property.column,
+                   property.name);
+    std::vector<std::string> types;
+    if (wrapper == m_wrappers.end() || wrapper->second == nullptr || property.arguments.empty() ||
+        !GetTypes(*wrapper->second, bean, property.name, property.arguments.size(), types)) {
+      continue;
+    }
+    // Entries the wrapper did not fill count as empty, as when the bean is configured.
+    types.resize(property.arguments.size());
+    std::string problem;
+    for (const std::string& type : types) {
+      if (type.empty()) problem = "missing argument type for property " + Quoted(property.name);
+    }
+    if (problem.empty()) {
+      problem = CBeanConfig::ArgumentMismatch(bean.name, property.name, property.arguments, types);
+    }
+    if (!problem.empty()) {
+      Add(ESeverity::eError, bean.place, property.line, property.column, problem, bean.name);
+    }
+  }
+  for (const std::string& name : bean.dependsOn) {
+    if (m_first.count(name) == 0) {
+      Add(ESeverity::eError, bean, "Bean " + Quoted(name) + " requested, but not configured");
+    }
+  }
+  for (const std::string& name : bean.providedInterfaces) {
+    if (!IsRegistered(name)) {
+      Add(ESeverity::eError, bean, "No type id for class " + Quoted(name) + " registered");
+    }
+  }
+}
+
+void CConfigurationChecker::CheckCreation(const SBeanDefinition& bean) {
+  std::string creator = bean.name;  // the bean whose class's wrapper creates this one
+  if (!bean.factoryBean.empty()) {
+    if (m_first.count(bean.factoryBean) == 0) {
+      Add(ESeverity::eError, bean,
+          "Factory bean " + Quoted(bean.factoryBean) + " requested, but not configured");
+      return;
+    }
+    creator = bean.factoryBean;
+  }
+  auto wrapper = m_wrappers.find(creator);
+  std::vector<std::string> types;
+  if (bean.constructorArguments.empty() || wrapper == m_wrappers.end() ||
+      wrapper->second == nullptr ||
+      !GetTypes(*wrapper->second, bean, bean.creationMethod, bean.constructorArguments.size(),
+                types)) {
+    return;
+  }
+  bool declared = false;
+  for (const std::string& type : types) declared = declared || !type.empty();
+  if (!declared) {
+    Add(ESeverity::eWarning, bean,
+        "Creation method " + Quoted(bean.creationMethod) + " with " +
+            std::to_string(bean.constructorArguments.size()) +
+            (bean.constructorArguments.size() == 1 ? " argument" : " arguments") +
+            " is not declared by " +
+            "the wrapper of class " + Quoted(wrapper->second->GetClassName()));
+    return;
+  }
+  const std::string mismatch = CBeanConfig::ArgumentMismatch(
+      bean.name, bean.creationMethod, bean.constructorArguments, types);
+  if (!mismatch.empty()) Add(ESeverity::eError, bean, mismatch);
+}
+
+void CConfigurationChecker::CheckArguments(const SBeanDefinition& bean, const SLibrary& library,
+                                           const std::vector<SArgument>& arguments,
+                                           std::int32_t line, std::int32_t column,
+                                           const std::string& method) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const SArgument& argument = arguments[i];
+    auto add = [&](const std::string& message) {
+      Add(ESeverity::eError, bean.place, line, column, message, bean.name);
+    };
+    if (argument.type == "service") {
+      if (!IsRegistered(argument.value)) {
+        add("No type id for class " + Quoted(argument.value) + " registered");
+      }
+    } else if (argument.type == "bean") {
+      // A reference into the default factory is resolved there, at run time.
+      if (IsReferenceToDefaultFactory(argument.value)) continue;
+      auto target = m_first.find(argument.value);
+      if (target == m_first.end()) {
+        add("Bean " + Quoted(argument.value) + " requested, but not configured");
+      } else if (!target->second.bean->exported && target->second.library->path != library.path) {
+        add("Bean " + Quoted(argument.value) + " shall be exported from library " +
+            Quoted(target->second.library->path) + ", but not allowed");
+      }
+    } else if (CTypeManager::CanonicalTypeName(argument.type.c_str()) == nullptr) {
+      add("Unknown value type " + Quoted(argument.type) + " of argument " +
+          std::to_string(i + 1) + " of " + Quoted(method));
+    }
+  }
+}
+
+bool CConfigurationChecker::GetTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean,
+                                     const std::string& method, std::size_t count,
+                                     std::vector<std::string>& types) {
+  try {
+    wrapper.GetArgumentTypes(method.c_str(), count, types);
+    return true;
+  } catch (...) {
+    Add(ESeverity::eError, bean,
+        "The wrapper of class " + Quoted(bean.className) + " threw when asked about " +
+            Quoted(method));
+    return false;
+  }
+}
+
+bool CConfigurationChecker::IsRegistered(const std::string& interfaceName) const {
+  for (const std::string& name : m_options.interfaces) {
+    if (name == interfaceName) return true;
+  }
+  return CLocalLibrary::GetInstance().HasTypeID(interfaceName.c_str());
+}
+
+void CConfigurationChecker::Add(ESeverity severity, const SPlace& place, std::int32_t line,
+                                std::int32_t column, const std::string& message,
+                                const std::string& bean) {
+  SFinding finding;
+  finding.file = place.IsKnown() ? *place.file : std::string();
+  finding.line = static_cast<std::uint32_t>(line > 0 ? line : 0);
+  finding.column = static_cast<std::uint32_t>(column > 0 ? column : 0);
+  finding.severity = severity;
+  finding.message = message;
+  finding.bean = bean;
+  m_result.findings.push_back(std::move(finding));
+}
+
+}  // namespace Ostrel

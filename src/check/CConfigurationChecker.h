@@ -1,0 +1,65 @@
+// CConfigurationChecker: checks loaded definition records the way a factory would use
+// them, without creating any bean: loads each library that defines beans, finds each
+// class's wrapper maker, asks the wrapper for the argument types of every creation method
+// and property, and checks references, service and interface names and cycles. Adds a
+// finding per problem. One use per object; not thread-safe.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <ostrel/CheckConfiguration.h>
+#include <ostrel/IBeanWrapper.h>
+
+#include "beans/CDefinitionSet.h"
+
+namespace Ostrel {
+
+class CConfigurationChecker {
+public:
+  CConfigurationChecker(const CDefinitionSet& definitions, const SCheckOptions& options,
+                        SCheckResult& result);
+  ~CConfigurationChecker();
+  CConfigurationChecker(const CConfigurationChecker&) = delete;
+  CConfigurationChecker& operator=(const CConfigurationChecker&) = delete;
+
+  // Describes every bean into the result and adds the findings.
+  void Run();
+
+private:
+  void Describe(const SBeanDefinition& bean, const SLibrary& library);
+  // Loads `library` and makes the wrapper of each of its beans' classes.
+  void MakeWrappers(const SLibrary& library);
+  void CheckBean(const SBeanDefinition& bean, const SLibrary& library);
+  void CheckCreation(const SBeanDefinition& bean);
+  void CheckArguments(const SBeanDefinition& bean, const SLibrary& library,
+                      const std::vector<SArgument>& arguments, std::int32_t line,
+                      std::int32_t column, const std::string& method);
+  // The wrapper's types for `method` with `count` arguments; false (reported) when the
+  // wrapper threw.
+  bool GetTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean, const std::string& method,
+                std::size_t count, std::vector<std::string>& types);
+  bool IsRegistered(const std::string& interfaceName) const;
+  void Add(ESeverity severity, const SPlace& place, std::int32_t line, std::int32_t column,
+           const std::string& message, const std::string& bean);
+  void Add(ESeverity severity, const SBeanDefinition& bean, const std::string& message) {
+    Add(severity, bean.place, bean.place.line, bean.place.column, message, bean.name);
+  }
+
+  const CDefinitionSet& m_definitions;
+  const SCheckOptions& m_options;
+  SCheckResult& m_result;
+  // The definition of each name that a factory would use: the first, and its library.
+  struct SUsed {
+    const SBeanDefinition* bean;
+    const SLibrary* library;
+  };
+  std::unordered_map<std::string, SUsed> m_first;
+  // The wrapper of each bean's class by bean name; null when the class has none.
+  std::map<std::string, std::unique_ptr<IBeanWrapper>> m_wrappers;
+};
+
+}  // namespace Ostrel

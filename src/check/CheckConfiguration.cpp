@@ -1,0 +1,70 @@
+#include <ostrel/CheckConfiguration.h>
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+#include <ostrel/CException.h>
+
+#include "CConfigurationChecker.h"
+#include "libraries/CDynamicLibrary.h"
+#include "loader/CXMLResource.h"
+#include "platform/SharedLibrary.h"
+#include "platform/TextConversion.h"
+
+namespace Ostrel {
+namespace {
+
+SFinding LoadFailure(const std::string& file, const std::string& message) {
+  SFinding finding;
+  finding.file = file;
+  finding.message = message;
+  return finding;
+}
+
+}  // namespace
+
+SCheckResult CheckConfiguration(const wchar_t* file, const SCheckOptions& options) {
+  SCheckResult result;
+  const std::string name = Platform::WideToUtf8(file);
+  for (const std::string& library : options.preload) {
+    try {
+      CDynamicLibrary preloaded(library.c_str());
+    } catch (const CException& exception) {
+      std::string reason;
+      Platform::OpenLibrary(library.c_str(), &reason);
+      result.findings.push_back(
+          LoadFailure("", exception.GetMessage() + (reason.empty() ? "" : ": " + reason)));
+    }
+  }
+  std::unique_ptr<CXMLResource> loaded;
+  try {
+    loaded = std::make_unique<CXMLResource>(file != nullptr ? file : L"",
+                                            CXMLResource::EInterfaces::eNames);
+  } catch (const CException& exception) {
+    // Without a place of its own (the file itself is missing), the failure is the file's.
+    SFinding finding = LoadFailure(exception.GetConfigurationFile(), exception.GetMessage());
+    if (finding.file.empty()) finding.file = name;
+    finding.line = exception.GetConfigurationLine();
+    finding.column = exception.GetConfigurationColumn();
+    result.findings.push_back(std::move(finding));
+    return result;
+  } catch (const std::exception& exception) {
+    result.findings.push_back(LoadFailure(name, exception.what()));
+    return result;
+  }
+  CConfigurationChecker(loaded->GetDefinitions(), options, result).Run();
+  std::stable_sort(result.findings.begin(), result.findings.end(),
+                   [](const SFinding& a, const SFinding& b) {
+                     if (a.file != b.file) return a.file < b.file;
+                     if (a.line != b.line) return a.line < b.line;
+                     return a.column < b.column;
+                   });
+  return result;
+}
+
+SCheckResult CheckConfiguration(const std::string& file, const SCheckOptions& options) {
+  return CheckConfiguration(Platform::Utf8ToWide(file).c_str(), options);
+}
+
+}  // namespace Ostrel

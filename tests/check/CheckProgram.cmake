@@ -1,0 +1,36 @@
+# Runs ostrel-check as a build would and compares its whole output and exit code.
+# cmake -DPROGRAM=<ostrel-check> -P CheckProgram.cmake, in the source tree.
+set(dir tests/check)
+set(interfaces --register shop::IPaymentService --register shop::ICatalog
+               --register shop::ICheckout)
+
+# expect(<exit code> <file with the expected standard output, or "">
+#        <lines expected on standard error> <argument>...)
+function(expect code expected error_lines)
+  execute_process(COMMAND ${PROGRAM} ${ARGN} RESULT_VARIABLE result
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(want "")
+  if(expected)
+    file(READ ${dir}/${expected} want)
+  endif()
+  if(NOT result STREQUAL code OR NOT out STREQUAL want)
+    message(SEND_ERROR "ostrel-check ${ARGN}: exit ${result} (want ${code}), output:\n${out}"
+                       "want:\n${want}")
+  endif()
+  string(REGEX MATCHALL "\n" breaks "${err}")
+  list(LENGTH breaks count)
+  if(NOT count EQUAL error_lines)
+    message(SEND_ERROR "ostrel-check ${ARGN}: ${count} lines on standard error, want "
+                       "${error_lines}:\n${err}")
+  endif()
+endfunction()
+
+expect(0 "" 0 ${interfaces} examples/config/shop.xml)
+expect(1 expected/broken.txt 0 ${interfaces} ${dir}/shop-class-typo.xml
+       ${dir}/shop-missing-bean.xml ${dir}/shop-wrong-type.xml ${dir}/shop-cycle.xml
+       ${dir}/shop-unknown-interface.xml)
+expect(0 expected/list.txt 0 ${interfaces} --list examples/config/shop.xml)
+expect(0 expected/graph.dot 0 ${interfaces} --graph ${dir}/graph.xml)
+expect(2 "" 1)
+expect(2 "" 1 --lists examples/config/shop.xml)
+expect(2 "" 1 examples/config/shop.xml --register)
