@@ -212,6 +212,11 @@ public:
     return true;
   }
 
+  int DeclaresMethod(const char* method, std::size_t count) const override {
+    const std::string_view name = method != nullptr ? method : "";
+    return Find(m_methods, name, count) != nullptr || Find(m_creators, name, count) != nullptr;
+  }
+
   void GetArgumentTypes(const char* method, std::size_t count,
                         std::vector<std::string>& types) override {
     const std::string_view name = method != nullptr ? method : "";

@@ -42,8 +42,15 @@ public:
   virtual bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
                       const ArgumentVector* arguments) const = 0;
 
-  // Reserved; the container never calls it. Keeps the slots after it in place.
-  virtual void Reserved() const {}
+  // Whether the wrapper has a method or creation method `method` taking `count`
+  // arguments: 1 yes, 0 no, -1 cannot tell (the default). Only CheckConfiguration asks,
+  // for methods without arguments, which GetArgumentTypes cannot describe; a container
+  // never calls it.
+  virtual int DeclaresMethod(const char* method, std::size_t count) const {
+    (void)method;
+    (void)count;
+    return -1;
+  }
 
   // Fills `types` with the type names of `method`'s `count` arguments, in order ("int",
   // "char*", "bean", ...). A configuration whose argument has another type (aliases

@@ -130,6 +130,19 @@ void CConfigurationChecker::CheckBean(const SBeanDefinition& bean, const SLibrar
   CheckArguments(bean, library, bean.constructorArguments, bean.place.line, bean.place.column,
                  bean.creationMethod);
   auto wrapper = m_wrappers.find(bean.name);
+  const IBeanWrapper* own = wrapper != m_wrappers.end() ? wrapper->second.get() : nullptr;
+  if (own != nullptr) {
+    const std::string& className = bean.className;
+    if (!bean.initMethod.empty()) {
+      ExpectMethod(*own, bean, bean.initMethod, 0, bean.place.line, bean.place.column,
+                   "Init method of class " + Quoted(className) + " does not exist or is not valid");
+    }
+    if (!bean.exitMethod.empty()) {
+      ExpectMethod(*own, bean, bean.exitMethod, 0, bean.place.line, bean.place.column,
+                   "Exit method " + Quoted(bean.exitMethod) + " of class " + Quoted(className) +
+                       " does not exist");
+    }
+  }
   for (const SPropertyDefinition& property : bean.properties) {
     CheckArguments(bean, library, property.arguments, property.line, property.column,
                    property.name);
@@ -174,6 +187,16 @@ void CConfigurationChecker::CheckCreation(const SBeanDefinition& bean) {
     creator = bean.factoryBean;
   }
   auto wrapper = m_wrappers.find(creator);
+  if (wrapper != m_wrappers.end() && wrapper->second != nullptr) {
+    const std::size_t count = bean.constructorArguments.size();
+    const bool declared = ExpectMethod(*wrapper->second, bean, bean.creationMethod, count, bean.place.line,
+                 bean.place.column,
+                 "Could not create bean " + Quoted(bean.name) + ": class " +
+                     Quoted(wrapper->second->GetClassName()) + " has no creation method " +
+                     Quoted(bean.creationMethod) + " with " + std::to_string(count) +
+                     (count == 1 ? " argument" : " arguments"));
+    if (!declared) return;
+  }
   std::vector<std::string> types;
   if (bean.constructorArguments.empty() || wrapper == m_wrappers.end() ||
       wrapper->second == nullptr ||
@@ -239,6 +262,20 @@ bool CConfigurationChecker::GetTypes(IBeanWrapper& wrapper, const SBeanDefinitio
             Quoted(method));
     return false;
   }
+}
+
+bool CConfigurationChecker::ExpectMethod(const IBeanWrapper& wrapper, const SBeanDefinition& bean,
+                                         const std::string& method, std::size_t count,
+                                         std::int32_t line, std::int32_t column,
+                                         const std::string& message) {
+  int declared = -1;
+  try {
+    declared = wrapper.DeclaresMethod(method.c_str(), count);
+  } catch (...) {
+    declared = -1;  // a wrapper that cannot answer is not held against the configuration
+  }
+  if (declared == 0) Add(ESeverity::eError, bean.place, line, column, message, bean.name);
+  return declared != 0;
 }
 
 bool CConfigurationChecker::IsRegistered(const std::string& interfaceName) const {

@@ -42,6 +42,11 @@ private:
   // wrapper threw.
   bool GetTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean, const std::string& method,
                 std::size_t count, std::vector<std::string>& types);
+  // Adds an error with `message` and returns false when the wrapper says it has no
+  // `method` taking `count` arguments (wrappers that cannot tell pass).
+  bool ExpectMethod(const IBeanWrapper& wrapper, const SBeanDefinition& bean,
+                    const std::string& method, std::size_t count, std::int32_t line,
+                    std::int32_t column, const std::string& message);
   bool IsRegistered(const std::string& interfaceName) const;
   void Add(ESeverity severity, const SPlace& place, std::int32_t line, std::int32_t column,
            const std::string& message, const std::string& bean);

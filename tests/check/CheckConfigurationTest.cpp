@@ -49,9 +49,12 @@ const SCase kCases[] = {
     "/kinds.xml:7:7 is used [audit]",
     "kinds.xml:14:7 E Argument 1 of 'CCardPayment' of bean 'card' is configured as 'int', but the "
     "method takes 'char*' [card]",
-    "kinds.xml:20:7 W Creation method 'CCatalog' with 1 argument is not declared by the wrapper of "
-    "class 'shop::CCatalog' [catalog]",
+    "kinds.xml:20:7 E Could not create bean 'catalog': class 'shop::CCatalog' has no creation "
+    "method 'CCatalog' with 1 argument [catalog]",
     "kinds.xml:23:7 E Factory bean 'orderFactory' requested, but not configured [order]",
+    "kinds.xml:26:7 E Init method of class 'shop::CCheckout' does not exist or is not valid "
+    "[checkout]",
+    "kinds.xml:26:7 E Exit method 'End' of class 'shop::CCheckout' does not exist [checkout]",
     "kinds.xml:26:7 E Bean 'clock' requested, but not configured [checkout]",
     "kinds.xml:28:11 E No type id for class 'shop::IPayment' registered [checkout]",
     "kinds.xml:38:11 E Bean 'audit' shall be exported from library 'libshop.so', but not allowed "
