@@ -34,3 +34,10 @@ expect(0 expected/graph.dot 0 ${interfaces} --graph ${dir}/graph.xml)
 expect(2 "" 1)
 expect(2 "" 1 --lists examples/config/shop.xml)
 expect(2 "" 1 examples/config/shop.xml --register)
+# Without Graphviz, an SVG is refused with the reason.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env PATH=/nonexistent ${PROGRAM} --graph=none.svg
+                        ${interfaces} examples/config/shop.xml
+                RESULT_VARIABLE result ERROR_VARIABLE err)
+if(NOT result EQUAL 2 OR NOT err MATCHES "Graphviz is not installed")
+  message(SEND_ERROR "ostrel-check --graph=none.svg without dot: exit ${result}, ${err}")
+endif()

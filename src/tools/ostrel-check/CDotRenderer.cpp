@@ -1,56 +1,64 @@
 #include "CDotRenderer.h"
 
 #include <cerrno>
-#include <csignal>
-#include <cstring>
+#include <cstdio>
+#include <fstream>
 
+#if defined(_WIN32)
+#include <process.h>
+#else
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
 extern char** environ;
+#endif
+
+namespace {
+
+constexpr int kNotInstalled = -1;
+
+// Runs "dot -Tsvg -o <output> <input>" from the PATH, without a shell; its exit status,
+// or kNotInstalled when there is no such program.
+int RunDot(const std::string& input, const std::string& output) {
+#if defined(_WIN32)
+  const intptr_t status =
+      _spawnlp(_P_WAIT, "dot", "dot", "-Tsvg", "-o", output.c_str(), input.c_str(), nullptr);
+  if (status == -1) return errno == ENOENT ? kNotInstalled : 1;
+  return static_cast<int>(status);
+#else
+  std::string arguments[] = {"dot", "-Tsvg", "-o", output, input};
+  char* argv[] = {arguments[0].data(), arguments[1].data(), arguments[2].data(),
+                  arguments[3].data(), arguments[4].data(), nullptr};
+  pid_t child = 0;
+  const int spawned = posix_spawnp(&child, "dot", nullptr, nullptr, argv, environ);
+  if (spawned != 0) return spawned == ENOENT ? kNotInstalled : 1;
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return 1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+#endif
+}
+
+}  // namespace
 
 bool CDotRenderer::RenderSvg(const std::string& dot, const std::string& file, std::string& error) {
-  int input[2];
-  if (pipe(input) != 0) {
-    error = std::strerror(errno);
+  // Graphviz reads the graph from a file beside the picture: no pipe to keep fed.
+  const std::string input = file + ".ostrel-check.dot";
+  {
+    std::ofstream out(input, std::ios::binary);
+    if (!(out << dot) || !out.flush()) {
+      error = "cannot write " + input;
+      return false;
+    }
+  }
+  const int status = RunDot(input, file);
+  std::remove(input.c_str());
+  if (status == kNotInstalled) {
+    error = "Graphviz is not installed (no 'dot' program on the PATH); install it "
+            "(apt-get install graphviz) or write DOT with --graph=FILE.dot";
     return false;
   }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
-  posix_spawn_file_actions_addclose(&actions, input[1]);
-  std::string program = "dot";
-  std::string format = "-Tsvg";
-  std::string option = "-o";
-  std::string output = file;
-  char* arguments[] = {program.data(), format.data(), option.data(), output.data(), nullptr};
-  pid_t child = 0;
-  const int spawned = posix_spawnp(&child, "dot", &actions, nullptr, arguments, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(input[0]);
-  if (spawned != 0) {
-    close(input[1]);
-    error = spawned == ENOENT ? "Graphviz is not installed (no 'dot' program on the PATH); "
-                                "install it (apt-get install graphviz) or write DOT with "
-                                "--graph=FILE.dot"
-                              : std::strerror(spawned);
-    return false;
-  }
-  // A "dot" that exits early must not kill this program with SIGPIPE.
-  std::signal(SIGPIPE, SIG_IGN);
-  std::size_t written = 0;
-  while (written < dot.size()) {
-    const ssize_t n = write(input[1], dot.data() + written, dot.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<std::size_t>(n);
-  }
-  close(input[1]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || written < dot.size()) {
+  if (status != 0) {
     error = "'dot' failed to render " + file;
     return false;
   }
