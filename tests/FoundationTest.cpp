@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <ostrel/Ostrel.h>
+#include <tamarack/CbExceptionOutOfMemory.h>
 #include <tamarack/Singleton.h>
 
 #include "CaptureLog.h"
@@ -35,7 +36,8 @@ TEST(LoggerTest, RecordsCarryLevelLoggerLocationAndMessage) {
   try {
     OSTREL_THROW("F::t", "t \xC3\xBC");  // logs once, at the throw site
   } catch (const Ostrel::CException& e) {
-    Ostrel::CException copy(e);  // logs nothing
+    Ostrel::CException copy(e);  // logs nothing, and keeps the message
+    EXPECT_EQ(Ostrel::GetMessage(copy), "t \xC3\xBC");
   }
   CaptureLog::SetThreshold(0);
   const auto records = CaptureLog::Records();
@@ -61,6 +63,21 @@ TEST(BaseLibraryTest, SingletonCountersAndLog) {
   const auto log = Singleton::GetSingletonLog();
   EXPECT_EQ(decltype(log)(log.end() - 2, log.end()),
             decltype(log)({{Singleton::Created, name}, {Singleton::Destroyed, name}}));
+}
+
+// The message of any exception of the library; the base library's say where they were
+// raised, and others have none.
+TEST(ExceptionTest, GetMessageOfEachKind) {
+  struct CForeign : IException {
+    const char* GetFileName() const override { return ""; }
+    std::uint32_t GetLineNumber() const override { return 0; }
+    const char* GetFunctionName() const override { return ""; }
+    std::uint32_t GetThreadID() const override { return 0; }
+  };
+  EXPECT_EQ(Ostrel::GetMessage(CbExceptionOutOfMemory("a.cpp", 3, "F::g")),
+            "out of memory in F::g (a.cpp:3)");
+  EXPECT_EQ(Ostrel::GetMessage(CbException("a.cpp", 4, "F::h")), "F::h (a.cpp:4)");
+  EXPECT_EQ(Ostrel::GetMessage(CForeign()), "");
 }
 
 std::atomic<int> g_destroyed{0};
