@@ -154,24 +154,27 @@ void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
                               const SubstitutionMap& variables, Internal::SLoadBudget& budget) {
   FrameStack stack;
   stack.push_back(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library));
-  XMLNode current = node;  // the element being read: where a failure is reported
+  // The element being read, where a failure is reported. A plain pointer: it costs no
+  // count, and the document holds every element while the walk runs.
+  SXMLNodeData* current = node.GetData();
   try {
     parseBeans(stack, current, budget);
   } catch (CException& e) {
-    Internal::ReportPlace(e, SPlace{m_state->file, current.GetLine(), current.GetColumn()},
-                          FailureContext(stack, current));
+    const XMLNode element(current);
+    Internal::ReportPlace(e, SPlace{m_state->file, element.GetLine(), element.GetColumn()},
+                          FailureContext(stack, element));
     throw;
   }
 }
 
-void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
+void CXMLResource::parseBeans(FrameStack& stack, SXMLNodeData*& current,
                               Internal::SLoadBudget& budget) {
   static const char* const kBeanTags[] = {"bean", "service"};
   static const char* const kPropertyTags[] = {"property"};
 
   // Pushes the frame of an inline bean found in an argument of `f`.
   auto pushInline = [&](SFrame& f, const XMLNode& inlineNode, const std::string& inlineName) {
-    current = inlineNode;
+    current = inlineNode.GetData();
     budget.EnterNesting("Ostrel::CXMLResource::parseArgument");
     auto frame = std::make_unique<SFrame>(SFrame::eBean, inlineNode, f.variables, f.library);
     frame->nested = true;
@@ -215,7 +218,7 @@ void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
           while (f.child < children) {
             const XMLNode& c = f.node.ChildAt(f.child++);
             if (!Internal::NameIs(c.GetName(), tag)) continue;
-            current = c;
+            current = c.GetData();
             if (loops) {
               f.loop = std::make_unique<Internal::CLoopPasses>(c, f.stage == tagCount,
                                                               *f.variables, &budget);
@@ -249,7 +252,7 @@ void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
         if (f.stage == 0) {
           f.stage = 1;
           if (!constructorArg.IsEmpty()) {
-            current = constructorArg;
+            current = constructorArg.GetData();
             parseConstructorArguments(constructorArg, f.definition);
           }
         }
@@ -257,7 +260,7 @@ void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
           if (!constructorArg.IsEmpty()) {
             XMLNode argumentNode = constructorArg.GetChild("argument", &f.child);
             if (!argumentNode.IsEmpty()) {
-              current = argumentNode;
+              current = argumentNode.GetData();
               std::string inlineName;
               SArgument argument;
               XMLNode inlineNode = parseArgument(argumentNode, argument, f.definition,
@@ -279,12 +282,12 @@ void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
           }
         }
         if (!f.parts[SFrame::ePartProvides].IsEmpty()) {
-          current = f.parts[SFrame::ePartProvides];
+          current = f.parts[SFrame::ePartProvides].GetData();
           parseInterfaces(f.parts[SFrame::ePartProvides], f.definition, *f.variables, budget);
         }
         const XMLNode& dependsOn = f.parts[SFrame::ePartDependsOn];
         if (!dependsOn.IsEmpty()) {
-          current = dependsOn;
+          current = dependsOn.GetData();
           int cursor = 0;
           for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
                beanName = dependsOn.GetChild("bean-name", &cursor)) {
@@ -306,7 +309,7 @@ void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
           argumentNode = f.arguments.GetChild("argument", &f.child);
         }
         if (!argumentNode.IsEmpty()) {
-          current = argumentNode;
+          current = argumentNode.GetData();
           std::string inlineName;
           SArgument argument;
           XMLNode inlineNode = parseArgument(argumentNode, argument, *f.bean, *f.variables, budget,
@@ -316,7 +319,7 @@ void CXMLResource::parseBeans(FrameStack& stack, XMLNode& current,
           break;
         }
         if (f.property.arguments.empty()) {
-          current = f.node;
+          current = f.node.GetData();
           OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
                        "Error when parsing property: Missing arguments");
         }

@@ -27,7 +27,7 @@ struct SXMLPosition {
   std::int32_t line;
   std::int32_t column;
 };
-// Moves `position` forward to `target`, or to the text's NUL if that comes first.
+// Moves `position` forward to `target`, which lies in the same text.
 void AdvanceXMLPosition(SXMLPosition& position, const char* target);
 
 inline bool IsXMLBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }

@@ -111,7 +111,8 @@ XMLParser::XMLParser(SXMLParseState& state, bool directPaths)
     : state_(state),
       arena_(XMLArena::Create()),
       cursor_(state.text + state.index),
-      directPaths_(directPaths) {}
+      directPaths_(directPaths),
+      position_{state.text, 1, 1} {}
 
 XMLParser::~XMLParser() {
   if (arena_) XMLArena::Destroy(arena_);
@@ -150,22 +151,11 @@ SXMLNodeData* XMLParser::Parse() {
   }
   if (stopped_) return nullptr;
   state_.index = static_cast<std::size_t>(cursor_ - state_.text);
-  LocateStarts();
   SXMLNodeData* root = open_.back().node;
   CloseElement();
   arena_->AddHandle();  // for the reference handed to the caller
   arena_ = nullptr;     // the handles own it from now on
   return root;
-}
-
-void XMLParser::LocateStarts() {
-  // The starts come in document order, so one forward scan of the text serves them all.
-  SXMLPosition scan{state_.text, 1, 1};
-  for (const auto& start : starts_) {
-    AdvanceXMLPosition(scan, start.second);
-    start.first->line = scan.line;
-    start.first->column = scan.column;
-  }
 }
 
 XMLParser::SToken XMLParser::NextToken() {
@@ -332,7 +322,9 @@ void XMLParser::OpenChild(const char* tagBegin, const char* nameBegin, const cha
   SXMLNodeData* parent = open_.back().node;
   SXMLNodeData* child = arena_->NewRecord(nameBegin, nameLength, isDeclaration);
   child->parent = parent;
-  starts_.emplace_back(child, tagBegin);
+  AdvanceXMLPosition(position_, tagBegin);
+  child->line = position_.line;
+  child->column = position_.column;
   // The scratch vector holds the child's reference until the parent's slot takes it.
   AddEntry(children_.size() - open_.back().children, eXMLEntryChild);
   children_.push_back(child);

@@ -11,10 +11,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "SXMLParseState.h"
+#include "XMLCharacters.h"
 #include "xml/SXMLAttribute.h"
 #include "xml/SXMLClear.h"
 
@@ -82,8 +82,6 @@ private:
   void OpenChild(const char* tagBegin, bool isDeclaration);
   void OpenChild(const char* tagBegin, const char* nameBegin, const char* nameEnd,
                  bool isDeclaration);
-  // Turns the start-tag offsets noted in starts_ into lines and columns.
-  void LocateStarts();
   void ReadPlainStartTag(const char* p);
   bool ReadPlainEndTag(const char* p);
   void EndTag();
@@ -115,8 +113,9 @@ private:
   std::vector<char*> texts_;
   std::vector<SXMLClear> clears_;
   std::vector<std::int32_t> order_;
-  // Every element with the "<" of its start tag, in document order.
-  std::vector<std::pair<SXMLNodeData*, const char*>> starts_;
+  // Line and column of the last start tag: elements open in document order, so one
+  // forward scan of the text places them all.
+  SXMLPosition position_;
 };
 
 }  // namespace Ostrel

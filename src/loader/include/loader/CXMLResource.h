@@ -66,7 +66,7 @@ private:
   void parseBeans(const XMLNode& node, SLibrary* library, const Internal::SubstitutionMap& variables,
                   Internal::SLoadBudget& budget);
   // The walk itself; `current` follows the element being read.
-  void parseBeans(std::vector<std::unique_ptr<SFrame>>& stack, XMLNode& current,
+  void parseBeans(std::vector<std::unique_ptr<SFrame>>& stack, SXMLNodeData*& current,
                   Internal::SLoadBudget& budget);
   // A bean element's attributes; finds its parts (constructor-arg, properties, provides,
   // depends-on) for the walk. Returns the library the bean belongs to.
