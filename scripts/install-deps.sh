@@ -4,10 +4,19 @@
 OSTREL_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev uuid-dev
                  libspdlog-dev libpugixml-dev clang libclang-rt-14-dev)
 
+# The Windows stage of scripts/test.sh --full: the mingw-w64 cross compiler (POSIX
+# threads), Wine to run its programs and GoogleTest's sources to build for Windows.
+OSTREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest)
+
+# ostrel_install_deps [package...]: the given packages, or OSTREL_PACKAGES.
 ostrel_install_deps() {
   local missing=()
   local package
-  for package in "${OSTREL_PACKAGES[@]}"; do
+  local wanted=("${OSTREL_PACKAGES[@]}")
+  if [ "$#" -gt 0 ]; then
+    wanted=("$@")
+  fi
+  for package in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "${package}" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("${package}")
     fi
