@@ -9,7 +9,7 @@ install(TARGETS ostrel tamarack EXPORT OstrelTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 # The logging back end is loaded at run time from the folder of libostrel.so.
-install(TARGETS NLogC LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS NLogC LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The configuration checker, beside the libraries it runs on.
 install(TARGETS ostrel-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ostrel DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

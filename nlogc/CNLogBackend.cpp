@@ -1,7 +1,5 @@
 #include "CNLogBackend.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <cstdio>
 #include <exception>
@@ -11,6 +9,7 @@
 #include <spdlog/sinks/stdout_sinks.h>
 
 #include "CNLogSettings.h"
+#include "platform/CurrentThread.h"
 #include "platform/TextConversion.h"
 
 namespace NLogC {
@@ -97,7 +96,7 @@ void CNLogBackend::Write(int level, const wchar_t* logger, const Logging::SLogCo
   std::string line = LevelName(level);
   line += ' ';
   AppendText(line, logger);
-  line += " [" + std::to_string(gettid()) + "] ";
+  line += " [" + std::to_string(Platform::CurrentThreadId()) + "] ";
   AppendText(line, message);
   line += " (";
   line += file;

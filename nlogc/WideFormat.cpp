@@ -58,8 +58,10 @@ std::wstring FormatWide(const wchar_t* format, va_list arguments) {
     return std::wstring();
   }
   const std::wstring translated = TranslateFormat(format);
-  // vswprintf reports only failure, not the needed size: grow until it fits. The
-  // bound stops a format that always fails (an encoding error) from growing forever.
+  // The C library's vswprintf reports only failure, not the needed size: grow until it
+  // fits. mingw-w64's reports the full length instead, so a count beyond the buffer is
+  // a truncation too. The bound stops a format that always fails (an encoding error)
+  // from growing forever.
   constexpr std::size_t kLimit = std::size_t{1} << 26;
   std::vector<wchar_t> buffer(512);
   while (true) {
@@ -67,7 +69,7 @@ std::wstring FormatWide(const wchar_t* format, va_list arguments) {
     va_copy(copy, arguments);
     int written = std::vswprintf(buffer.data(), buffer.size(), translated.c_str(), copy);
     va_end(copy);
-    if (written >= 0) {
+    if (written >= 0 && static_cast<std::size_t>(written) < buffer.size()) {
       return std::wstring(buffer.data(), static_cast<std::size_t>(written));
     }
     if (buffer.size() >= kLimit) {

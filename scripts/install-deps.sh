@@ -5,6 +5,11 @@
 OSTREL_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev uuid-dev
                  libspdlog-dev libpugixml-dev clang libclang-rt-14-dev libxml2-utils)
 
+# The Windows stage of scripts/test.sh --full: the mingw-w64 cross compiler (POSIX
+# threads), Wine to run its programs and GoogleTest's sources to build for Windows.
+OSTREL_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest)
+
+# ostrel_install_deps [package...]: OSTREL_PACKAGES and the given packages.
 ostrel_install_deps() {
   local missing=()
   local package

@@ -4,16 +4,19 @@
 #   scripts/test.sh          the default preset (RelWithDebInfo): configure, build, test
 #   scripts/test.sh --full   then the asan preset (AddressSanitizer + UBSan), the tsan
 #                            preset (ThreadSanitizer, concurrency tests) and both
-#                            fuzzers for 60 seconds each
+#                            fuzzers for 60 seconds each, then the windows preset (a
+#                            mingw-w64 cross build) with its tests and the example
+#                            program under wine64
 # Prints the time each stage took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=(default)
 fuzz=0
+windows=0
 case "${1:-}" in
   "") ;;
-  --full) presets=(default asan tsan); fuzz=1 ;;
+  --full) presets=(default asan tsan); fuzz=1; windows=1 ;;
   *) echo "usage: scripts/test.sh [--full]" >&2; exit 2 ;;
 esac
 
@@ -44,6 +47,9 @@ for preset in "${presets[@]}"; do
 done
 if [ "${fuzz}" -eq 1 ]; then
   stage "fuzz" scripts/fuzz.sh 60 all
+fi
+if [ "${windows}" -eq 1 ]; then
+  stage "windows" scripts/test-windows.sh
 fi
 
 scripts/count-lines.sh

@@ -8,10 +8,9 @@
 #include <string_view>
 #include <typeinfo>
 #include <unordered_map>
-#include <locale.h>
-#include <wchar.h>
 
 #include "BasicType.h"
+#include "platform/DecimalNumber.h"
 #include "platform/TextConversion.h"
 #include "support/Throw.h"
 
@@ -59,18 +58,9 @@ long stringToLong(const wchar_t* text) { return std::wcstol(text, nullptr, 10); 
 
 unsigned long stringToULong(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
 
-namespace {
-// Configurations write numbers with a decimal point whatever locale the host program
-// has set.
-double DecimalToDouble(const wchar_t* text) {
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return c != static_cast<locale_t>(0) ? wcstod_l(text, nullptr, c) : std::wcstod(text, nullptr);
-}
-}  // namespace
+float stringToFloat(const wchar_t* text) { return static_cast<float>(Platform::ParseDecimal(text)); }
 
-float stringToFloat(const wchar_t* text) { return static_cast<float>(DecimalToDouble(text)); }
-
-double stringToDouble(const wchar_t* text) { return DecimalToDouble(text); }
+double stringToDouble(const wchar_t* text) { return Platform::ParseDecimal(text); }
 
 template <>
 std::string stringToString<std::string>(const wchar_t* text) {

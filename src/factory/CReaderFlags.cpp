@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/ThreadExit.h"
+
 namespace Ostrel {
 namespace {
 
@@ -27,6 +29,21 @@ OSTREL_FAST_THREAD_LOCAL CReaderFlags::SReaderFlag* CReaderFlags::t_flag = nullp
 CReaderFlags::SReaderFlag* CReaderFlags::ThreadFlag() {
   // Returns the flag to the pool when the thread ends; later reads on this thread (from
   // other thread-local destructors) take the lock.
+#if defined(_WIN32)
+  // mingw-w64 may free thread_local storage before destructors and exit callbacks run:
+  // the exit callback touches the pooled flag only.
+  thread_local SReaderFlag* owned = nullptr;
+  if (owned == nullptr) {
+    owned = AcquireFlag();
+    Platform::AtThreadExit(
+        [](void* flag) {
+          static_cast<SReaderFlag*>(flag)->owned.store(false, std::memory_order_release);
+        },
+        owned);
+  }
+  t_flag = owned;
+  return t_flag;
+#else
   struct SOwner {
     SReaderFlag* flag = AcquireFlag();
     bool ended = false;
@@ -40,6 +57,7 @@ CReaderFlags::SReaderFlag* CReaderFlags::ThreadFlag() {
   if (owner.ended) return nullptr;
   t_flag = owner.flag;
   return t_flag;
+#endif
 }
 
 CReaderFlags::CWrite::CWrite(CReaderFlags& slots) : m_slots(slots) {

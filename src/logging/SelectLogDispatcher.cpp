@@ -3,6 +3,7 @@
 #include "CNLogLogger.h"
 #include "CVoidLogger.h"
 #include "platform/SharedLibrary.h"
+#include "platform/TextConversion.h"
 
 namespace Logging {
 namespace {
@@ -36,10 +37,10 @@ const SNLogEntryPoints& EntryPoints() {
     // Loaded once per process and never unloaded: by plain name first (a back end the
     // process already loaded, or the loader's search path), then from this library's
     // own folder, which some loaders (sanitizer runtimes) leave out of the search.
-    p.module = Platform::OpenLibrary("libNLogC.so", &error);
+    p.module = Platform::OpenLibrary(Platform::kLogBackendFile, &error);
     if (p.module == nullptr) {
       std::string sibling = Platform::SiblingPath(reinterpret_cast<const void*>(&SelectLogDispatcher),
-                                                  "libNLogC.so");
+                                                  Platform::WideToUtf8(Platform::kLogBackendFile).c_str());
       if (!sibling.empty()) {
         p.module = Platform::OpenLibrary(sibling.c_str(), &error);
       }

@@ -3,6 +3,8 @@
 #include <limits.h>
 #include <stdlib.h>
 
+#include "platform/TextConversion.h"
+
 namespace Platform {
 
 std::string CanonicalPath(const std::string& path) {
@@ -13,5 +15,8 @@ std::string CanonicalPath(const std::string& path) {
   return path;
 }
 
-}  // namespace Platform
+std::FILE* OpenFileForReading(const wchar_t* path) {
+  return std::fopen(WideToUtf8(path).c_str(), "rb");
+}
 
+}  // namespace Platform

@@ -4,12 +4,16 @@
 
 #include <mutex>
 
+#include "platform/TextConversion.h"
+
 namespace Platform {
 namespace {
 // dlerror() keeps one message per thread, but reading it right after the failing call
 // under one lock keeps reports from several loaders apart.
 std::mutex s_loaderMutex;
 }  // namespace
+
+const wchar_t* const kLogBackendFile = L"libNLogC.so";
 
 void* OpenLibrary(const char* path, std::string* error) {
   std::lock_guard<std::mutex> lock(s_loaderMutex);
@@ -20,6 +24,10 @@ void* OpenLibrary(const char* path, std::string* error) {
     *error = reason != nullptr ? reason : "unknown error";
   }
   return module;
+}
+
+void* OpenLibrary(const wchar_t* path, std::string* error) {
+  return OpenLibrary(WideToUtf8(path).c_str(), error);
 }
 
 void* FindSymbol(void* module, const char* name) {

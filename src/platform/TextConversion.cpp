@@ -4,6 +4,10 @@
 #include <cwchar>
 #include <type_traits>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace Platform {
 namespace {
 
@@ -21,12 +25,36 @@ void AppendWide(std::wstring& out, char32_t cp) {
   out.push_back(static_cast<wchar_t>(cp));
 }
 
+#if defined(_WIN32)
+// Valid text goes through the system's converter; invalid text takes the replacement
+// rules below, which the system's converter does not promise.
+bool SystemUtf8ToWide(const unsigned char* s, std::size_t n, std::wstring& out) {
+  if (n == 0 || n > 0x7FFFFFFF) return false;
+  const char* bytes = reinterpret_cast<const char*>(s);
+  const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(n), nullptr, 0);
+  if (units <= 0) return false;
+  out.resize(units);
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(n), out.data(), units) == units;
+}
+
+bool SystemWideToUtf8(const wchar_t* s, std::size_t n, std::string& out) {
+  if (n == 0 || n > 0x7FFFFFFF) return false;
+  const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, s, static_cast<int>(n), nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return false;
+  out.resize(size);
+  return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, s, static_cast<int>(n), out.data(), size, nullptr, nullptr) == size;
+}
+#endif
+
 // Decodes n bytes. The valid range of the second byte depends on the lead byte, which
 // rejects overlong forms (E0 80..9F, F0 80..8F), encoded surrogates (ED A0..BF) and values
 // above U+10FFFF (F4 90..BF). The longest start of a valid sequence that is cut short
 // becomes one U+FFFD; so does any byte that cannot start a sequence.
 std::wstring DecodeUtf8(const unsigned char* s, std::size_t n) {
   std::wstring out;
+#if defined(_WIN32)
+  if (SystemUtf8ToWide(s, n, out)) return out;
+#endif
   out.reserve(n);
   std::size_t i = 0;
   while (i < n) {
@@ -75,6 +103,9 @@ std::wstring DecodeUtf8(const unsigned char* s, std::size_t n) {
 // unsigned, so they lie above U+10FFFF.
 std::string EncodeUtf8(const wchar_t* s, std::size_t n) {
   std::string out;
+#if defined(_WIN32)
+  if (SystemWideToUtf8(s, n, out)) return out;
+#endif
   out.reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
     char32_t cp = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(s[i]));

@@ -3,32 +3,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/FileSystem.h"
 #include "platform/TextConversion.h"
+#include "platform/TextEncoding.h"
 #include "EXMLResult.h"
 
 namespace Ostrel {
 namespace {
-
-enum class EEncoding { eEightBit, eUtf16LittleEndian, eUtf16BigEndian };
-
-// How many leading bytes are looked at to tell UTF-16 without a mark from 8-bit text.
-constexpr std::size_t kSniffBytes = 4096;
-
-// Markup is mostly ASCII, so UTF-16 shows a zero in most code units: at odd positions
-// for little endian, at even ones for big endian. 8-bit text has none at all.
-EEncoding SniffEncoding(const unsigned char* bytes, std::size_t size) {
-  const std::size_t pairs = (size < kSniffBytes ? size : kSniffBytes) / 2;
-  std::size_t zerosEven = 0;
-  std::size_t zerosOdd = 0;
-  for (std::size_t i = 0; i < pairs; ++i) {
-    zerosEven += bytes[2 * i] == 0;
-    zerosOdd += bytes[2 * i + 1] == 0;
-  }
-  const std::size_t many = pairs / 4 > 0 ? pairs / 4 : 1;
-  if (zerosOdd >= many && zerosOdd > 2 * zerosEven) return EEncoding::eUtf16LittleEndian;
-  if (zerosEven >= many && zerosEven > 2 * zerosOdd) return EEncoding::eUtf16BigEndian;
-  return EEncoding::eEightBit;
-}
 
 std::int32_t ConvertUtf16(const unsigned char* bytes, std::size_t size, bool bigEndian,
                           std::string& text) {
@@ -64,10 +45,10 @@ std::int32_t ConvertXMLFileText(const unsigned char* bytes, std::size_t size, st
     text.assign(reinterpret_cast<const char*>(bytes) + 3, size - 3);
     return eXMLOk;
   }
-  switch (SniffEncoding(bytes, size)) {
-    case EEncoding::eUtf16LittleEndian: return ConvertUtf16(bytes, size, false, text);
-    case EEncoding::eUtf16BigEndian: return ConvertUtf16(bytes, size, true, text);
-    case EEncoding::eEightBit: break;
+  switch (Platform::GuessTextEncoding(bytes, size)) {
+    case Platform::ETextEncoding::eUtf16LittleEndian: return ConvertUtf16(bytes, size, false, text);
+    case Platform::ETextEncoding::eUtf16BigEndian: return ConvertUtf16(bytes, size, true, text);
+    case Platform::ETextEncoding::eEightBit: break;
   }
   text.assign(reinterpret_cast<const char*>(bytes), size);
   return eXMLOk;
@@ -75,8 +56,7 @@ std::int32_t ConvertXMLFileText(const unsigned char* bytes, std::size_t size, st
 
 std::int32_t ReadXMLFile(const wchar_t* fileName, std::string& text) {
   if (!fileName) return eXMLCannotOpen;
-  const std::string path = Platform::WideToUtf8(fileName);
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(Platform::OpenFileForReading(fileName), &std::fclose);
   if (!file) return eXMLCannotOpen;
   std::string bytes;
   char buffer[65536];

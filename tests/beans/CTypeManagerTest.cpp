@@ -32,7 +32,7 @@ TEST(TypeManagerTest, LiteralsReadAsTheirTypeAndOnlyKnownTypeNamesAreFound) {
 
   EXPECT_EQ(Read<int>("int32_t", L" -99999999999abc"), INT_MIN);
   EXPECT_EQ(Read<unsigned int>("unsigned int", L"4000000000"), 2147483647u);
-  EXPECT_EQ(Read<long>("long", L"-5000000000"), -5000000000L);
+  EXPECT_EQ(Read<long>("long", L"-5000000000"), sizeof(long) == 8 ? -5000000000LL : LONG_MIN);
   // Smaller types keep the low bits.
   EXPECT_EQ(Read<signed char>("int8_t", L"300"), 44);
   // Only unsigned long takes the base from the text.

@@ -2,14 +2,13 @@
 // folder) and nesting: loops, inline beans and includes load at the documented depth on a
 // thread with a small stack and fail with a clear message one level deeper or when a load
 // would do too much.
-#include <unistd.h>
-
 #include <pthread.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 
 #include "SLoadBudget.h"
 #include "TestDocument.h"
@@ -88,9 +87,9 @@ TEST(LoaderNestingTest, DocumentedDepthLoadsOnASmallStackAndOneMoreFails) {
 
 struct LoaderFilesTest : ::testing::Test {
   void SetUp() override {
-    char pattern[] = "/tmp/ostrel-loader-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
+    const auto name = "ostrel-loader-" + std::to_string(std::random_device()());
+    dir = (std::filesystem::temp_directory_path() / name).string();
+    ASSERT_TRUE(std::filesystem::create_directory(dir)) << dir;
   }
   void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -132,11 +131,11 @@ TEST_F(LoaderFilesTest, IncludesResolveAgainstTheIncludingFileAndComeFirst) {
   Write("main.xml", "<INCLUDE Path='sub\\a.xml'/><include path='c.xml'/>", "m");
   EXPECT_EQ(Names(dir + "/main.xml"), "lib.so:[b,a,c,m] eager:b,a,c,m,");
   // A name without folder resolves its includes in the current folder.
-  const std::string previous = std::filesystem::current_path();
-  ASSERT_EQ(chdir(dir.c_str()), 0);
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
   std::string relative;
   EXPECT_NO_THROW(relative = Names("main.xml"));
-  ASSERT_EQ(chdir(previous.c_str()), 0);
+  std::filesystem::current_path(previous);
   EXPECT_EQ(relative, "lib.so:[b,a,c,m] eager:b,a,c,m,");
   // The including file may define a name again; an included file may not.
   Write("redefine.xml", "<include path='c.xml'/>", "c");

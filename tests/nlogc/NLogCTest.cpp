@@ -1,8 +1,5 @@
 // libNLogC.so as libostrel.so sees it: loaded by path, driven through its entry points,
 // judged by the lines it appends to the file named in NLOGC_FILE.
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cstdarg>
 #include <fstream>
 #include <regex>
@@ -10,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "logging/NLogEntryPoints.h"  // declares the entry points
+#include "platform/CurrentThread.h"
+#include "platform/SharedLibrary.h"
 
 namespace {
 
@@ -20,9 +19,9 @@ const SLogContext kWhere{"src/Core.cpp", 42, "Core::Run"};
 void* Symbol(const char* name) {
   static void* module = [] {
     std::ofstream(std::getenv("NLOGC_FILE"), std::ios::trunc) << "earlier line\n";
-    return dlopen(NLOGC_PATH, RTLD_NOW | RTLD_LOCAL);
+    return Platform::OpenLibrary(NLOGC_PATH, nullptr);
   }();
-  return module != nullptr ? dlsym(module, name) : nullptr;
+  return Platform::FindSymbol(module, name);
 }
 #define NLOGC(name) reinterpret_cast<decltype(&name)>(Symbol(#name))
 
@@ -38,7 +37,7 @@ void Log(int level, const wchar_t* logger, const SLogContext* context, const wch
 // with diagnostics items and a long message whose line breaks must be escaped.
 TEST(NLogC, LevelsFromTheThresholdUpAreWrittenOneLineEach) {
   const int threshold = std::atoi(std::getenv("NLOGC_EXPECT"));
-  const std::string thread = " [" + std::to_string(gettid()) + "] ";
+  const std::string thread = " [" + std::to_string(Platform::CurrentThreadId()) + "] ";
   const char* names[] = {"TRACE", "DEBUG", "INFO ", "WARN ", "ERROR", "FATAL"};
   auto enabled = NLOGC(NLog_IsLogEnabledW);
   std::vector<std::string> expected{"earlier line"};

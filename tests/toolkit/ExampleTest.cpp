@@ -2,12 +2,14 @@
 // libshop.so built beside libostrel.so.
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <ostrel/Ostrel.h>
 #include <shop/Interfaces.h>
 
 #include "CaptureLog.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <dlfcn.h>
+#endif
 
 TEST(ExampleTest, ShopConfigurationWiresTheShop) {
 #if defined(__SANITIZE_ADDRESS__)

@@ -5,9 +5,15 @@
 
 namespace Platform {
 
-// Loads `path` with every symbol resolved now; null on failure, with the loader's
+// Loads `path` (UTF-8) with every symbol resolved now; null on failure, with the loader's
 // reason in *error when error is not null.
 void* OpenLibrary(const char* path, std::string* error);
+
+// The same for a wide path (LoadLibraryW on Windows; UTF-8 for dlopen elsewhere).
+void* OpenLibrary(const wchar_t* path, std::string* error);
+
+// The file name of the logging back end: libNLogC.so, or NLogC.dll on Windows.
+extern const wchar_t* const kLogBackendFile;
 
 // The address exported as `name`, or null.
 void* FindSymbol(void* module, const char* name);

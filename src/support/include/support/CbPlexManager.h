@@ -14,6 +14,7 @@
 #include <tamarack/CbExceptionOutOfMemory.h>
 #include <tamarack/IReferenceCounted.h>
 
+#include "platform/AlignedMemory.h"
 #include "support/CbCriticalSectionPolicy.h"
 #include "support/CbTypeName.h"
 #include "support/INonCopyable.h"
@@ -123,7 +124,7 @@ private:
     const std::size_t maxCount = (SIZE_MAX - kHeaderSize - kBlockAlign) / sizeof(SFree);
     void* memory = nullptr;
     if (count != 0 && count <= maxCount) {
-      memory = std::aligned_alloc(kBlockAlign,
+      memory = Platform::AllocateAligned(kBlockAlign,
                                   RoundUp(kHeaderSize + std::size_t{count} * sizeof(SFree)));
     }
     if (memory == nullptr) {
@@ -148,7 +149,7 @@ private:
   void FreeBlocks() {
     while (m_blocks != nullptr) {
       SBlock* previous = m_blocks->previous;
-      std::free(m_blocks);
+      Platform::FreeAligned(m_blocks);
       m_blocks = previous;
     }
     m_freeList = nullptr;
