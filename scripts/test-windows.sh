@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 # shellcheck source=scripts/install-deps.sh
 source scripts/install-deps.sh
-ostrel_install_deps "${OSTREL_PACKAGES[@]}" "${OSTREL_WINDOWS_PACKAGES[@]}"
+ostrel_install_deps "${OSTREL_WINDOWS_PACKAGES[@]}"
 
 wine=/usr/lib/wine/wine64
 build=build/windows

@@ -19,6 +19,13 @@ std::string Describe(const Ostrel::SFinding& finding) {
          " [" + finding.bean + "]";
 }
 
+// The system loader's reason for a library that is not there.
+#if defined(_WIN32)
+#define NO_LIBRARY "Module not found. (126)"
+#else
+#define NO_LIBRARY "libnowhere.so: cannot open shared object file: No such file or directory"
+#endif
+
 struct SCase {
   const char* file;
   std::vector<std::string> findings;
@@ -59,8 +66,7 @@ const SCase kCases[] = {
     "kinds.xml:28:11 E No type id for class 'shop::IPayment' registered [checkout]",
     "kinds.xml:38:11 E Bean 'audit' shall be exported from library 'libshop.so', but not allowed "
     "[outside]",
-    "kinds.xml:45:7 E Could not load library 'libnowhere.so': libnowhere.so: cannot open shared "
-    "object file: No such file or directory []"}},
+    "kinds.xml:45:7 E Could not load library 'libnowhere.so': " NO_LIBRARY " []"}},
 };
 // clang-format on
 

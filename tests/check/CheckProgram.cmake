@@ -1,5 +1,7 @@
 # Runs ostrel-check as a build would and compares its whole output and exit code.
-# cmake -DPROGRAM=<ostrel-check> -P CheckProgram.cmake, in the source tree.
+# cmake -DPROGRAM=<ostrel-check> [-DEMULATOR=<runner>] -P CheckProgram.cmake, in the
+# source tree. Line ends are compared without carriage returns.
+set(run ${EMULATOR} ${PROGRAM})
 set(dir tests/check)
 set(interfaces --register shop::IPaymentService --register shop::ICatalog
                --register shop::ICheckout)
@@ -7,8 +9,9 @@ set(interfaces --register shop::IPaymentService --register shop::ICatalog
 # expect(<exit code> <file with the expected standard output, or "">
 #        <lines expected on standard error> <argument>...)
 function(expect code expected error_lines)
-  execute_process(COMMAND ${PROGRAM} ${ARGN} RESULT_VARIABLE result
+  execute_process(COMMAND ${run} ${ARGN} RESULT_VARIABLE result
                   OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REPLACE "\r" "" out "${out}")
   set(want "")
   if(expected)
     file(READ ${dir}/${expected} want)
@@ -34,8 +37,13 @@ expect(0 expected/graph.dot 0 ${interfaces} --graph ${dir}/graph.xml)
 expect(2 "" 1)
 expect(2 "" 1 --lists examples/config/shop.xml)
 expect(2 "" 1 examples/config/shop.xml --register)
-# Without Graphviz, an SVG is refused with the reason.
-execute_process(COMMAND ${CMAKE_COMMAND} -E env PATH=/nonexistent ${PROGRAM} --graph=none.svg
+# Without Graphviz, an SVG is refused with the reason (Windows programs find no "dot" here).
+if(EMULATOR)
+  set(run ${EMULATOR} ${PROGRAM})
+else()
+  set(run ${CMAKE_COMMAND} -E env PATH=/nonexistent ${PROGRAM})
+endif()
+execute_process(COMMAND ${run} --graph=none.svg
                         ${interfaces} examples/config/shop.xml
                 RESULT_VARIABLE result ERROR_VARIABLE err)
 if(NOT result EQUAL 2 OR NOT err MATCHES "Graphviz is not installed")
