@@ -5,6 +5,9 @@
 #include <atomic>
 #include <thread>
 
+#if defined(_WIN32)
+#include <windows.h>  // first, as programs may: its GetMessage macro must not matter
+#endif
 #include <ostrel/Ostrel.h>
 #include <tamarack/CbExceptionOutOfMemory.h>
 #include <tamarack/Singleton.h>

@@ -12,6 +12,15 @@
 #include <ostrel/Export.h>
 #include <tamarack/IException.h>
 
+// <windows.h> makes GetMessage a macro (GetMessageA or GetMessageW); the names below
+// are declared without it, with both renamed forms as aliases, so that a program may
+// include either header first.
+#if defined(_WIN32) && defined(GetMessage)
+#pragma push_macro("GetMessage")
+#undef GetMessage
+#define OSTREL_GETMESSAGE_PUSHED
+#endif
+
 namespace Ostrel {
 
 class OSTREL_API CException : public IException {
@@ -28,6 +37,10 @@ public:
 
   // The message, as it was logged.
   const char* GetMessage() const;
+#if defined(_WIN32)
+  const char* GetMessageA() const { return GetMessage(); }
+  const char* GetMessageW() const { return GetMessage(); }
+#endif
   // The configuration file of the element the failure is about ("<text>" for a
   // configuration given as text) and the line and column (from 1) of its start tag;
   // "" and 0 when the failure concerns no element.
@@ -50,5 +63,14 @@ private:
 
 // The message of an exception of Ostrel or of its base library; empty for any other.
 OSTREL_API std::string GetMessage(const IException& exception);
+#if defined(_WIN32)
+inline std::string GetMessageA(const IException& exception) { return GetMessage(exception); }
+inline std::string GetMessageW(const IException& exception) { return GetMessage(exception); }
+#endif
 
 }  // namespace Ostrel
+
+#if defined(OSTREL_GETMESSAGE_PUSHED)
+#pragma pop_macro("GetMessage")
+#undef OSTREL_GETMESSAGE_PUSHED
+#endif
