@@ -24,6 +24,16 @@ IBeanWrapper* MakeWrapper(WrapperMaker maker, const std::string& className) {
   return maker();
 }
 
+// Where a property stands, and what it belongs to, for the place record of a failure;
+// worked out only when one is thrown.
+SPlace PropertyPlace(const SBeanDefinition& definition, const SPropertyDefinition& property) {
+  return SPlace{definition.place.file, property.line, property.column};
+}
+std::string PropertyContext(const SBeanDefinition& definition,
+                            const SPropertyDefinition& property) {
+  return Internal::PlaceContext(definition.name, property.name);
+}
+
 // The mismatch between the constructor arguments of `definition` and the creation
 // method that `wrapper` declares.
 std::string CreationMismatch(const SBeanDefinition& definition, IBeanWrapper& wrapper) {
@@ -84,13 +94,11 @@ CBeanConfig::CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker,
   m_properties.reserve(definition.properties.size());
   try {
     for (const SPropertyDefinition& property : definition.properties) {
-      const SPlace place{definition.place.file, property.line, property.column};
-      const std::string context = Internal::PlaceContext(definition.name, property.name);
       if (m_prototype == nullptr) {
         OSTREL_THROW_AT(kFunction, "no wrapper for class '" + definition.className +
                                     "' to check the properties of bean '" + definition.name +
                                     "' against",
-                        place, context);
+                        PropertyPlace(definition, property), PropertyContext(definition, property));
       }
       std::vector<std::string> types;
       m_prototype->GetArgumentTypes(property.name.c_str(), property.arguments.size(), types);
@@ -98,13 +106,15 @@ CBeanConfig::CBeanConfig(const SBeanDefinition& definition, WrapperMaker maker,
         // Entries the wrapper did not fill count as empty.
         if (i >= types.size() || types[i].empty()) {
           OSTREL_THROW_AT(kFunction, "missing argument type for property '" + property.name + "'",
-                          place, context);
+                          PropertyPlace(definition, property),
+                          PropertyContext(definition, property));
         }
       }
       std::string mismatch =
           ArgumentMismatch(definition.name, property.name, property.arguments, types);
       if (!mismatch.empty()) {
-        OSTREL_THROW_AT(kFunction, mismatch, place, context);
+        OSTREL_THROW_AT(kFunction, mismatch, PropertyPlace(definition, property),
+                        PropertyContext(definition, property));
       }
       PropertyPool& pool = GetPropertyPool();
       void* slot = pool.GetFreeElement();

@@ -59,8 +59,8 @@ void Warn(int line, SAbout about, const wchar_t* format, const std::string& firs
   Warn(line, about, format, first.c_str(), second.c_str());
 }
 
-// A Debug record tracing resolution, about up to two UTF-8 texts; callers ask whether
-// Debug is enabled once per bean.
+// A Debug record tracing resolution, about up to two UTF-8 texts; callers check the
+// factory's tracing flag first.
 void Trace(int line, const wchar_t* format, const std::string& first,
            const std::string& second = std::string()) {
   s_logger.Debug(__FILE__, line, kResolve, format, Platform::Utf8ToWide(first).c_str(),
@@ -215,7 +215,8 @@ CBeanFactoryImpl::CBeanFactoryImpl()
     : m_store(new CDefinitionStore),
       m_services(new CServiceRegistry),
       m_types(new CTypeManager),
-      m_readers(new CReaderFlags) {}
+      m_readers(new CReaderFlags),
+      m_trace(s_logger.IsDebugEnabled()) {}
 
 CBeanFactoryImpl::~CBeanFactoryImpl() {
   ClearCaches();
@@ -262,6 +263,7 @@ void CBeanFactoryImpl::Reset() {
 void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
   Lock lock(m_lock);
   CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Integrate");
+  m_trace = s_logger.IsDebugEnabled();
   CDefinitionSet& definitions = m_store->GetDefinitions();
   definitions.CheckMerge(loaded);
   // In library order, then reading order, each at the front of its interfaces' lists:
@@ -479,7 +481,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
   const IBeanWrapper& own = **resolution.own;
   const std::shared_ptr<const IBeanWrapper>& creating = *resolution.creating;
 
-  const bool trace = s_logger.IsDebugEnabled();
+  const bool trace = m_trace;
   if (trace) {
     Trace(__LINE__, L"Creating bean '%s' with '%s'", name,
           definition.className + "::" + definition.creationMethod);

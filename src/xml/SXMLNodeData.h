@@ -29,6 +29,9 @@ struct SXMLNodeData {
   std::int32_t clearCount;
   std::int32_t attributeCount;
   bool isDeclaration;    // opened by "<?"
+  // Where the start tag's "<" stands, from 1 (0 for the document root); the column in
+  // characters. Placed where the record has room, so it grows by nothing.
+  std::int32_t line;
   SXMLNodeData* parent;  // null for the root or a detached node
   XMLNode* children;     // each slot holds one reference to its child
   char** texts;
@@ -36,8 +39,7 @@ struct SXMLNodeData {
   SXMLAttribute* attributes;
   std::int32_t* order;   // one entry per child, attribute, text and clear, in document order
   std::int32_t referenceCount;
-  std::int32_t line;     // of the start tag's "<", from 1; 0 for the document root
-  std::int32_t column;   // in characters, from 1
+  std::int32_t column;
 };
 
 // Drops the reference of an XMLNode handle. When no handle on any record of the arena is

@@ -160,27 +160,5 @@ long DecodeXMLEntities(const char* begin, const char* end, char* out, const char
   return written;
 }
 
-void AdvanceXMLPosition(SXMLPosition& position, const char* target) {
-  const char* p = position.at;
-  // The last line break before the target, searched backwards: start tags usually stand
-  // a few blanks after one. Every byte but a UTF-8 continuation byte starts a character.
-  const char* lineStart = target;
-  while (lineStart > p && lineStart[-1] != '\n') --lineStart;
-  if (lineStart > p) {
-    ++position.line;
-    position.column = 1;
-    // Any earlier breaks in between, found by a fast search.
-    const char* end = lineStart - 1;
-    while (const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
-      p = static_cast<const char*>(newline) + 1;
-      ++position.line;
-    }
-    p = lineStart;
-  }
-  for (; p < target; ++p) {
-    position.column += (static_cast<unsigned char>(*p) & 0xC0) != 0x80 ? 1 : 0;
-  }
-  position.at = target;
-}
 
 }  // namespace Ostrel

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace Ostrel {
 
@@ -27,8 +28,32 @@ struct SXMLPosition {
   std::int32_t line;
   std::int32_t column;
 };
-// Moves `position` forward to `target`, which lies in the same text.
-void AdvanceXMLPosition(SXMLPosition& position, const char* target);
+// Moves `position` forward to `target`, which lies in the same text. Inline: the
+// parser places every element with it.
+inline void AdvanceXMLPosition(SXMLPosition& position, const char* target) {
+  // One pass backwards from the target to the last line break (start tags usually stand
+  // a few blanks after one), counting UTF-8 continuation bytes, which start no character.
+  const char* p = position.at;
+  const char* lineStart = target;
+  std::int32_t continuations = 0;
+  while (lineStart > p && lineStart[-1] != '\n') {
+    --lineStart;
+    continuations += (static_cast<unsigned char>(*lineStart) & 0xC0) == 0x80 ? 1 : 0;
+  }
+  std::int32_t column = position.column;
+  if (lineStart > p) {
+    column = 1;
+    ++position.line;
+    // Any earlier breaks in between, found by a fast search.
+    const char* end = lineStart - 1;
+    while (const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p))) {
+      p = static_cast<const char*>(newline) + 1;
+      ++position.line;
+    }
+  }
+  position.column = column + static_cast<std::int32_t>(target - lineStart) - continuations;
+  position.at = target;
+}
 
 inline bool IsXMLBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 

@@ -122,6 +122,9 @@ private:
   std::vector<std::string> m_eager;
   // Counts resets: configurations remember the generation they were worked out in.
   unsigned m_generation = 1;
+  // Whether resolution writes Debug records: asked when the factory is made and at each
+  // load, not for every bean, which would cost a call into the back end each time.
+  bool m_trace = false;
   std::vector<std::unique_ptr<SArgumentBuffers>> m_argumentBuffers;
   std::size_t m_argumentDepth = 0;
 };
