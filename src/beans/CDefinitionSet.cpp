@@ -49,6 +49,15 @@ SLibrary* CDefinitionSet::FindOwner(std::string_view name) const {
   return entry != nullptr ? entry->value : nullptr;
 }
 
+const SBeanDefinition* CDefinitionSet::FindDefinition(std::string_view name) const {
+  const SLibrary* library = FindOwner(name);
+  if (library == nullptr) return nullptr;
+  for (const SBeanDefinition& bean : library->beans) {
+    if (bean.name == name) return &bean;
+  }
+  return nullptr;
+}
+
 void CDefinitionSet::CheckMerge(const CDefinitionSet& loaded) const {
   IndexNames();
   for (const auto& library : loaded.m_libraries) {

@@ -55,6 +55,19 @@ void CConfigurationChecker::Run() {
   }
 }
 
+std::unique_ptr<CDynamicLibrary> CConfigurationChecker::TryLoad(const std::string& path,
+                                                                std::string& failure) {
+  try {
+    return std::make_unique<CDynamicLibrary>(path.c_str());
+  } catch (const CException& exception) {
+    // The loader logged its reason; asked again for the finding (failures only).
+    std::string reason;
+    Platform::OpenLibrary(path.c_str(), &reason);
+    failure = exception.GetMessage() + (reason.empty() ? "" : ": " + reason);
+    return nullptr;
+  }
+}
+
 void CConfigurationChecker::Describe(const SBeanDefinition& bean, const SLibrary& library) {
   SCheckedBean described;
   described.name = bean.name;
@@ -88,15 +101,11 @@ void CConfigurationChecker::Describe(const SBeanDefinition& bean, const SLibrary
 }
 
 void CConfigurationChecker::MakeWrappers(const SLibrary& library) {
-  std::unique_ptr<CDynamicLibrary> loaded;
-  try {
-    loaded = std::make_unique<CDynamicLibrary>(library.path.c_str());
-  } catch (const CException& exception) {
-    std::string reason;
-    Platform::OpenLibrary(library.path.c_str(), &reason);
+  std::string failure;
+  std::unique_ptr<CDynamicLibrary> loaded = TryLoad(library.path, failure);
+  if (loaded == nullptr) {
     const SPlace& at = library.beans.front().place;
-    Add(ESeverity::eError, at, at.line, at.column,
-        exception.GetMessage() + (reason.empty() ? "" : ": " + reason), "");
+    Add(ESeverity::eError, at, at.line, at.column, failure, "");
     return;
   }
   for (const SBeanDefinition& bean : library.beans) {

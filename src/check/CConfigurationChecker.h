@@ -18,6 +18,8 @@
 
 namespace Ostrel {
 
+class CDynamicLibrary;
+
 class CConfigurationChecker {
 public:
   CConfigurationChecker(const CDefinitionSet& definitions, const SCheckOptions& options,
@@ -28,6 +30,10 @@ public:
 
   // Describes every bean into the result and adds the findings.
   void Run();
+
+  // Loads the library at `path`; null when it does not load, with `failure` set to the
+  // load's message and the system's reason.
+  static std::unique_ptr<CDynamicLibrary> TryLoad(const std::string& path, std::string& failure);
 
 private:
   void Describe(const SBeanDefinition& bean, const SLibrary& library);

@@ -9,7 +9,6 @@
 #include "CConfigurationChecker.h"
 #include "libraries/CDynamicLibrary.h"
 #include "loader/CXMLResource.h"
-#include "platform/SharedLibrary.h"
 #include "platform/TextConversion.h"
 
 namespace Ostrel {
@@ -28,13 +27,9 @@ SCheckResult CheckConfiguration(const wchar_t* file, const SCheckOptions& option
   SCheckResult result;
   const std::string name = Platform::WideToUtf8(file);
   for (const std::string& library : options.preload) {
-    try {
-      CDynamicLibrary preloaded(library.c_str());
-    } catch (const CException& exception) {
-      std::string reason;
-      Platform::OpenLibrary(library.c_str(), &reason);
-      result.findings.push_back(
-          LoadFailure("", exception.GetMessage() + (reason.empty() ? "" : ": " + reason)));
+    std::string failure;
+    if (CConfigurationChecker::TryLoad(library, failure) == nullptr) {
+      result.findings.push_back(LoadFailure("", failure));
     }
   }
   std::unique_ptr<CXMLResource> loaded;

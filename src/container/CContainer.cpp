@@ -1,12 +1,8 @@
 #include <ostrel/Container.h>
 
-#include <cstdlib>
 #include <mutex>
 #include <string>
 
-#if defined(__GNUC__)
-#include <cxxabi.h>
-#endif
 
 #include <ostrel/Logger.h>
 #include <tamarack/CbTimer.h>
@@ -15,6 +11,7 @@
 #include "factory/DefaultFactory.h"
 #include "loader/CXMLResource.h"
 #include "platform/TextConversion.h"
+#include "support/CbTypeName.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -96,20 +93,6 @@ std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source) {
   return factory;
 }
 
-// A type's name as written in C++, from the name typeid gives.
-std::string TypeName(const char* name) {
-#if defined(__GNUC__)
-  int status = 0;
-  char* readable = abi::__cxa_demangle(name, nullptr, nullptr, &status);
-  if (readable != nullptr) {
-    std::string text = readable;
-    std::free(readable);
-    return text;
-  }
-#endif
-  return name != nullptr ? name : "";
-}
-
 }  // namespace
 
 CContainer CContainer::FromFile(const std::filesystem::path& file, bool integrate) {
@@ -126,7 +109,7 @@ void CContainer::WarnWrongType(const char* function, const char* kind, const cha
   s_logger.Warn(__FILE__, __LINE__, function, L"%s '%s' is no '%s'",
                 Platform::Utf8ToWide(kind).c_str(),
                 Platform::Utf8ToWide(name != nullptr ? name : "").c_str(),
-                Platform::Utf8ToWide(TypeName(type)).c_str());
+                Platform::Utf8ToWide(CbDemangledName(type)).c_str());
 }
 
 CContainer::CContainer() : m_factory(Internal::CreateFactory(true)) {

@@ -383,20 +383,10 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::ResolveLocked(const char* be
     if (result != nullptr && instance) *result = BeanResult(*wrapper, instance);
     return instance;
   } catch (...) {
-    Warn(__LINE__, SAbout{FindDefinition(beanName)},
+    Warn(__LINE__, SAbout{m_store->GetDefinitions().FindDefinition(beanName)},
          L"Could not resolve bean '%s', unknown exception was thrown", beanName);
     return nullptr;
   }
-}
-
-const SBeanDefinition* CBeanFactoryImpl::FindDefinition(const char* name) const {
-  // The first definition in library order, then reading order, as the store serves it.
-  const SLibrary* library = m_store->GetDefinitions().FindOwner(name);
-  if (library == nullptr) return nullptr;
-  for (const SBeanDefinition& bean : library->beans) {
-    if (bean.name == name) return &bean;
-  }
-  return nullptr;
 }
 
 bool CBeanFactoryImpl::PrepareResolution(CBeanConfig& config, const char* name) {

@@ -39,6 +39,9 @@ public:
   // The library of the first definition of `name` in library order, then reading
   // order; null when no library defines it.
   SLibrary* FindOwner(std::string_view name) const;
+  // The first definition of `name` in that order (the one a factory serves); null when
+  // none exists.
+  const SBeanDefinition* FindDefinition(std::string_view name) const;
 
   const std::vector<std::unique_ptr<SLibrary>>& GetLibraries() const { return m_libraries; }
   const std::vector<std::string>& GetEagerNames() const { return m_eagerNames; }

@@ -97,8 +97,6 @@ private:
   std::shared_ptr<const IBeanWrapper>* GetWrapperEntry(const CBeanConfig& config);
   // Works out the wrappers of `config`; false (logged) when a class has none.
   bool PrepareResolution(CBeanConfig& config, const char* name);
-  // The definition that serves `name`, for the place of a message; null when none does.
-  const SBeanDefinition* FindDefinition(const char* name) const;
   bool SetProperty(const CBeanProperty& property, IReferenceCounted* instance,
                    const IBeanWrapper& wrapper, const SLibrary* library);
   // Resolves `arguments` in order into `buffers`; the addresses stay valid while the

@@ -10,12 +10,18 @@
 
 #include <cxxabi.h>
 
-template <class T>
-std::string CbTypeName() {
+// A type as written in C++, from the name typeid gives it (itself when it does not demangle).
+inline std::string CbDemangledName(const char* mangled) {
+  if (mangled == nullptr) return std::string();
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> demangled(
-      abi::__cxa_demangle(typeid(T).name(), nullptr, nullptr, &status), std::free);
-  std::string name = status == 0 && demangled ? demangled.get() : typeid(T).name();
+      abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+  return status == 0 && demangled ? demangled.get() : mangled;
+}
+
+template <class T>
+std::string CbTypeName() {
+  std::string name = CbDemangledName(typeid(T).name());
   if (std::is_class<T>::value) {
     return "class " + name;
   }
