@@ -1,16 +1,11 @@
-// The foundation: the logging facade against the capturing back end, the record each
-// exception logs, and the base library's singleton bookkeeping and counted pointers.
+// The logging facade against the capturing back end, and the record a thrown exception
+// logs.
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <thread>
 
 #if defined(_WIN32)
 #include <windows.h>  // first, as programs may: its GetMessage macro must not matter
 #endif
 #include <ostrel/Ostrel.h>
-#include <tamarack/CbExceptionOutOfMemory.h>
-#include <tamarack/Singleton.h>
 
 #include "CaptureLog.h"
 #include "support/Throw.h"
@@ -55,74 +50,6 @@ TEST(LoggerTest, RecordsCarryLevelLoggerLocationAndMessage) {
     EXPECT_EQ(records[i].message,
               i < 8 ? L"t " + std::to_wstring(i) : L"Ostrel-Exception: \"t \u00FC\"");
   }
-}
-
-TEST(BaseLibraryTest, SingletonCountersAndLog) {
-  const char* name = "FoundationTest::Thing";
-  Singleton::IncrementSingletonCounter(name);
-  Singleton::Log(Singleton::Destroyed, name);
-  Singleton::DecrementSingletonCounter(name);
-  EXPECT_EQ(Singleton::GetSingletonCounter(name), 0);
-  const auto log = Singleton::GetSingletonLog();
-  EXPECT_EQ(decltype(log)(log.end() - 2, log.end()),
-            decltype(log)({{Singleton::Created, name}, {Singleton::Destroyed, name}}));
-}
-
-// The message of any exception of the library; the base library's say where they were
-// raised, and others have none.
-TEST(ExceptionTest, GetMessageOfEachKind) {
-  struct CForeign : IException {
-    const char* GetFileName() const override { return ""; }
-    std::uint32_t GetLineNumber() const override { return 0; }
-    const char* GetFunctionName() const override { return ""; }
-    std::uint32_t GetThreadID() const override { return 0; }
-  };
-  EXPECT_EQ(Ostrel::GetMessage(CbExceptionOutOfMemory("a.cpp", 3, "F::g")),
-            "out of memory in F::g (a.cpp:3)");
-  EXPECT_EQ(Ostrel::GetMessage(CbException("a.cpp", 4, "F::h")), "F::h (a.cpp:4)");
-  EXPECT_EQ(Ostrel::GetMessage(CForeign()), "");
-}
-
-std::atomic<int> g_destroyed{0};
-
-struct CCounted : CbReferenceCounted {
-  ~CCounted() override { ++g_destroyed; }
-  CbSmartPointer<CCounted> next;  // a pointer to its own, still incomplete, kind
-};
-
-// The last release runs the deleter once and clears the weak records; with copies on
-// several threads, whichever thread releases last deletes.
-TEST(SmartPointerTest, LastReleaseOnAnyThreadDeletesOnceAndClearsWeakRecords) {
-  g_destroyed = 0;
-  CCounted* raw = new CCounted;
-  SWeakReference first{raw, nullptr}, second{raw, &first};
-  raw->GetReferenceCounter()->weakReferences = &second;
-  static int deleted = 0;  // the deleter runs instead of the deletion
-  raw->GetReferenceCounter()->deleter = [](IReferenceCounted*) { ++deleted; };
-  CbSmartPointer<CCounted> a(raw);
-  CbSmartPointer<IReferenceCounted> b(a), c(std::move(b));
-  a.Reset();
-  EXPECT_TRUE(b.IsEmpty());
-  EXPECT_EQ(deleted, 0);
-  c.Reset();
-  EXPECT_EQ(deleted, 1);
-  EXPECT_TRUE(first.target == nullptr && second.target == nullptr && second.next == nullptr);
-  delete raw;
-  for (int round = 0; round < 50; ++round) {
-    CbSmartPointer<CCounted> shared(new CCounted);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-      threads.emplace_back([mine = shared] {
-        for (int i = 0; i < 1000; ++i) CbSmartPointer<IReferenceCounted> copy(mine);
-      });
-    }
-    shared.Reset();
-    for (auto& t : threads) t.join();
-  }
-  CbSmartPointer<CCounted> chain(new CCounted);
-  chain->next = new CCounted;
-  chain.Reset();
-  EXPECT_EQ(g_destroyed, 53);
 }
 
 }  // namespace
