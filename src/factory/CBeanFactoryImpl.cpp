@@ -630,7 +630,7 @@ void* CBeanFactoryImpl::ResolveArgument(const SArgument& argument, const SLibrar
     // at every use, as it is never kept.
     if (!CTypeManager::IsReference(argument.type.c_str())) {
       const IType* type = m_types->FindTypeBean(argument.type.c_str());
-      argument.literal = type->CreateValuePointer(Platform::Utf8ToWide(argument.value).c_str());
+      argument.literal = type->CreateValuePointer(argument.value);
       argument.kind = SArgument::eLiteral;
     } else {
       const bool bean = argument.type == "bean";
