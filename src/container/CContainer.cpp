@@ -1,15 +1,16 @@
 #include <ostrel/Container.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <ostrel/Logger.h>
 #include <tamarack/CbTimer.h>
 
 #include "factory/CBeanFactoryImpl.h"
 #include "factory/DefaultFactory.h"
+#include "StrictLoad.h"
 #include "loader/CXMLResource.h"
 #include "platform/TextConversion.h"
 #include "support/CbTypeName.h"
@@ -39,23 +40,16 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
   return *impl;
 }
 
-// The options of a load with the process-wide switch applied: OSTREL_STRICT=1 makes
-// every load strict. Read per load, so that a program may set it before its first load.
-SLoadOptions Effective(const SLoadOptions& options) {
-  SLoadOptions effective = options;
-  const char* strict = std::getenv("OSTREL_STRICT");
-  if (strict != nullptr && std::strcmp(strict, "1") == 0) effective.strict = true;
-  return effective;
-}
-
 // Merges a parsed configuration into the factory, then creates its non-lazy beans. The
 // merge checks every name before it changes anything; no library is loaded and no
 // client code runs before that check has passed. A bean that cannot be made is logged
-// by resolution and does not fail the load. Called under the loading mutex.
-void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& /*options*/) {
+// by resolution and fails only a strict load. Called under the loading mutex.
+void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options,
+           const char* function) {
   std::lock_guard<std::recursive_mutex> factoryLock(factory.GetLock());
   factory.Integrate(resource.GetDefinitions());
-  factory.CreateEagerBeans();
+  const std::vector<std::string> failed = factory.CreateEagerBeans();
+  if (options.strict) Internal::RefuseFailedBeans(failed, function);
 }
 
 const char* CheckedText(const char* xml, const char* function) {
@@ -72,12 +66,13 @@ const wchar_t* CheckedFile(const wchar_t* file, const char* function) {
   return file;
 }
 
-// Parses outside any lock, then merges under the loading mutex.
+// Parses outside any lock, then checks (strict) and merges under the loading mutex.
 template <class Source>
 void Load(CBeanFactoryImpl& factory, Source source, const SLoadOptions& options) {
-  CXMLResource resource(source);
+  std::unique_ptr<CXMLResource> resource = Internal::ReadConfiguration(source, options);
   LoadingLock lock(s_loadingMutex);
-  Merge(factory, resource, options);
+  if (options.strict) Internal::CheckStrictly(factory, *resource, false, kConstructor);
+  Merge(factory, *resource, options, kConstructor);
 }
 
 // Whether `factory` is the default factory; never creates one.
@@ -98,7 +93,7 @@ std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source,
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   std::shared_ptr<IBeanFactory> factory = Internal::CreateFactory(integrate);
-  Load(Impl(factory, kConstructor), source, Effective(options));
+  Load(Impl(factory, kConstructor), source, Internal::EffectiveOptions(options));
   timer.Stop();
   LogSuccess(timer, kConstructor);
   return factory;
@@ -173,35 +168,42 @@ void CContainer::Reset() {
 }
 
 // The loading forms empty and load under the loading mutex, so that no other load or
-// reset of any container comes in between.
-void CContainer::Reset(const char* xml, const SLoadOptions& options) {
-  CBeanFactoryImpl& impl = Impl(m_factory, kReset);
-  CheckedText(xml, kReset);
-  LoadingLock lock(s_loadingMutex);
-  impl.Reset();
-  s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from xml (%s)...",
-                ModeWord(IsDefault(m_factory)));
+// reset of any container comes in between. A strict reset reads and checks before it
+// empties, so that a configuration that fails the check changes nothing.
+template <class Source>
+void ResetFrom(const std::shared_ptr<IBeanFactory>& factory, Source source,
+               const SLoadOptions& given) {
+  CBeanFactoryImpl& impl = Impl(factory, kReset);
+  const SLoadOptions options = Internal::EffectiveOptions(given);
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
-  CXMLResource resource(xml);
-  Merge(impl, resource, Effective(options));
+  LoadingLock lock(s_loadingMutex);
+  std::unique_ptr<CXMLResource> resource;
+  if (options.strict) {
+    resource = Internal::ReadConfiguration(source, options);
+    Internal::CheckStrictly(impl, *resource, true, kReset);
+  }
+  impl.Reset();
+  if (resource == nullptr) resource = Internal::ReadConfiguration(source, options);
+  Merge(impl, *resource, options, kReset);
   timer.Stop();
   LogSuccess(timer, kReset);
 }
 
+void CContainer::Reset(const char* xml, const SLoadOptions& options) {
+  Impl(m_factory, kReset);
+  CheckedText(xml, kReset);
+  s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from xml (%s)...",
+                ModeWord(IsDefault(m_factory)));
+  ResetFrom(m_factory, xml, options);
+}
+
 void CContainer::Reset(const wchar_t* file, const SLoadOptions& options) {
-  CBeanFactoryImpl& impl = Impl(m_factory, kReset);
+  Impl(m_factory, kReset);
   CheckedFile(file, kReset);
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from file '%s' (%s)...",
                 file, ModeWord(IsDefault(m_factory)));
-  CbTimer timer(CbTimer::Milliseconds);
-  timer.Start();
-  LoadingLock lock(s_loadingMutex);
-  impl.Reset();
-  CXMLResource resource(file);
-  Merge(impl, resource, Effective(options));
-  timer.Stop();
-  LogSuccess(timer, kReset);
+  ResetFrom(m_factory, file, options);
 }
 
 }  // namespace Ostrel
