@@ -52,6 +52,15 @@ void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions
   if (options.strict) Internal::RefuseFailedBeans(failed, function);
 }
 
+// Puts a parsed configuration in the place of the factory's whole configuration in one
+// step, then creates its non-lazy beans. What failed to parse never gets here, so a
+// failed reset leaves the configuration as it was. Called under the loading mutex.
+void Swap(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options) {
+  factory.Replace(resource.GetDefinitions());
+  const std::vector<std::string> failed = factory.CreateEagerBeans();
+  if (options.strict) Internal::RefuseFailedBeans(failed, kReset);
+}
+
 const char* CheckedText(const char* xml, const char* function) {
   if (xml == nullptr) {
     OSTREL_THROW(function, "No XML text given (null pointer)");
@@ -167,43 +176,39 @@ void CContainer::Reset() {
   impl.Reset();
 }
 
-// The loading forms empty and load under the loading mutex, so that no other load or
-// reset of any container comes in between. A strict reset reads and checks before it
-// empties, so that a configuration that fails the check changes nothing.
+// The loading forms read the new configuration aside (a strict one is checked against
+// nothing, as it replaces everything) and swap it in under the loading mutex, so that no
+// other load or reset of any container comes in between; threads asking the factory
+// meanwhile are served by the old configuration until the swap.
+namespace {
 template <class Source>
-void ResetFrom(const std::shared_ptr<IBeanFactory>& factory, Source source,
-               const SLoadOptions& given) {
-  CBeanFactoryImpl& impl = Impl(factory, kReset);
+void ResetFrom(CBeanFactoryImpl& impl, Source source, const SLoadOptions& given) {
   const SLoadOptions options = Internal::EffectiveOptions(given);
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
+  std::unique_ptr<CXMLResource> resource = Internal::ReadConfiguration(source, options);
   LoadingLock lock(s_loadingMutex);
-  std::unique_ptr<CXMLResource> resource;
-  if (options.strict) {
-    resource = Internal::ReadConfiguration(source, options);
-    Internal::CheckStrictly(impl, *resource, true, kReset);
-  }
-  impl.Reset();
-  if (resource == nullptr) resource = Internal::ReadConfiguration(source, options);
-  Merge(impl, *resource, options, kReset);
+  if (options.strict) Internal::CheckStrictly(impl, *resource, true, kReset);
+  Swap(impl, *resource, options);
   timer.Stop();
   LogSuccess(timer, kReset);
 }
+}  // namespace
 
 void CContainer::Reset(const char* xml, const SLoadOptions& options) {
-  Impl(m_factory, kReset);
+  CBeanFactoryImpl& impl = Impl(m_factory, kReset);
   CheckedText(xml, kReset);
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from xml (%s)...",
                 ModeWord(IsDefault(m_factory)));
-  ResetFrom(m_factory, xml, options);
+  ResetFrom(impl, xml, options);
 }
 
 void CContainer::Reset(const wchar_t* file, const SLoadOptions& options) {
-  Impl(m_factory, kReset);
+  CBeanFactoryImpl& impl = Impl(m_factory, kReset);
   CheckedFile(file, kReset);
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from file '%s' (%s)...",
                 file, ModeWord(IsDefault(m_factory)));
-  ResetFrom(m_factory, file, options);
+  ResetFrom(impl, file, options);
 }
 
 }  // namespace Ostrel
