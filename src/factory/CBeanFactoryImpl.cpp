@@ -232,17 +232,21 @@ void CBeanFactoryImpl::ClearCaches() {
   // run by a release may still use the factory (and find the singletons not yet
   // released).
   CReaderFlags::CWrite write(*m_readers);
-  while (auto* first = m_singletons.GetFirst()) {
+  ReleaseCaches(m_singletons, m_wrappers);
+}
+
+void CBeanFactoryImpl::ReleaseCaches(SingletonCache& singletons, WrapperCache& wrappers) {
+  while (auto* first = singletons.GetFirst()) {
     BeanResult result = std::move(first->value.result);
     std::string name = first->key;
-    m_singletons.Remove(name);
+    singletons.Remove(name);
     result.second.Reset();  // the instance before the wrapper of its class
     result.first.reset();
   }
-  while (auto* first = m_wrappers.GetFirst()) {
+  while (auto* first = wrappers.GetFirst()) {
     std::shared_ptr<const IBeanWrapper> wrapper = std::move(first->value);
     std::string name = first->key;
-    m_wrappers.Remove(name);
+    wrappers.Remove(name);
   }
 }
 
@@ -255,9 +259,59 @@ void CBeanFactoryImpl::Reset() {
     m_services->Clear();
   }
   m_eager.clear();
+  m_configuredServices = 0;
   m_types.reset(new CTypeManager);
   m_store.reset();
   m_store.reset(new CDefinitionStore);
+}
+
+void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
+  constexpr const char* kFunction = "Ostrel::CBeanFactoryImpl::Reset";
+  CActiveScope::Refuse(this, kFunction);
+  // Aside: nothing here is reachable from another thread yet.
+  auto store = std::make_unique<CDefinitionStore>();
+  auto services = std::make_unique<CServiceRegistry>();
+  auto types = std::make_unique<CTypeManager>();
+  RegisterProvided(*services, loaded);
+  const std::uint32_t configured = services->GetRegistrationCount();
+  std::vector<std::string> eager = loaded.GetEagerNames();
+  store->GetDefinitions().Append(loaded);
+
+  SingletonCache singletons(1);
+  WrapperCache wrappers(1);
+  std::uint32_t clientServices = 0;
+  {
+    Lock lock(m_lock);
+    CActiveScope::Refuse(this, kFunction);
+    m_trace = s_logger.IsDebugEnabled();
+    {
+      // The swap: readers without the lock wait for it and then take the lock.
+      CReaderFlags::CWrite write(*m_readers);
+      ++m_generation;
+      m_singletons.Swap(singletons);
+      m_wrappers.Swap(wrappers);
+    }
+    const std::uint32_t held = m_services->GetRegistrationCount();
+    clientServices = held > m_configuredServices ? held - m_configuredServices : 0;
+    m_store.swap(store);
+    m_services.swap(services);
+    m_types.swap(types);
+    m_eager.swap(eager);
+    m_configuredServices = configured;
+  }
+  if (clientServices != 0) {
+    s_logger.Info(__FILE__, __LINE__, kFunction,
+                  L"Reset drops %s service registration(s) made by client code",
+                  std::to_wstring(clientServices).c_str());
+  }
+  // The old configuration goes as Reset empties one, now out of every reader's sight;
+  // code run by a release meets the new configuration.
+  Lock lock(m_lock);
+  CActiveScope active(this);
+  ReleaseCaches(singletons, wrappers);
+  services.reset();
+  types.reset();
+  store.reset();
 }
 
 void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
@@ -266,6 +320,14 @@ void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
   m_trace = s_logger.IsDebugEnabled();
   CDefinitionSet& definitions = m_store->GetDefinitions();
   definitions.CheckMerge(loaded);
+  const std::uint32_t before = m_services->GetRegistrationCount();
+  RegisterProvided(*m_services, loaded);
+  m_configuredServices += m_services->GetRegistrationCount() - before;
+  m_eager.insert(m_eager.end(), loaded.GetEagerNames().begin(), loaded.GetEagerNames().end());
+  definitions.Append(loaded);
+}
+
+void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded) {
   // In library order, then reading order, each at the front of its interfaces' lists:
   // the last such bean answers first.
   for (const auto& library : loaded.GetLibraries()) {
@@ -273,7 +335,7 @@ void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
       if (bean.providedInterfaces.empty()) continue;
       std::shared_ptr<ITypeRegistration> registration;
       for (const std::string& typeId : bean.providedInterfaces) {
-        registration = m_services->RegisterFactory(
+        registration = services.RegisterFactory(
             typeId.c_str(), true, [this, name = bean.name] { return GetBean(name.c_str(), nullptr); },
             registration);
       }
@@ -282,8 +344,6 @@ void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
       }
     }
   }
-  m_eager.insert(m_eager.end(), loaded.GetEagerNames().begin(), loaded.GetEagerNames().end());
-  definitions.Append(loaded);
 }
 
 void CBeanFactoryImpl::CreateEagerBeans() {

@@ -31,6 +31,8 @@ public:
   // be; empty when there is no such registration.
   CbSmartPointer<IReferenceCounted> GetServiceInstance(const char* typeId, std::uint32_t index);
   std::uint32_t GetServiceCount(const char* typeId) const;
+  // Registrations of all type ids together.
+  std::uint32_t GetRegistrationCount() const;
   // Drops every registration, one list at a time.
   void Clear();
 

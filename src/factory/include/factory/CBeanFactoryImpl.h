@@ -51,6 +51,12 @@ public:
   // before the wrapper of its class, then the services, then the configuration; every
   // reference to the factory stays valid.
   void Reset();
+  // Replaces the whole configuration by `loaded` (left empty): a new store and its
+  // service registrations are built aside, without the lock, then swapped in under it in
+  // one step, so a reader meets the old configuration or the new one, never an empty
+  // factory. The old singletons, wrappers, services (those client code registered
+  // too: logged at Info level) and store are then released as Reset releases them.
+  void Replace(CDefinitionSet& loaded);
   // Merges loaded definitions into the store and registers the interfaces they provide;
   // `loaded` is left empty. Throws "Overriding bean '<name>'" and changes nothing when
   // a name of `loaded` is defined already.
@@ -106,16 +112,25 @@ private:
   void* ResolveArgument(const SArgument& argument, const SLibrary* library,
                         SArgumentBuffers& buffers);
   void ClearCaches();
+  // Registers the interfaces that beans of `loaded` provide, into `services`.
+  void RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded);
+  using SingletonCache = CbMap<std::string, SSingleton>;
+  using WrapperCache = CbMap<std::string, std::shared_ptr<const IBeanWrapper>>;
+  // Empties the caches in their order, one entry at a time, each singleton before the
+  // wrapper of its class.
+  static void ReleaseCaches(SingletonCache& singletons, WrapperCache& wrappers);
 
   mutable std::recursive_mutex m_lock;
   std::unique_ptr<CDefinitionStore> m_store;
   std::unique_ptr<CServiceRegistry> m_services;
   std::unique_ptr<CTypeManager> m_types;
-  CbMap<std::string, std::shared_ptr<const IBeanWrapper>> m_wrappers{128};
+  WrapperCache m_wrappers{128};
   // Changed under m_lock inside a write section of m_readers; read by GetBean without
   // m_lock inside a read section.
-  CbMap<std::string, SSingleton> m_singletons{128};
+  SingletonCache m_singletons{128};
   std::unique_ptr<CReaderFlags> m_readers;
+  // Service registrations that the configuration made, as against client code.
+  std::uint32_t m_configuredServices = 0;
   // Non-lazy beans still to be resolved by a start-up pass, in reading order.
   std::vector<std::string> m_eager;
   // Counts resets: configurations remember the generation they were worked out in.
