@@ -346,14 +346,21 @@ void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefin
   }
 }
 
-void CBeanFactoryImpl::CreateEagerBeans() {
+const CDefinitionSet& CBeanFactoryImpl::GetDefinitions() const {
+  return m_store->GetDefinitions();
+}
+
+std::vector<std::string> CBeanFactoryImpl::CreateEagerBeans() {
   Lock lock(m_lock);
   CActiveScope active(this);
+  std::vector<std::string> failed;
   // By index: the pass runs client code, which may not load into this factory but may
   // resolve anything.
   for (std::size_t i = 0; i < m_eager.size(); ++i) {
     const std::string& name = m_eager[i];
-    GetBeanWrapper(name.c_str(), m_store->GetDefinitions().FindOwner(name));
+    if (!GetBeanWrapper(name.c_str(), m_store->GetDefinitions().FindOwner(name)).second) {
+      failed.push_back(name);
+    }
   }
   // A cached singleton needs no later pass.
   std::size_t kept = 0;
@@ -364,6 +371,7 @@ void CBeanFactoryImpl::CreateEagerBeans() {
     }
   }
   m_eager.resize(kept);
+  return failed;
 }
 
 std::shared_ptr<const IBeanWrapper> CBeanFactoryImpl::GetWrapper(const CBeanConfig& config) {
