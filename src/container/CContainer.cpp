@@ -43,7 +43,6 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
 // client code runs before that check has passed. A bean that cannot be made is logged
 // by resolution and does not fail the load. Called under the loading mutex.
 void Merge(CBeanFactoryImpl& factory, CXMLResource& resource) {
-  std::lock_guard<std::recursive_mutex> factoryLock(factory.GetLock());
   factory.Integrate(resource.GetDefinitions());
   factory.CreateEagerBeans();
 }
