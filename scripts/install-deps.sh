@@ -3,7 +3,7 @@
 # packages that the calling script needs.
 
 OSTREL_PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev uuid-dev
-                 libspdlog-dev libpugixml-dev clang libclang-rt-14-dev libxml2-utils)
+                 libspdlog-dev libpugixml-dev clang libclang-rt-14-dev libxml2-utils pkgconf)
 
 # The Windows stage of scripts/test.sh --full: the mingw-w64 cross compiler (POSIX
 # threads), Wine to run its programs and GoogleTest's sources to build for Windows.

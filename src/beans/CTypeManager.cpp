@@ -1,6 +1,8 @@
 #include "beans/CTypeManager.h"
 
 #include <cerrno>
+#include <cmath>
+#include <limits>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -58,7 +60,18 @@ long stringToLong(const wchar_t* text) { return std::wcstol(text, nullptr, 10); 
 
 unsigned long stringToULong(const wchar_t* text) { return std::wcstoul(text, nullptr, 0); }
 
-float stringToFloat(const wchar_t* text) { return static_cast<float>(Platform::ParseDecimal(text)); }
+// A literal beyond float's range becomes an infinity of its sign, as rounding to the
+// nearest float gives it; the plain conversion of such a double is undefined. Values up
+// to half a step above the largest float round down to it.
+float stringToFloat(const wchar_t* text) {
+  const double value = Platform::ParseDecimal(text);
+  const double magnitude = std::fabs(value);
+  constexpr float kMax = std::numeric_limits<float>::max();
+  if (!(magnitude > kMax)) return static_cast<float>(value);  // NaN included
+  const double halfStepAbove = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);
+  const float rounded = magnitude < halfStepAbove ? kMax : std::numeric_limits<float>::infinity();
+  return value < 0 ? -rounded : rounded;
+}
 
 double stringToDouble(const wchar_t* text) { return Platform::ParseDecimal(text); }
 

@@ -1,6 +1,7 @@
 #include "CLoopPasses.h"
 
-#include "platform/TextConversion.h"
+#include <cstdio>
+
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -26,31 +27,33 @@ std::int64_t CountItems(const std::string& set) {
   return items;
 }
 
+std::string Text(const char* value) { return value != nullptr ? value : ""; }
+
 }  // namespace
 
 CLoopPasses::CLoopPasses(const XMLNode& loop, bool isFor, const SubstitutionMap& variables,
-                         SLoadBudget* budget)
+                         SLoadBudget* budget, std::int64_t repeats)
     : m_isFor(isFor) {
-  std::wstring variable;
+  std::string variable;
   if (isFor) {
     const std::int64_t first = StringToInt(loop.GetAttribute("first"));
     const std::int64_t last = StringToInt(loop.GetAttribute("last"));
     // A bare "inc" without value counts as present and blank: the numeric error.
     m_inc = HasAttribute(loop, "inc") ? StringToInt(loop.GetAttribute("inc")) : 1;
-    variable = Platform::Utf8ToWide(loop.GetAttribute("substitute"));
+    variable = Text(loop.GetAttribute("substitute"));
     if (variable.empty()) {
       OSTREL_THROW("ParseContainer", "Empty attribute 'substitute' in bean for loop");
     }
     if (m_inc <= 0 && first <= last) {
       OSTREL_THROW("ParseContainer", "Attribute 'inc' of the for loop over '" +
-                                         Platform::WideToUtf8(variable) + "' must be positive");
+                                         variable + "' must be positive");
     }
     m_counter = first;
     m_passes = first <= last ? (last - first) / m_inc + 1 : 0;
   } else {
     const char* set = loop.GetAttribute("set");
     m_set = set != nullptr ? set : "";
-    variable = Platform::Utf8ToWide(loop.GetAttribute("substitute"));
+    variable = Text(loop.GetAttribute("substitute"));
     if (variable.empty()) {
       OSTREL_THROW("ParseContainer", "Empty attribute 'substitute' in bean foreach loop");
     }
@@ -60,7 +63,7 @@ CLoopPasses::CLoopPasses(const XMLNode& loop, bool isFor, const SubstitutionMap&
     m_passes = 0;
     return;
   }
-  budget->AddLoopPasses(m_passes);
+  budget->AddLoopPasses(m_passes, repeats);
   if (m_passes > 0) {
     m_variables = CopyVariables(variables);
     m_slot = &m_variables.GetOrInsert(variable)->value;
@@ -73,8 +76,8 @@ bool CLoopPasses::Next() {
   }
   ++m_done;
   if (m_isFor) {
-    wchar_t text[24];
-    const int length = std::swprintf(text, 24, L"%lld", static_cast<long long>(m_counter));
+    char text[24];
+    const int length = std::snprintf(text, sizeof text, "%lld", static_cast<long long>(m_counter));
     m_slot->assign(text, static_cast<std::size_t>(length));
     m_counter += m_inc;
     return true;
@@ -86,7 +89,7 @@ bool CLoopPasses::Next() {
   std::size_t last = end;
   while (begin < last && IsBlank(m_set[begin])) ++begin;
   while (last > begin && IsBlank(m_set[last - 1])) --last;
-  *m_slot = Platform::Utf8ToWide(m_set.substr(begin, last - begin));
+  m_slot->assign(m_set, begin, last - begin);
   return true;
 }
 

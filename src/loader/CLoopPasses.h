@@ -18,9 +18,11 @@ class CLoopPasses {
 public:
   // Throws CException for a missing or bad attribute, an "inc" that never reaches
   // "last", and passes beyond the budget. With a null budget the attributes are only
-  // checked and the loop makes no pass. `variables` must outlive this object.
+  // checked and the loop makes no pass. `repeats`: how many times the loops around this
+  // one will still reach it (the product of their passes to come, the current ones
+  // counted). `variables` must outlive this object.
   CLoopPasses(const XMLNode& loop, bool isFor, const SubstitutionMap& variables,
-              SLoadBudget* budget);
+              SLoadBudget* budget, std::int64_t repeats = 1);
   CLoopPasses(const CLoopPasses&) = delete;
   CLoopPasses& operator=(const CLoopPasses&) = delete;
 
@@ -29,6 +31,8 @@ public:
   // The variables of the current pass.
   const SubstitutionMap& Variables() const { return m_variables; }
   std::int64_t GetPassCount() const { return m_passes; }
+  // The passes still to come, the current one counted.
+  std::int64_t GetPassesLeft() const { return m_passes - m_done + 1; }
 
 private:
   bool m_isFor;
@@ -39,7 +43,7 @@ private:
   std::string m_set;           // "foreach": the items, cut at "|"
   std::size_t m_position = 0;  // "foreach": where the next item starts
   SubstitutionMap m_variables{16};
-  std::wstring* m_slot = nullptr;
+  std::string* m_slot = nullptr;
 };
 
 }  // namespace Internal

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "CXMLResourceState.h"
 #include "LoaderHelpers.h"
@@ -16,6 +17,9 @@ namespace Ostrel {
 namespace {
 
 constexpr const char* kConstructor = "Ostrel::CXMLResource::CXMLResource";
+// Result codes of XMLNode::ParseFile that the loader words itself.
+constexpr std::int32_t kFileCannotOpen = 12;
+constexpr std::int32_t kFileTooLarge = 16;
 
 std::string ParseErrorText(const SXMLResults& results) {
   std::string text = "Error when parssing 'ostrel'";
@@ -56,6 +60,8 @@ CXMLResource::CXMLResource(const char* xml) : m_state(new SState) {
     return;
   }
   m_state->file = std::make_shared<const std::string>("<text>");
+  Internal::SLoadBudget budget;
+  budget.CheckDocument(std::strlen(xml), kConstructor);
   SXMLResults results{};
   XMLNode root = XMLNode::ParseString(xml, "ostrel", &results);
   if (results.code != 0) {
@@ -63,7 +69,6 @@ CXMLResource::CXMLResource(const char* xml) : m_state(new SState) {
                     (SPlace{m_state->file, results.line, results.column}),
                     ParseFailureReason(results, xml));
   }
-  Internal::SLoadBudget budget;
   parseLibrary(root, budget);
 }
 
@@ -109,9 +114,14 @@ void CXMLResource::LoadFile(const std::wstring& top) {
     }
     budget.AddFile(kConstructor);
     SXMLResults results{};
-    XMLNode root = XMLNode::ParseFile(file.c_str(), "ostrel", &results);
-    if (results.code == 12) {
+    XMLNode root =
+        XMLNode::ParseFile(file.c_str(), "ostrel", &results, budget.limits.documentBytes);
+    if (results.code == kFileCannotOpen) {
       OSTREL_THROW_AT(kConstructor, "File not found: " + narrowPath, includedAt, "");
+    }
+    if (results.code == kFileTooLarge) {
+      OSTREL_THROW_AT(kConstructor, budget.DocumentBoundMessage() + ": '" + narrowPath + "'",
+                      includedAt, "");
     }
     if (results.code != 0) {
       OSTREL_THROW_AT(kConstructor,

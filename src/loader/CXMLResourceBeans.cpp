@@ -1,6 +1,7 @@
 // The bean element members of CXMLResource: beans, constructor arguments, properties,
 // argument values, provided interfaces and dependencies, and the building of a bean's
 // configuration from its class's wrapper maker.
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -19,7 +20,6 @@
 namespace Ostrel {
 
 using Internal::Substitute;
-using Internal::SubstituteUtf8;
 using Internal::SubstitutionMap;
 
 namespace {
@@ -97,13 +97,14 @@ struct CXMLResource::SFrame {
   enum EKind { eBeans, eProperties, eBean, eProperty };
   enum EPart { ePartConstructorArg, ePartProperties, ePartProvides, ePartDependsOn, ePartCount };
 
-  SFrame(EKind k, const XMLNode& n, const SubstitutionMap* v, SLibrary* l)
-      : kind(k), node(n), variables(v), library(l) {}
+  SFrame(EKind k, const XMLNode& n, const SubstitutionMap* v, SLibrary* l, std::int64_t r)
+      : kind(k), node(n), variables(v), library(l), repeats(r) {}
 
   EKind kind;
   XMLNode node;
   const SubstitutionMap* variables;
   SLibrary* library;       // the library the outermost bean element stands in
+  std::int64_t repeats;    // how often the enclosing loops will still read this element
   bool nested = false;     // a loop pass or an inline bean: counts as one level
   int stage = 0;
   int child = 0;           // containers: the next child to look at; else a cursor
@@ -125,6 +126,12 @@ using SFrame = CXMLResource::SFrame;
 using FrameStack = std::vector<std::unique_ptr<SFrame>>;
 
 namespace {
+
+// a * b for counts that only need to be compared with a bound: saturates instead of
+// overflowing.
+std::int64_t Times(std::int64_t a, std::int64_t b) {
+  return b > 0 && a > INT64_MAX / b ? INT64_MAX : a * b;
+}
 
 // "bean '<name>', property '<name>'" for a failure while `current` was read.
 std::string FailureContext(const FrameStack& stack, const XMLNode& current) {
@@ -153,7 +160,7 @@ std::string FailureContext(const FrameStack& stack, const XMLNode& current) {
 void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
                               const SubstitutionMap& variables, Internal::SLoadBudget& budget) {
   FrameStack stack;
-  stack.push_back(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library));
+  stack.push_back(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library, 1));
   // The element being read, where a failure is reported. A plain pointer: it costs no
   // count, and the document holds every element while the walk runs.
   SXMLNodeData* current = node.GetData();
@@ -176,7 +183,8 @@ void CXMLResource::parseBeans(FrameStack& stack, SXMLNodeData*& current,
   auto pushInline = [&](SFrame& f, const XMLNode& inlineNode, const std::string& inlineName) {
     current = inlineNode.GetData();
     budget.EnterNesting("Ostrel::CXMLResource::parseArgument");
-    auto frame = std::make_unique<SFrame>(SFrame::eBean, inlineNode, f.variables, f.library);
+    auto frame = std::make_unique<SFrame>(SFrame::eBean, inlineNode, f.variables, f.library,
+                                          f.repeats);
     frame->nested = true;
     frame->owner = parseBean(inlineNode, frame->definition, *f.variables, f.library,
                              inlineName.c_str(), frame->parts, budget);
@@ -204,7 +212,7 @@ void CXMLResource::parseBeans(FrameStack& stack, SXMLNodeData*& current,
             if (f.loop->Next()) {
               budget.EnterNesting("ParseContainer");
               auto pass = std::make_unique<SFrame>(f.kind, f.loopNode, &f.loop->Variables(),
-                                                   f.library);
+                                                   f.library, Times(f.repeats, f.loop->GetPassesLeft()));
               pass->nested = true;
               pass->bean = f.bean;
               stack.push_back(std::move(pass));
@@ -221,17 +229,17 @@ void CXMLResource::parseBeans(FrameStack& stack, SXMLNodeData*& current,
             current = c.GetData();
             if (loops) {
               f.loop = std::make_unique<Internal::CLoopPasses>(c, f.stage == tagCount,
-                                                              *f.variables, &budget);
+                                                              *f.variables, &budget, f.repeats);
               f.loopNode = c;
             } else if (beans) {
-              auto frame = std::make_unique<SFrame>(SFrame::eBean, c, f.variables, f.library);
+              auto frame = std::make_unique<SFrame>(SFrame::eBean, c, f.variables, f.library, f.repeats);
               frame->owner = parseBean(c, frame->definition, *f.variables, f.library, nullptr,
                                        frame->parts, budget);
               stack.push_back(std::move(frame));
               pushed = true;
             } else {
               auto frame =
-                  std::make_unique<SFrame>(SFrame::eProperty, c, f.variables, f.library);
+                  std::make_unique<SFrame>(SFrame::eProperty, c, f.variables, f.library, f.repeats);
               frame->bean = f.bean;
               parseProperty(c, frame->property, frame->arguments, *f.variables, budget);
               stack.push_back(std::move(frame));
@@ -275,7 +283,7 @@ void CXMLResource::parseBeans(FrameStack& stack, SXMLNodeData*& current,
           if (!properties.IsEmpty()) {
             f.definition.properties.reserve(static_cast<std::size_t>(properties.GetChildCount()));
             auto frame = std::make_unique<SFrame>(SFrame::eProperties, properties, f.variables,
-                                                  f.library);
+                                                  f.library, f.repeats);
             frame->bean = &f.definition;
             stack.push_back(std::move(frame));
             break;
@@ -293,7 +301,7 @@ void CXMLResource::parseBeans(FrameStack& stack, SXMLNodeData*& current,
                beanName = dependsOn.GetChild("bean-name", &cursor)) {
             budget.AddItem("Ostrel::CXMLResource::parseBean");
             f.definition.dependsOn.push_back(
-                SubstituteUtf8(beanName.GetText(0), *f.variables, &budget));
+                Substitute(beanName.GetText(0), *f.variables, &budget));
           }
         }
         AddDefinition(*f.owner, std::move(f.definition));
@@ -356,7 +364,7 @@ SLibrary* CXMLResource::parseBean(const XMLNode& node, SBeanDefinition& definiti
   const char* lazyText = isInline ? "true" : values[eLazy];
   const char* exportedText = isInline ? "true" : values[eExported];
   auto substitute = [&variables, &budget](const char* text) {
-    return SubstituteUtf8(text, variables, &budget);
+    return Substitute(text, variables, &budget);
   };
 
   std::string className = substitute(values[eClass]);
@@ -430,7 +438,7 @@ void CXMLResource::parseProperty(const XMLNode& node, SPropertyDefinition& prope
     OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
                  "Error when parsing property: There is no valid attribute 'name'");
   }
-  property.name = SubstituteUtf8(name, variables, &budget);
+  property.name = Substitute(name, variables, &budget);
   property.line = node.GetLine();
   property.column = node.GetColumn();
   arguments = FirstChild(node, "arguments");
@@ -469,8 +477,8 @@ XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
     if (type == nullptr) {
       OSTREL_THROW(kFunction, prefix() + "Type is not defined");
     }
-    argument.type = SubstituteUtf8(type, variables, &budget);
-    argument.value = SubstituteUtf8(value.GetText(0), variables, &budget);
+    argument.type = Substitute(type, variables, &budget);
+    argument.value = Substitute(value.GetText(0), variables, &budget);
     return XMLNode();
   }
   if (!reference.IsEmpty()) {
@@ -478,10 +486,10 @@ XMLNode CXMLResource::parseArgument(const XMLNode& node, SArgument& argument,
     const char* service = FirstAttribute(reference, "service");
     if (bean != nullptr && bean[0] != '\0') {
       argument.type = "bean";
-      argument.value = SubstituteUtf8(bean, variables, &budget);
+      argument.value = Substitute(bean, variables, &budget);
     } else if (service != nullptr && service[0] != '\0') {
       argument.type = "service";
-      argument.value = SubstituteUtf8(service, variables, &budget);
+      argument.value = Substitute(service, variables, &budget);
     } else {
       OSTREL_THROW(kFunction, prefix() + "There is no valid reference bean or service name");
     }
@@ -508,7 +516,7 @@ void CXMLResource::parseInterfaces(const XMLNode& node, SBeanDefinition& definit
     const XMLNode& child = node.ChildAt(i);
     if (!Internal::NameIs(child.GetName(), "interface")) continue;
     budget.AddItem("Ostrel::CXMLResource::parseInterfaces");
-    std::string name = SubstituteUtf8(child.GetText(0), variables, &budget);
+    std::string name = Substitute(child.GetText(0), variables, &budget);
     if (name.empty()) {
       OSTREL_THROW("Ostrel::CXMLResource::parseInterfaces::<lambda_1>::operator ()",
                    "Error when parsing interface: Missing interface name");

@@ -1,6 +1,7 @@
 #include "LoaderHelpers.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <vector>
 
@@ -44,13 +45,6 @@ int StringToInt(const char* text) {
   return static_cast<int>(value);
 }
 
-bool StringToBool(const std::wstring& text) {
-  if (text == L"true") return true;
-  if (text == L"false") return false;
-  OSTREL_THROW("`anonymous-namespace'::StringToBool",
-               "Value of bool parameter must be 'true' or 'false'");
-}
-
 bool StringToBool(const std::string& text) {
   if (text == "true") return true;
   if (text == "false") return false;
@@ -60,40 +54,32 @@ bool StringToBool(const std::string& text) {
 
 namespace {
 
-// The end of the leading plain ASCII of `text`: up to the first other byte, or the first
-// "%" when there are `patterns` to expand.
-const char* PlainEnd(const char* text, bool patterns) {
-  while (static_cast<unsigned char>(*text) < 0x80 && *text != '\0' && !(patterns && *text == '%')) {
-    ++text;
+// Maps the case of a UTF-8 value; plain ASCII stays in place.
+void MapCase(std::string& value, void (*map)(std::wstring&)) {
+  if (std::all_of(value.begin(), value.end(), [](char c) { return (c & 0x80) == 0; })) {
+    for (char& c : value) {
+      if (map == &Platform::ToLowerCase && c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      if (map == &Platform::ToUpperCase && c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    }
+    return;
   }
-  return text;
+  std::wstring wide = Platform::Utf8ToWide(value);
+  map(wide);
+  value = Platform::WideToUtf8(wide);
 }
 
 }  // namespace
 
-std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables,
-                           SLoadBudget* budget) {
+std::string Substitute(const char* text, const SubstitutionMap& variables, SLoadBudget* budget) {
   if (text == nullptr) {
     return std::string();
   }
-  // Plain ASCII without patterns to expand comes back unchanged from the round trip.
-  const char* p = PlainEnd(text, !variables.IsEmpty());
-  return *p == '\0' ? std::string(text, p) : Platform::WideToUtf8(Substitute(text, variables, budget));
-}
-
-std::wstring Substitute(const char* text, const SubstitutionMap& variables,
-                        SLoadBudget* budget) {
-  if (text == nullptr) {
-    return std::wstring();
-  }
-  const bool patterns = !variables.IsEmpty();
-  const char* p0 = PlainEnd(text, patterns);
-  if (*p0 == '\0') {
-    return std::wstring(text, p0);  // plain ASCII, nothing to expand
-  }
-  std::wstring w = Platform::Utf8ToWide(text);
-  if (!patterns) {
-    return w;
+  const std::size_t length = std::strlen(text);
+  if (budget != nullptr) budget->CheckValue(length, "`anonymous-namespace'::Substitute");
+  const char* const end = text + length;
+  const char* percent = variables.IsEmpty() ? end : std::find(text, end, '%');
+  if (percent == end) {
+    return std::string(text, end);  // nothing to expand; bytes kept as written
   }
   constexpr const char* kFunction = "`anonymous-namespace'::Substitute";
   SLoadBudget ownBudget;
@@ -101,12 +87,13 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables,
   // What is still to scan: the text, with each inserted value in front of the rest of
   // what was being scanned (an inserted value is scanned again, and a pattern may run
   // on from it into the text after it). The result grows at its end only, so a value
-  // costs time in proportion to its size.
-  std::wstring out;
-  out.reserve(w.size());
-  std::vector<std::pair<std::wstring, std::size_t>> input;
-  input.emplace_back(std::move(w), 0);
-  auto next = [&input](wchar_t& c) {
+  // costs time in proportion to its size. Bytes outside patterns are copied as they
+  // are, valid UTF-8 or not.
+  std::string out(text, percent);
+  out.reserve(length);
+  std::vector<std::pair<std::string, std::size_t>> input;
+  input.emplace_back(std::string(percent, end), 0);
+  auto next = [&input](char& c) {
     while (!input.empty()) {
       auto& top = input.back();
       if (top.second < top.first.size()) {
@@ -119,17 +106,17 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables,
   };
   int expansions = 0;
   std::size_t inserted = 0;
-  std::wstring key;
-  wchar_t c = 0;
+  std::string key;
+  char c = 0;
   while (next(c)) {
-    if (c != L'%') {
+    if (c != '%') {
       out.push_back(c);
       continue;
     }
     key.clear();
     bool closed = false;
     while (next(c)) {
-      if (c == L'%') {
+      if (c == '%') {
         closed = true;
         break;
       }
@@ -143,23 +130,22 @@ std::wstring Substitute(const char* text, const SubstitutionMap& variables,
     bool upper = false;
     std::size_t k = 0;
     for (; k < key.size(); ++k) {
-      if (key[k] == L'.') removeSpaces = true;
-      else if (key[k] == L'_') lower = true;
-      else if (key[k] == L'^') upper = true;
+      if (key[k] == '.') removeSpaces = true;
+      else if (key[k] == '_') lower = true;
+      else if (key[k] == '^') upper = true;
       else break;
     }
-    key.erase(0, k);
-    auto* entry = variables.Lookup(key);
+    auto* entry = variables.Lookup(std::string_view(key).substr(k));
     if (entry == nullptr) {
       OSTREL_THROW(kFunction, "Missing substitution");
     }
-    std::wstring v = entry->value;
+    std::string v = entry->value;
     if (removeSpaces) {
-      v.erase(std::remove(v.begin(), v.end(), L' '), v.end());
+      v.erase(std::remove(v.begin(), v.end(), ' '), v.end());
     }
     // The same mapping in every host program, whatever its locale.
-    if (lower) Platform::ToLowerCase(v);
-    if (upper) Platform::ToUpperCase(v);
+    if (lower) MapCase(v, &Platform::ToLowerCase);
+    if (upper) MapCase(v, &Platform::ToUpperCase);
     b.AddInsertion(inserted, v.size());
     inserted += v.size();
     if (!v.empty()) input.emplace_back(std::move(v), 0);

@@ -11,28 +11,24 @@
 namespace Ostrel {
 namespace Internal {
 
-// Loop variables in scope: name to value.
-using SubstitutionMap = CbMap<std::wstring, std::wstring>;
+// Loop variables in scope: name to value, both UTF-8.
+using SubstitutionMap = CbMap<std::string, std::string>;
 
 // Expansions of one value beyond which a value is taken to reproduce its own pattern.
 constexpr int kMaxSubstitutions = 10000;
 
-// Decodes `text` (UTF-8, may be null) and, when variables are in scope, replaces each
-// "%[modifiers]name%" by the variable's value: "." removes spaces, "_" lower-cases,
-// "^" upper-cases. Inserted text is scanned again. Throws "Invalid substitution
-// pattern" for an unpaired "%" (or a value that keeps reproducing patterns) and
-// "Missing substitution" for a name not in scope. The characters inserted count
-// against `budget` (null: only the bound of one value applies).
-std::wstring Substitute(const char* text, const SubstitutionMap& variables,
-                        SLoadBudget* budget = nullptr);
-
-// The same as UTF-8 (what WideToUtf8 makes of Substitute's result), without the round
-// trip through wide text for plain ASCII.
-std::string SubstituteUtf8(const char* text, const SubstitutionMap& variables,
-                           SLoadBudget* budget = nullptr);
+// `text` (UTF-8, may be null) with each "%[modifiers]name%" replaced, when variables
+// are in scope, by the variable's value: "." removes spaces, "_" lower-cases, "^"
+// upper-cases. Inserted text is scanned again. Bytes outside patterns are kept as
+// written, valid UTF-8 or not, so two different names never become one. Throws
+// "Invalid substitution pattern" for an unpaired "%" (or a value that keeps reproducing
+// patterns) and "Missing substitution" for a name not in scope. With a budget, the
+// text's size and the bytes inserted count against it (null: only the bound of
+// insertions into one value applies).
+std::string Substitute(const char* text, const SubstitutionMap& variables,
+                       SLoadBudget* budget = nullptr);
 
 // Exactly "true" or "false"; anything else throws.
-bool StringToBool(const std::wstring& text);
 bool StringToBool(const std::string& text);
 
 // White space as the C library's isspace sees it in the "C" locale.

@@ -12,8 +12,10 @@ SLoadLimits& LoadLimits() {
   return limits;
 }
 
-void SLoadBudget::AddLoopPasses(std::int64_t passes) {
-  if (passes > limits.loopPasses - loopPasses) {
+void SLoadBudget::AddLoopPasses(std::int64_t passes, std::int64_t repeats) {
+  const std::int64_t room = limits.loopPasses - loopPasses;
+  // passes * repeats > room, without the product overflowing.
+  if (passes > room || (passes > 0 && repeats > room / passes)) {
     OSTREL_THROW("ParseContainer", "Loops of one configuration may make at most " +
                                        std::to_string(limits.loopPasses) + " passes");
   }
@@ -39,6 +41,24 @@ void SLoadBudget::AddFile(const char* function) {
 void SLoadBudget::AddDefinition(const char* function) {
   if (++definitions > limits.definitions) TooMany(function, limits.definitions, " beans");
   AddItem(function);
+}
+
+void SLoadBudget::CheckDocument(std::size_t bytes, const char* function) const {
+  if (bytes > limits.documentBytes) {
+    OSTREL_THROW(function, DocumentBoundMessage());
+  }
+}
+
+std::string SLoadBudget::DocumentBoundMessage() const {
+  return "A configuration document may hold at most " + std::to_string(limits.documentBytes) +
+         " bytes";
+}
+
+void SLoadBudget::CheckValue(std::size_t bytes, const char* function) const {
+  if (bytes > limits.valueBytes) {
+    OSTREL_THROW(function, "A value may hold at most " + std::to_string(limits.valueBytes) +
+                               " bytes");
+  }
 }
 
 void SLoadBudget::TooMany(const char* function, std::int64_t limit, const char* what) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace Ostrel {
 namespace Internal {
@@ -20,6 +21,9 @@ struct SLoadLimits {
   // Characters inserted by substitution into one value, and into all values of a load.
   std::size_t valueInsertions = std::size_t{1} << 20;
   std::size_t loadInsertions = std::size_t{1} << 27;
+  // Bytes of one document's text (each file counted alone), and of one value as written.
+  std::size_t documentBytes = std::size_t{1} << 28;
+  std::size_t valueBytes = std::size_t{1} << 26;
 };
 
 // The limits each load starts with. Only the library's own tests and fuzzers change
@@ -28,7 +32,14 @@ SLoadLimits& LoadLimits();
 
 struct SLoadBudget {
   // Each throws CException with a message naming the limit when it is passed.
-  void AddLoopPasses(std::int64_t passes);
+  // A loop inside other loops counts as making its passes in each pass still to come of
+  // the loops around it (`repeats`, their product): a nest too large fails before its
+  // innermost loop makes a pass. Only `passes` is charged; the rest is charged as the
+  // later passes come.
+  void AddLoopPasses(std::int64_t passes, std::int64_t repeats = 1);
+  void CheckDocument(std::size_t bytes, const char* function) const;
+  std::string DocumentBoundMessage() const;
+  void CheckValue(std::size_t bytes, const char* function) const;
   void EnterNesting(const char* function);
   void LeaveNesting() { --nesting; }
   void AddFile(const char* function);

@@ -17,6 +17,7 @@ const char* DescribeXMLResult(std::int32_t code) {
     case eXMLTagNotFound: return "requested tag not found";
     case eXMLBadReference: return "bad character reference";
     case eXMLBadUtf16: return "UTF-16 content cannot be converted";
+    case eXMLTooLarge: return "file too large";
     default: return "unknown result code";
   }
 }

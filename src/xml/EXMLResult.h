@@ -22,6 +22,7 @@ enum EXMLResult : std::int32_t {
   eXMLTagNotFound = 13,
   eXMLBadReference = 14,      // bad "&" or character reference
   eXMLBadUtf16 = 15,          // odd byte count or unpaired surrogate
+  eXMLTooLarge = 16,          // a file above the size the caller allows
 };
 
 

@@ -54,14 +54,17 @@ std::int32_t ConvertXMLFileText(const unsigned char* bytes, std::size_t size, st
   return eXMLOk;
 }
 
-std::int32_t ReadXMLFile(const wchar_t* fileName, std::string& text) {
+std::int32_t ReadXMLFile(const wchar_t* fileName, std::string& text, std::size_t maxBytes) {
   if (!fileName) return eXMLCannotOpen;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(Platform::OpenFileForReading(fileName), &std::fclose);
   if (!file) return eXMLCannotOpen;
   std::string bytes;
   char buffer[65536];
   std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    if (got > maxBytes - bytes.size()) return eXMLTooLarge;
+    bytes.append(buffer, got);
+  }
   file.reset();
   if (bytes.empty()) return eXMLEmptyFile;
   return ConvertXMLFileText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), text);

@@ -8,8 +8,10 @@
 namespace Ostrel {
 
 // Reads the whole file into text, converted by ConvertXMLFileText. Returns an EXMLResult:
-// eXMLCannotOpen, eXMLEmptyFile, eXMLBadUtf16 or eXMLOk.
-std::int32_t ReadXMLFile(const wchar_t* fileName, std::string& text);
+// eXMLCannotOpen, eXMLEmptyFile, eXMLBadUtf16, eXMLTooLarge (more than maxBytes bytes,
+// found before more is read) or eXMLOk.
+std::int32_t ReadXMLFile(const wchar_t* fileName, std::string& text,
+                         std::size_t maxBytes = SIZE_MAX);
 
 // Converts file content to UTF-8. UTF-16 is recognised by its byte-order mark (FF FE or
 // FE FF) or, without one, by zero bytes piling up at odd or at even positions; surrogate

@@ -112,9 +112,10 @@ XMLNode XMLNode::ParseString(const char* text, const char* tag, SXMLResults* res
   return result;
 }
 
-XMLNode XMLNode::ParseFile(const wchar_t* fileName, const char* tag, SXMLResults* results) {
+XMLNode XMLNode::ParseFile(const wchar_t* fileName, const char* tag, SXMLResults* results,
+                           std::size_t maxBytes) {
   std::string text;
-  const std::int32_t code = ReadXMLFile(fileName, text);
+  const std::int32_t code = ReadXMLFile(fileName, text, maxBytes);
   if (code != eXMLOk) {
     Report(results, code, 0, 0);
     return XMLNode();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 
 #include "Thrown.h"
 #include "beans/CTypeManager.h"
@@ -39,6 +40,11 @@ TEST(TypeManagerTest, LiteralsReadAsTheirTypeAndOnlyKnownTypeNamesAreFound) {
   EXPECT_EQ(Read<unsigned int>("uint32_t", L"0x1F"), 0u);
   EXPECT_EQ(Read<unsigned long>("unsigned long", L"0x1F"), 31ul);
   EXPECT_FLOAT_EQ(Read<float>("float", L" -0.125xyz"), -0.125f);
+  // Beyond float's range: infinity of the sign; the largest float as printed still reads.
+  const float kInf = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(Read<float>("float", L"1e39"), kInf);
+  EXPECT_EQ(Read<float>("float", L"-1e300"), -kInf);
+  EXPECT_EQ(Read<float>("float", L"3.4028235e38"), std::numeric_limits<float>::max());
   EXPECT_DOUBLE_EQ(Read<double>("double", L".25e1"), 2.5);
   // Texts are UTF-8 for char*, unchanged for wchar_t*.
   EXPECT_EQ(Read<std::string>("const char*", L"\u20ac"), "\xE2\x82\xAC");

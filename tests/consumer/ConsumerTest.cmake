@@ -1,8 +1,13 @@
-# Run with -P: install, configure and build the example against the installed package,
-# then run it. Fails on the first step that fails.
-file(REMOVE_RECURSE ${WORK_DIR})
-set(prefix ${WORK_DIR}/prefix)
-
+# Run with -P, in one of three steps, each failing on the first command that fails:
+#   -DSTEP=install     -DBUILD_DIR=<Ostrel build> -DPREFIX=<folder>: installs Ostrel there
+#   -DSTEP=find_package -DPREFIX=<Ostrel root> -DEXAMPLE_DIR=... -DWORK_DIR=...:
+#       builds the example with find_package(Ostrel) through CMAKE_PREFIX_PATH, installs
+#       it and runs it from its install tree
+#   -DSTEP=pkg-config  -DPREFIX=<Ostrel root> -DEXAMPLE_DIR=... -DWORK_DIR=... -DCXX=...:
+#       compiles the example with the flags pkg-config gives through PKG_CONFIG_PATH,
+#       and runs it
+# PREFIX may be any folder the package was installed or unpacked to; LIBDIR is its
+# library folder below PREFIX ("lib").
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT result EQUAL 0)
@@ -11,10 +16,34 @@ function(run)
   set(last_output "${out}" PARENT_SCOPE)
 endfunction()
 
-run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
-run(${CMAKE_COMMAND} -S ${EXAMPLE_DIR} -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${prefix}
-    -DCMAKE_BUILD_TYPE=Release)
-run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-# libshop.so sits in the consumer's build folder: let the loader find it there.
-run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${WORK_DIR}/build ${WORK_DIR}/build/shop_app)
+if(STEP STREQUAL "install")
+  file(REMOVE_RECURSE ${PREFIX})
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX})
+  return()
+endif()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(configuration ${EXAMPLE_DIR}/config/shop.xml)
+if(STEP STREQUAL "find_package")
+  set(installed ${WORK_DIR}/installed)
+  run(${CMAKE_COMMAND} -S ${EXAMPLE_DIR} -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${PREFIX}
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=${installed})
+  run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+  run(${CMAKE_COMMAND} --install ${WORK_DIR}/build)
+  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${installed}/${LIBDIR}/ostrel-example
+      ${installed}/bin/shop_app ${installed}/${LIBDIR}/ostrel-example/shop.xml)
+elseif(STEP STREQUAL "pkg-config")
+  run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${PREFIX}/${LIBDIR}/pkgconfig
+      pkg-config --cflags --libs ostrel)
+  separate_arguments(flags UNIX_COMMAND "${last_output}")
+  file(GLOB shop_sources ${EXAMPLE_DIR}/shop/src/*.cpp)
+  file(MAKE_DIRECTORY ${WORK_DIR})
+  run(${CXX} -shared -fPIC -I${EXAMPLE_DIR}/shop/include ${shop_sources} ${flags}
+      -Wl,-soname,libshop.so -o ${WORK_DIR}/libshop.so)
+  run(${CXX} -I${EXAMPLE_DIR}/shop/include ${EXAMPLE_DIR}/app/main.cpp ${flags}
+      -DOSTREL_EXAMPLE_CONFIGURATION="${configuration}" -o ${WORK_DIR}/shop_app)
+  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${WORK_DIR} ${WORK_DIR}/shop_app)
+else()
+  message(FATAL_ERROR "unknown STEP '${STEP}'")
+endif()
 message("${last_output}")

@@ -85,6 +85,34 @@ TEST(LoaderNestingTest, DocumentedDepthLoadsOnASmallStackAndOneMoreFails) {
   }
 }
 
+// Lowers the limits of every load for the test's lifetime.
+struct LowerLimits {
+  explicit LowerLimits(void (*lower)(Ostrel::Internal::SLoadLimits&)) { lower(limits); }
+  ~LowerLimits() { limits = saved; }
+  Ostrel::Internal::SLoadLimits& limits = Ostrel::Internal::LoadLimits();
+  Ostrel::Internal::SLoadLimits saved = limits;
+};
+
+std::string Nest(int outer, int inner) {
+  return "<ostrel><library path='l'><beans><for first='1' last='" + std::to_string(outer) +
+         "' substitute='i'><bean name='o%i%' class='C'/><for first='1' last='" +
+         std::to_string(inner) + "' substitute='j'><bean name='b%i%.%j%' class='C'/>" +
+         "</for></for></beans></library></ostrel>";
+}
+
+// A nested loop counts its passes in every pass still to come of the loops around it:
+// a nest over the bound fails before its inner loop reads a bean, where counting pass by
+// pass would first read beans up to the definition bound. One just inside loads.
+TEST(LoaderBoundsTest, NestedLoopsAreChargedBeforeTheirFirstPass) {
+  EXPECT_EQ(Message([] { CXMLResource(Nest(65536, 65536).c_str()); }),
+            "Loops of one configuration may make at most 4194304 passes");
+  LowerLimits lower([](auto& l) { l.loopPasses = 12; l.definitions = 4; });
+  EXPECT_EQ(Message([] { CXMLResource(Nest(3, 4).c_str()); }),
+            "Loops of one configuration may make at most 12 passes");
+  lower.limits.definitions = 12;
+  EXPECT_EQ(CXMLResource(Nest(3, 3).c_str()).GetLibraries().at(0)->beans.size(), 12u);
+}
+
 struct LoaderFilesTest : ::testing::Test {
   void SetUp() override {
     const auto name = "ostrel-loader-" + std::to_string(std::random_device()());
@@ -182,6 +210,29 @@ TEST_F(LoaderFilesTest, IncludesNestWithoutLimitButFilesAreCounted) {
   }
   EXPECT_EQ(OnSmallStack([&] { Names(dir + "/f0.xml"); }),
             "A configuration may read at most 4096 files, its includes counted");
+}
+
+// A document (text, or any file read) and a value above their bounds fail where they
+// stand, before their text is parsed or copied.
+TEST_F(LoaderFilesTest, DocumentsAndValuesAreBounded) {
+  const std::string big = Write("big.xml", std::string(200, ' '));
+  Write("top.xml", "<include path='big.xml'/>");
+  LowerLimits lower([](auto& l) { l.documentBytes = 150; l.valueBytes = 8; });
+  EXPECT_EQ(Thrown([&] { Names(dir + "/top.xml"); }).place, dir + "/top.xml:1:9");
+  EXPECT_EQ(Message([&] { Names(big); }),
+            "A configuration document may hold at most 150 bytes: '" + big + "'");
+  EXPECT_EQ(Message([] { CXMLResource(std::string(151, ' ').c_str()); }),
+            "A configuration document may hold at most 150 bytes");
+  const auto value = [](const char* text) {
+    return "<ostrel><library path='l'><beans><bean name='b' class='C'><constructor-arg>"
+           "<argument><value type='t'>" + std::string(text) +
+           "</value></argument></constructor-arg></bean></beans></library></ostrel>";
+  };
+  lower.limits.documentBytes = 1000;
+  EXPECT_NO_THROW(CXMLResource(value("12345678").c_str()));
+  const auto thrown = Thrown([&] { CXMLResource(value("123456789").c_str()); });
+  EXPECT_EQ(thrown.message + " @ " + thrown.place,
+            "A value may hold at most 8 bytes @ <text>:1:76 (bean 'b')");
 }
 
 }  // namespace

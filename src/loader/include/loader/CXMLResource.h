@@ -16,7 +16,7 @@ namespace Ostrel {
 
 namespace Internal {
 struct SLoadBudget;
-using SubstitutionMap = CbMap<std::wstring, std::wstring>;  // as LoaderHelpers.h has it
+using SubstitutionMap = CbMap<std::string, std::string>;  // as LoaderHelpers.h has it
 }  // namespace Internal
 
 struct SArgument;

@@ -34,9 +34,9 @@ public:
   static XMLNode ParseString(const char* text, const char* tag = nullptr,
                              SXMLResults* results = nullptr);
   // Reads and parses a file in UTF-8 or UTF-16 (either byte order, with or without a
-  // byte-order mark).
+  // byte-order mark); a file of more than maxBytes bytes is not read (eXMLTooLarge).
   static XMLNode ParseFile(const wchar_t* fileName, const char* tag = nullptr,
-                           SXMLResults* results = nullptr);
+                           SXMLResults* results = nullptr, std::size_t maxBytes = SIZE_MAX);
 
   bool IsEmpty() const noexcept { return data_ == nullptr; }
   SXMLNodeData* GetData() const noexcept { return data_; }

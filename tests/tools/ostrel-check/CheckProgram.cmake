@@ -3,6 +3,7 @@
 # source tree. Line ends are compared without carriage returns.
 set(run ${EMULATOR} ${PROGRAM})
 set(dir tests/check)
+set(own tests/tools/ostrel-check)
 set(interfaces --register shop::IPaymentService --register shop::ICatalog
                --register shop::ICheckout)
 
@@ -14,7 +15,7 @@ function(expect code expected error_lines)
   string(REPLACE "\r" "" out "${out}")
   set(want "")
   if(expected)
-    file(READ ${dir}/${expected} want)
+    file(READ ${own}/${expected} want)
   endif()
   if(NOT result STREQUAL code OR NOT out STREQUAL want)
     message(SEND_ERROR "ostrel-check ${ARGN}: exit ${result} (want ${code}), output:\n${out}"
@@ -33,7 +34,7 @@ expect(1 expected/broken.txt 0 ${interfaces} ${dir}/shop-class-typo.xml
        ${dir}/shop-missing-bean.xml ${dir}/shop-wrong-type.xml ${dir}/shop-cycle.xml
        ${dir}/shop-unknown-interface.xml)
 expect(0 expected/list.txt 0 ${interfaces} --list examples/config/shop.xml)
-expect(0 expected/graph.dot 0 ${interfaces} --graph ${dir}/graph.xml)
+expect(0 expected/graph.dot 0 ${interfaces} --graph ${own}/graph.xml)
 expect(2 "" 1)
 expect(2 "" 1 --lists examples/config/shop.xml)
 expect(2 "" 1 examples/config/shop.xml --register)
