@@ -14,6 +14,7 @@
 #include <ostrel/CException.h>
 #include <ostrel/Export.h>
 #include <ostrel/IBeanFactory.h>
+#include <ostrel/LoadOptions.h>
 #include <ostrel/TypedCast.h>
 
 namespace Ostrel {
@@ -26,13 +27,15 @@ public:
   CContainer(std::nullptr_t);
   // Loads a configuration from UTF-8 XML text (an empty text loads nothing), into the
   // default factory when `integrate` is true, else into a new one. Throws the loader's
-  // CException on any error; nothing is left behind then.
-  CContainer(const char* xml, bool integrate);
+  // CException on any error; nothing is left behind then. `options` chooses a strict
+  // load (see SLoadOptions).
+  CContainer(const char* xml, bool integrate, const SLoadOptions& options = SLoadOptions());
   // Loads a configuration file and the files it includes.
-  CContainer(const wchar_t* file, bool integrate);
+  CContainer(const wchar_t* file, bool integrate, const SLoadOptions& options = SLoadOptions());
   // The same for a path in the program's narrow form ("config/app.xml"): a narrow text
   // given to the constructor is XML, never a file name.
-  static CContainer FromFile(const std::filesystem::path& file, bool integrate);
+  static CContainer FromFile(const std::filesystem::path& file, bool integrate,
+                             const SLoadOptions& options = SLoadOptions());
   CContainer(const CContainer& other);
   CContainer(CContainer&& other) noexcept;
   CContainer& operator=(const CContainer& other);
@@ -47,10 +50,11 @@ public:
   // Empties the factory; every container sharing it sees the empty configuration.
   void Reset();
   // Empties the factory, then loads XML text into it.
-  void Reset(const char* xml);
+  void Reset(const char* xml, const SLoadOptions& options = SLoadOptions());
   // Empties the factory, then loads a file into it.
-  void Reset(const wchar_t* file);
-  void ResetFromFile(const std::filesystem::path& file);
+  void Reset(const wchar_t* file, const SLoadOptions& options = SLoadOptions());
+  void ResetFromFile(const std::filesystem::path& file,
+                     const SLoadOptions& options = SLoadOptions());
 
   // The factory; null for a moved-from container.
   IBeanFactory* GetFactory() const noexcept { return m_factory.get(); }

@@ -16,6 +16,7 @@
 #include <ostrel/MakerName.h>
 #include <ostrel/Application.h>
 #include <ostrel/BeanStatistics.h>
+#include <ostrel/LoadOptions.h>
 #include <ostrel/Container.h>
 #include <ostrel/BeanWrapper.h>
 #include <ostrel/CheckConfiguration.h>

@@ -1,8 +1,9 @@
 #include <ostrel/Container.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
-
 
 #include <ostrel/Logger.h>
 #include <tamarack/CbTimer.h>
@@ -38,11 +39,20 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
   return *impl;
 }
 
+// The options of a load with the process-wide switch applied: OSTREL_STRICT=1 makes
+// every load strict. Read per load, so that a program may set it before its first load.
+SLoadOptions Effective(const SLoadOptions& options) {
+  SLoadOptions effective = options;
+  const char* strict = std::getenv("OSTREL_STRICT");
+  if (strict != nullptr && std::strcmp(strict, "1") == 0) effective.strict = true;
+  return effective;
+}
+
 // Merges a parsed configuration into the factory, then creates its non-lazy beans. The
 // merge checks every name before it changes anything; no library is loaded and no
 // client code runs before that check has passed. A bean that cannot be made is logged
 // by resolution and does not fail the load. Called under the loading mutex.
-void Merge(CBeanFactoryImpl& factory, CXMLResource& resource) {
+void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& /*options*/) {
   factory.Integrate(resource.GetDefinitions());
   factory.CreateEagerBeans();
 }
@@ -63,10 +73,10 @@ const wchar_t* CheckedFile(const wchar_t* file, const char* function) {
 
 // Parses outside any lock, then merges under the loading mutex.
 template <class Source>
-void Load(CBeanFactoryImpl& factory, Source source) {
+void Load(CBeanFactoryImpl& factory, Source source, const SLoadOptions& options) {
   CXMLResource resource(source);
   LoadingLock lock(s_loadingMutex);
-  Merge(factory, resource);
+  Merge(factory, resource, options);
 }
 
 // Whether `factory` is the default factory; never creates one.
@@ -82,11 +92,12 @@ void LogSuccess(const CbTimer& timer, const char* function) {
 
 // A new container's factory with `source` loaded into it, logging the time it took.
 template <class Source>
-std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source) {
+std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source,
+                                            const SLoadOptions& options) {
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   std::shared_ptr<IBeanFactory> factory = Internal::CreateFactory(integrate);
-  Load(Impl(factory, kConstructor), source);
+  Load(Impl(factory, kConstructor), source, Effective(options));
   timer.Stop();
   LogSuccess(timer, kConstructor);
   return factory;
@@ -94,13 +105,14 @@ std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source) {
 
 }  // namespace
 
-CContainer CContainer::FromFile(const std::filesystem::path& file, bool integrate) {
+CContainer CContainer::FromFile(const std::filesystem::path& file, bool integrate,
+                                const SLoadOptions& options) {
   const std::wstring wide = Platform::Utf8ToWide(file.u8string());
-  return CContainer(wide.c_str(), integrate);
+  return CContainer(wide.c_str(), integrate, options);
 }
 
-void CContainer::ResetFromFile(const std::filesystem::path& file) {
-  Reset(Platform::Utf8ToWide(file.u8string()).c_str());
+void CContainer::ResetFromFile(const std::filesystem::path& file, const SLoadOptions& options) {
+  Reset(Platform::Utf8ToWide(file.u8string()).c_str(), options);
 }
 
 void CContainer::WarnWrongType(const char* function, const char* kind, const char* name,
@@ -125,16 +137,16 @@ CContainer::CContainer(std::nullptr_t) : m_factory(std::make_shared<CBeanFactory
   }
 }
 
-CContainer::CContainer(const char* xml, bool integrate) {
+CContainer::CContainer(const char* xml, bool integrate, const SLoadOptions& options) {
   s_logger.Info(__FILE__, __LINE__, kConstructor, L"Loading configuration from xml (%s)...",
                 ModeWord(integrate));
-  m_factory = LoadedFactory(integrate, CheckedText(xml, kConstructor));
+  m_factory = LoadedFactory(integrate, CheckedText(xml, kConstructor), options);
 }
 
-CContainer::CContainer(const wchar_t* file, bool integrate) {
+CContainer::CContainer(const wchar_t* file, bool integrate, const SLoadOptions& options) {
   s_logger.Info(__FILE__, __LINE__, kConstructor, L"Loading configuration from file '%s' (%s)...",
                 file != nullptr ? file : L"", ModeWord(integrate));
-  m_factory = LoadedFactory(integrate, CheckedFile(file, kConstructor));
+  m_factory = LoadedFactory(integrate, CheckedFile(file, kConstructor), options);
 }
 
 CContainer::CContainer(const CContainer& other) = default;
@@ -161,7 +173,7 @@ void CContainer::Reset() {
 
 // The loading forms empty and load under the loading mutex, so that no other load or
 // reset of any container comes in between.
-void CContainer::Reset(const char* xml) {
+void CContainer::Reset(const char* xml, const SLoadOptions& options) {
   CBeanFactoryImpl& impl = Impl(m_factory, kReset);
   CheckedText(xml, kReset);
   LoadingLock lock(s_loadingMutex);
@@ -171,12 +183,12 @@ void CContainer::Reset(const char* xml) {
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   CXMLResource resource(xml);
-  Merge(impl, resource);
+  Merge(impl, resource, Effective(options));
   timer.Stop();
   LogSuccess(timer, kReset);
 }
 
-void CContainer::Reset(const wchar_t* file) {
+void CContainer::Reset(const wchar_t* file, const SLoadOptions& options) {
   CBeanFactoryImpl& impl = Impl(m_factory, kReset);
   CheckedFile(file, kReset);
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from file '%s' (%s)...",
@@ -186,7 +198,7 @@ void CContainer::Reset(const wchar_t* file) {
   LoadingLock lock(s_loadingMutex);
   impl.Reset();
   CXMLResource resource(file);
-  Merge(impl, resource);
+  Merge(impl, resource, Effective(options));
   timer.Stop();
   LogSuccess(timer, kReset);
 }

@@ -1,0 +1,18 @@
+// SLoadOptions: how one configuration load behaves. A plain value; the default value
+// gives the lenient load that logs what it cannot use and carries on.
+#pragma once
+
+namespace Ostrel {
+
+/// Options of one configuration load, given to a CContainer constructor, FromFile,
+/// Reset or ResetFromFile.
+struct SLoadOptions {
+  /// When true, the load first checks what it has read, merged with what the factory
+  /// already holds (libraries are loaded to ask their wrappers), and fails with a
+  /// CException placed at the first error, leaving the factory as it was; a bean created
+  /// at load time that fails also fails the load. The environment variable
+  /// OSTREL_STRICT=1 turns this on for every load of the process.
+  bool strict = false;
+};
+
+}  // namespace Ostrel
