@@ -57,6 +57,14 @@ void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions
   factory.CreateEagerBeans();
 }
 
+// Puts a parsed configuration in the place of the factory's whole configuration in one
+// step, then creates its non-lazy beans. What failed to parse never gets here, so a
+// failed reset leaves the configuration as it was. Called under the loading mutex.
+void Swap(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& /*options*/) {
+  factory.Replace(resource.GetDefinitions());
+  factory.CreateEagerBeans();
+}
+
 const char* CheckedText(const char* xml, const char* function) {
   if (xml == nullptr) {
     OSTREL_THROW(function, "No XML text given (null pointer)");
@@ -171,19 +179,19 @@ void CContainer::Reset() {
   impl.Reset();
 }
 
-// The loading forms empty and load under the loading mutex, so that no other load or
-// reset of any container comes in between.
+// The loading forms read the new configuration aside and swap it in under the loading
+// mutex, so that no other load or reset of any container comes in between; threads
+// asking the factory meanwhile are served by the old configuration until the swap.
 void CContainer::Reset(const char* xml, const SLoadOptions& options) {
   CBeanFactoryImpl& impl = Impl(m_factory, kReset);
   CheckedText(xml, kReset);
-  LoadingLock lock(s_loadingMutex);
-  impl.Reset();
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from xml (%s)...",
                 ModeWord(IsDefault(m_factory)));
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   CXMLResource resource(xml);
-  Merge(impl, resource, Effective(options));
+  LoadingLock lock(s_loadingMutex);
+  Swap(impl, resource, Effective(options));
   timer.Stop();
   LogSuccess(timer, kReset);
 }
@@ -195,10 +203,9 @@ void CContainer::Reset(const wchar_t* file, const SLoadOptions& options) {
                 file, ModeWord(IsDefault(m_factory)));
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
-  LoadingLock lock(s_loadingMutex);
-  impl.Reset();
   CXMLResource resource(file);
-  Merge(impl, resource, Effective(options));
+  LoadingLock lock(s_loadingMutex);
+  Swap(impl, resource, Effective(options));
   timer.Stop();
   LogSuccess(timer, kReset);
 }

@@ -93,25 +93,29 @@ void CBeanFactoryImpl::ClearCaches() {
   // that code run by a release may still use the factory (and find the singletons not
   // yet released); one it makes again meanwhile is released in turn.
   CReaderFlags::CWrite write(*m_readers);
-  while (auto* first = m_made.GetFirst()) {
+  ReleaseCaches(m_made, m_slots, m_wrappers);
+}
+
+void CBeanFactoryImpl::ReleaseCaches(MadeTable& made, SlotTable& slots, WrapperCache& wrappers) {
+  while (auto* first = made.GetFirst()) {
     SBeanSlot& slot = *first->value;
     std::string name = first->key;
-    m_made.Remove(name);
+    made.Remove(name);
     slot.ready.store(false, std::memory_order_relaxed);
     BeanResult result = std::move(slot.instance);
     result.second.Reset();  // the instance before the wrapper of its class
     result.first.reset();
   }
-  while (auto* first = m_slots.GetFirst()) {
+  while (auto* first = slots.GetFirst()) {
     std::unique_ptr<SBeanSlot> slot = std::move(first->value);
     std::string name = first->key;
-    m_slots.Remove(name);
+    slots.Remove(name);
     Internal::ReleaseCounters(slot->counters);
   }
-  while (auto* first = m_wrappers.GetFirst()) {
+  while (auto* first = wrappers.GetFirst()) {
     std::shared_ptr<const IBeanWrapper> wrapper = std::move(first->value);
     std::string name = first->key;
-    m_wrappers.Remove(name);
+    wrappers.Remove(name);
   }
 }
 
@@ -125,9 +129,61 @@ void CBeanFactoryImpl::Reset() {
     m_services->Clear();
   }
   m_eager.clear();
+  m_configuredServices = 0;
   m_types.reset(new CTypeManager);
   m_store.reset();
   m_store.reset(new CDefinitionStore);
+}
+
+void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
+  constexpr const char* kFunction = "Ostrel::CBeanFactoryImpl::Reset";
+  CActiveScope::Refuse(this, kFunction);
+  // Aside: nothing here is reachable from another thread yet.
+  auto store = std::make_unique<CDefinitionStore>();
+  auto services = std::make_unique<CServiceRegistry>();
+  auto types = std::make_unique<CTypeManager>();
+  RegisterProvided(*services, loaded);
+  const std::uint32_t configured = services->GetRegistrationCount();
+  std::vector<std::string> eager = loaded.GetEagerNames();
+  store->GetDefinitions().Append(loaded);
+
+  MadeTable made(1);
+  SlotTable slots(1);
+  WrapperCache wrappers(1);
+  std::uint32_t clientServices = 0;
+  {
+    // No creation is under way while the configuration changes hands.
+    CSharedGate::CAlone alone(m_gate);
+    Lock lock(m_lock);
+    m_trace = s_logger.IsDebugEnabled();
+    {
+      // The swap: readers without the lock wait for it and then take the lock.
+      CReaderFlags::CWrite write(*m_readers);
+      m_made.Swap(made);
+      m_slots.Swap(slots);
+      m_wrappers.Swap(wrappers);
+    }
+    const std::uint32_t held = m_services->GetRegistrationCount();
+    clientServices = held > m_configuredServices ? held - m_configuredServices : 0;
+    m_store.swap(store);
+    m_services.swap(services);
+    m_types.swap(types);
+    m_eager.swap(eager);
+    m_configuredServices = configured;
+  }
+  if (clientServices != 0) {
+    s_logger.Info(__FILE__, __LINE__, kFunction,
+                  L"Reset drops %s service registration(s) made by client code",
+                  std::to_wstring(clientServices).c_str());
+  }
+  // The old configuration goes as Reset empties one, now out of every reader's sight;
+  // code run by a release meets the new configuration.
+  Lock lock(m_lock);
+  CActiveScope active(this);
+  ReleaseCaches(made, slots, wrappers);
+  services.reset();
+  types.reset();
+  store.reset();
 }
 
 void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
@@ -137,6 +193,14 @@ void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
   m_trace = s_logger.IsDebugEnabled();
   CDefinitionSet& definitions = m_store->GetDefinitions();
   definitions.CheckMerge(loaded);
+  const std::uint32_t before = m_services->GetRegistrationCount();
+  RegisterProvided(*m_services, loaded);
+  m_configuredServices += m_services->GetRegistrationCount() - before;
+  m_eager.insert(m_eager.end(), loaded.GetEagerNames().begin(), loaded.GetEagerNames().end());
+  definitions.Append(loaded);
+}
+
+void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded) {
   // In library order, then reading order, each at the front of its interfaces' lists:
   // the last such bean answers first.
   for (const auto& library : loaded.GetLibraries()) {
@@ -144,7 +208,7 @@ void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
       if (bean.providedInterfaces.empty()) continue;
       std::shared_ptr<ITypeRegistration> registration;
       for (const std::string& typeId : bean.providedInterfaces) {
-        registration = m_services->RegisterFactory(
+        registration = services.RegisterFactory(
             typeId.c_str(), true, [this, name = bean.name] { return GetBean(name.c_str(), nullptr); },
             registration);
       }
@@ -153,8 +217,6 @@ void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
       }
     }
   }
-  m_eager.insert(m_eager.end(), loaded.GetEagerNames().begin(), loaded.GetEagerNames().end());
-  definitions.Append(loaded);
 }
 
 void CBeanFactoryImpl::CreateEagerBeans() {

@@ -19,6 +19,12 @@ CServiceRegistry::~CServiceRegistry() { Clear(); }
 
 void CServiceRegistry::Clear() { m_services.RemoveAll(); }
 
+std::uint32_t CServiceRegistry::GetRegistrationCount() const {
+  std::uint32_t count = 0;
+  for (const auto& entry : m_services) count += entry.value.GetCount();
+  return count;
+}
+
 std::shared_ptr<ITypeRegistration> CServiceRegistry::RegisterInstance(
     const char* typeId, bool atFront, CbSmartPointer<IReferenceCounted> instance,
     std::shared_ptr<ITypeRegistration> registration) {

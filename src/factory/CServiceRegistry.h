@@ -34,6 +34,8 @@ public:
   static CbSmartPointer<IReferenceCounted> InstanceOf(
       const std::shared_ptr<ITypeRegistration>& registration);
   std::uint32_t GetServiceCount(const char* typeId) const;
+  // Registrations of all type ids together.
+  std::uint32_t GetRegistrationCount() const;
   // Drops every registration, one list at a time.
   void Clear();
 

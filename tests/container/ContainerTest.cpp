@@ -63,6 +63,22 @@ TEST_F(ContainerTest, ModesShareOrIsolateFactoriesAndLogLoadsAndResets) {
   EXPECT_EQ(Message([&] { copy.Reset(); }), "The container holds no factory (moved from)");
 }
 
+// A loading reset reads the new configuration aside: one that fails to load leaves the
+// old one in place; one that loads replaces it and drops, with a record, what client
+// code registered.
+TEST_F(ContainerTest, LoadingResetsSwapOrChangeNothing) {
+  CContainer alone(kBasket.c_str(), false);
+  EXPECT_THROW(alone.Reset("<ostrel><library path=''/></ostrel>"), Ostrel::CException);
+  EXPECT_TRUE(alone.Exists("basket"));
+  struct CClientService : CbReferenceCounted {};
+  alone.GetFactory()->RegisterInstance("{client}", false, new CClientService, nullptr);
+  alone.Reset(kOrder.c_str());
+  EXPECT_TRUE(alone.Exists("order") && !alone.Exists("basket"));
+  EXPECT_EQ(alone.GetServiceCount("{client}"), 0u);
+  EXPECT_EQ(CaptureLog::CountMessage(L"Reset drops 1 service registration(s) made by client code"),
+            1u);
+}
+
 // A bean whose constructor runs the test's code.
 struct CHook : CbReferenceCounted {
   static inline std::function<void()> s_made;

@@ -1,6 +1,7 @@
 // Eight threads load, copy, reset and destroy integrated and stand-alone containers
 // while asking them for prototypes and services; they all reset one shared stand-alone
-// container too, which never fails: loading resets of one factory do not interleave.
+// container too, which never fails: loading resets of one factory do not interleave,
+// and a thread using it meanwhile finds the configuration before or after each reset.
 // Afterwards no bean is alive and nothing piled up between batches.
 #include <gtest/gtest.h>
 
@@ -56,7 +57,8 @@ TEST(StressTest, ContainersOfBothKindsOnEightThreads) {
       standAlone.Reset(alone.c_str());
       EXPECT_TRUE(Use(integrated, mine) && Use(copy, "stress.alone.")) << thread;
       if (round % 8 == thread) sharedCopy.Reset(shared.c_str());
-      (void)Use(sharedCopy, "stress.shared.");  // may meet another thread's reset
+      // Another thread's reset swaps the configuration: never an empty one in between.
+      EXPECT_TRUE(Use(sharedCopy, "stress.shared.")) << thread << " round " << round;
     }
   };
   std::vector<std::uint64_t> liveAfterBatch;

@@ -72,6 +72,12 @@ public:
   // before the wrapper of its class, then the services, then the configuration; every
   // reference to the factory stays valid.
   void Reset();
+  // Replaces the whole configuration by `loaded` (left empty): a new store and its
+  // service registrations are built aside, without the lock, then swapped in under it in
+  // one step, so a reader meets the old configuration or the new one, never an empty
+  // factory. The old singletons, wrappers, services (those client code registered
+  // too: logged at Info level) and store are then released as Reset releases them.
+  void Replace(CDefinitionSet& loaded);
   // Merges loaded definitions into the store and registers the interfaces they provide;
   // `loaded` is left empty. Throws "Overriding bean '<name>'" and changes nothing when
   // a name of `loaded` is defined already.
@@ -132,23 +138,33 @@ private:
   void* ResolveArgument(const SArgument& argument, const SLibrary* library,
                         SArgumentBuffers& buffers, SValueCopy& value);
   void ClearCaches();
+  // Registers the interfaces that beans of `loaded` provide, into `services`.
+  void RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded);
+  using SlotTable = CbMap<std::string, std::unique_ptr<SBeanSlot>>;
+  using MadeTable = CbMap<std::string, SBeanSlot*>;
+  using WrapperCache = CbMap<std::string, std::shared_ptr<const IBeanWrapper>>;
+  // Empties the tables in their order, one entry at a time: the singletons, each before
+  // the wrapper of its class, then the slots, then the wrappers.
+  static void ReleaseCaches(MadeTable& made, SlotTable& slots, WrapperCache& wrappers);
 
   mutable std::recursive_mutex m_lock;
   CSharedGate m_gate;
   std::unique_ptr<CDefinitionStore> m_store;
   std::unique_ptr<CServiceRegistry> m_services;
   std::unique_ptr<CTypeManager> m_types;
-  CbMap<std::string, std::shared_ptr<const IBeanWrapper>> m_wrappers{128};
+  WrapperCache m_wrappers{128};
   // Changed under m_lock inside a write section of m_readers; read without m_lock
   // inside a read section. Slots stay in place until the factory is emptied.
-  CbMap<std::string, std::unique_ptr<SBeanSlot>> m_slots{128};
+  SlotTable m_slots{128};
   std::unique_ptr<CReaderFlags> m_readers;
   // Singletons' creation: the made ones (released in this table's order), and what
   // each waiting thread waits for (to find cycles between threads).
   mutable std::mutex m_singletonMutex;
   std::condition_variable m_singletonEnded;
-  CbMap<std::string, SBeanSlot*> m_made{128};
+  MadeTable m_made{128};
   std::unordered_map<std::thread::id, const SBeanSlot*> m_waiting;
+  // Service registrations that the configuration made, as against client code.
+  std::uint32_t m_configuredServices = 0;
   // Non-lazy beans still to be resolved by a start-up pass, in reading order.
   std::vector<std::string> m_eager;
   // Whether resolution writes Debug records: asked when the factory is made and at each
