@@ -4,19 +4,22 @@
 #   scripts/test.sh          the default preset (RelWithDebInfo): configure, build, test
 #   scripts/test.sh --full   then the asan preset (AddressSanitizer + UBSan), the tsan
 #                            preset (ThreadSanitizer, concurrency tests) and both
-#                            fuzzers for 60 seconds each, then the windows preset (a
-#                            mingw-w64 cross build) with its tests and the example
-#                            program under wine64
+#                            fuzzers for 60 seconds each, then the packages
+#                            (scripts/package.sh: cpack from the release preset,
+#                            lintian, the example built against the unpacked package),
+#                            then the windows preset (a mingw-w64 cross build) with its
+#                            tests and the example program under wine64
 # Prints the time each stage took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=(default)
 fuzz=0
+package=0
 windows=0
 case "${1:-}" in
   "") ;;
-  --full) presets=(default asan tsan); fuzz=1; windows=1 ;;
+  --full) presets=(default asan tsan); fuzz=1; package=1; windows=1 ;;
   *) echo "usage: scripts/test.sh [--full]" >&2; exit 2 ;;
 esac
 
@@ -47,6 +50,9 @@ for preset in "${presets[@]}"; do
 done
 if [ "${fuzz}" -eq 1 ]; then
   stage "fuzz" scripts/fuzz.sh 60 all
+fi
+if [ "${package}" -eq 1 ]; then
+  stage "package" scripts/package.sh
 fi
 if [ "${windows}" -eq 1 ]; then
   stage "windows" scripts/test-windows.sh

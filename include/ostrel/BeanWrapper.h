@@ -429,3 +429,15 @@ void RegisterInterface(const char* className) {
 }
 
 }  // namespace Ostrel
+
+#define OSTREL_INTERFACE_JOIN_(a, b) a##b
+#define OSTREL_INTERFACE_NAME_(line) OSTREL_INTERFACE_JOIN_(ostrelInterfaceRegistered_, line)
+
+/// Registers interface `Interface` under `className`, the name configurations write in
+/// "provides" and service references, when the library or program holding the line is
+/// loaded. Written at namespace scope, once per interface, in a plug-in's source:
+/// `OSTREL_REGISTER_INTERFACE(shop::ICatalog, "shop::ICatalog")`. A strict load and the
+/// configuration check load a configuration's libraries before they look interfaces up.
+#define OSTREL_REGISTER_INTERFACE(Interface, className)                                  \
+  static const bool OSTREL_INTERFACE_NAME_(__LINE__) =                                   \
+      (::Ostrel::RegisterInterface<Interface>(className), true)

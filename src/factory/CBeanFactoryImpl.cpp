@@ -219,7 +219,11 @@ void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefin
   }
 }
 
-void CBeanFactoryImpl::CreateEagerBeans() {
+const CDefinitionSet& CBeanFactoryImpl::GetDefinitions() const {
+  return m_store->GetDefinitions();
+}
+
+std::vector<std::string> CBeanFactoryImpl::CreateEagerBeans() {
   CActiveScope active(this);
   std::vector<std::pair<std::string, const SLibrary*>> eager;
   {
@@ -230,7 +234,10 @@ void CBeanFactoryImpl::CreateEagerBeans() {
   }
   // Without the lock: the pass runs client code, which may not load into this factory
   // but may resolve anything, from any thread.
-  for (const auto& bean : eager) GetBeanWrapper(bean.first.c_str(), bean.second);
+  std::vector<std::string> failed;
+  for (const auto& bean : eager) {
+    if (!GetBeanWrapper(bean.first.c_str(), bean.second).second) failed.push_back(bean.first);
+  }
   // A cached singleton needs no later pass.
   Lock lock(m_lock);
   CReaderFlags::CRead read(*m_readers);  // the slot table, also when its writer is this thread
@@ -243,6 +250,7 @@ void CBeanFactoryImpl::CreateEagerBeans() {
     }
   }
   m_eager.resize(kept);
+  return failed;
 }
 
 std::shared_ptr<const IBeanWrapper> CBeanFactoryImpl::GetWrapper(const CBeanConfig& config) {

@@ -83,8 +83,9 @@ public:
   // a name of `loaded` is defined already.
   void Integrate(CDefinitionSet& loaded);
   // Resolves the non-lazy beans in reading order: those merged since the last pass,
-  // and every earlier one that is not a cached singleton. Results are dropped.
-  void CreateEagerBeans();
+  // and every earlier one that is not a cached singleton. Results are dropped; returns
+  // the names of those that could not be made.
+  std::vector<std::string> CreateEagerBeans();
   // The shared wrapper of the definition's class (cached, also when empty).
   std::shared_ptr<const IBeanWrapper> GetWrapper(const CBeanConfig& config);
   // Bean resolution; never throws.
@@ -94,6 +95,9 @@ public:
   std::uint32_t GetSingletonCount() const;
   std::uint32_t GetWrapperCount() const;
   CDefinitionStore& GetStore() const { return *m_store; }
+  // The definition records the factory holds; read under the factory's lock.
+  const CDefinitionSet& GetDefinitions() const;
+  std::recursive_mutex& GetLock() const { return m_lock; }
 
 private:
   enum class EClaim { eMine, eMade, eRefused };
