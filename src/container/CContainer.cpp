@@ -46,7 +46,6 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
 // by resolution and fails only a strict load. Called under the loading mutex.
 void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options,
            const char* function) {
-  std::lock_guard<std::recursive_mutex> factoryLock(factory.GetLock());
   factory.Integrate(resource.GetDefinitions());
   const std::vector<std::string> failed = factory.CreateEagerBeans();
   if (options.strict) Internal::RefuseFailedBeans(failed, function);

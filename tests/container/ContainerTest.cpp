@@ -183,4 +183,29 @@ TEST_F(ContainerTest, ApplicationInitLogsAroundTheConfigurationAndExitDestroysTh
   EXPECT_TRUE(Ostrel::GetBeanStatistics().empty());
 }
 
+// The typed accessors cast through CTypedCast, which keeps one adjustment per class:
+// each base of a class with several gets its own, and a class that is no T stays one.
+struct IFirst : virtual IReferenceCounted {
+  int first = 1;
+};
+struct ISecond : virtual IReferenceCounted {
+  int second = 2;
+};
+struct IThird : virtual IReferenceCounted {};
+struct CSeveral : CbReferenceCounted, IFirst, ISecond {};
+struct CSecondOnly : CbReferenceCounted, ISecond {};
+
+TEST(TypedCastTest, EachBaseOfEachClassIsFoundAgainFromTheCache) {
+  CSeveral several;
+  CSecondOnly only;
+  for (int round = 0; round < 2; ++round) {
+    IReferenceCounted* counted = &several;
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<IFirst>::Cast(counted), static_cast<IFirst*>(&several));
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<ISecond>::Cast(counted), static_cast<ISecond*>(&several));
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<ISecond>::Cast(&only), static_cast<ISecond*>(&only));
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<IFirst>::Cast(&only), nullptr);
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<IThird>::Cast(counted), nullptr);
+  }
+}
+
 }  // namespace
