@@ -48,6 +48,14 @@ SLoadOptions Effective(const SLoadOptions& options) {
   return effective;
 }
 
+// The load's plug-in path joins the folders each library of the configuration is
+// looked for in, after the folder of the file that named it.
+void AddPluginPath(CXMLResource& resource, const SLoadOptions& options) {
+  for (const auto& library : resource.GetLibraries()) {
+    for (const std::string& folder : options.pluginPath) AddSearchFolder(*library, folder);
+  }
+}
+
 // Merges a parsed configuration into the factory, then creates its non-lazy beans. The
 // merge checks every name before it changes anything; no library is loaded and no
 // client code runs before that check has passed. A bean that cannot be made is logged
@@ -84,6 +92,7 @@ const wchar_t* CheckedFile(const wchar_t* file, const char* function) {
 template <class Source>
 void Load(CBeanFactoryImpl& factory, Source source, const SLoadOptions& options) {
   CXMLResource resource(source);
+  AddPluginPath(resource, options);
   LoadingLock lock(s_loadingMutex);
   Merge(factory, resource, options);
 }
@@ -191,6 +200,7 @@ void CContainer::Reset(const char* xml, const SLoadOptions& options) {
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   CXMLResource resource(xml);
+  AddPluginPath(resource, options);
   LoadingLock lock(s_loadingMutex);
   Swap(impl, resource, Effective(options));
   timer.Stop();
@@ -205,6 +215,7 @@ void CContainer::Reset(const wchar_t* file, const SLoadOptions& options) {
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   CXMLResource resource(file);
+  AddPluginPath(resource, options);
   LoadingLock lock(s_loadingMutex);
   Swap(impl, resource, Effective(options));
   timer.Stop();
