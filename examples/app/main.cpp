@@ -13,7 +13,11 @@ public:
   explicit CShopApplication(std::wstring configuration) : m_configuration(std::move(configuration)) {}
 
   std::wstring GetConfigurationText(Ostrel::EConfigurationStep) override {
-    SetContainer(new Ostrel::CContainer(m_configuration.c_str(), true));
+    // Strict: any mistake in the configuration stops the start, at its file and line;
+    // the plug-in registers its interfaces as it is loaded by the check.
+    Ostrel::SLoadOptions options;
+    options.strict = true;
+    SetContainer(new Ostrel::CContainer(m_configuration.c_str(), true, options));
     return m_configuration;
   }
   std::wstring GetFallbackConfigurationText(Ostrel::EConfigurationStep) override { return L""; }
@@ -76,7 +80,6 @@ std::wstring Widen(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  shop::RegisterInterfaces();
   CShopApplication application(Widen(argc > 1 ? argv[1] : OSTREL_EXAMPLE_CONFIGURATION));
   if (!application.Init()) {
     std::fprintf(stderr, "The configuration could not be loaded; see the log.\n");

@@ -24,9 +24,8 @@ struct SLibrary;
 // One untyped address per argument, in declaration order: a value of the argument's
 // type (std::string for "char*", std::wstring for "wchar_t*"), a
 // CbSmartPointer<IReferenceCounted> for "bean" and "service", or null when a reference
-// yielded no instance. Valid until the call returns. The values belong to the container,
-// which converts each literal once and hands the same value to every call: read them
-// (copy what you keep), never change them.
+// yielded no instance. Valid until the call returns. Each call gets values of its own,
+// which it may change without changing what a later call gets; copy what you keep.
 using ArgumentVector = std::vector<void*>;
 
 // The instances of a bean's depends-on beans, in order; an entry is empty when that

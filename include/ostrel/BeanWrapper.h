@@ -81,6 +81,7 @@ public:
     }
   }
   std::function<void(T&)> m_exit;
+  std::shared_ptr<const void> m_keep;  // what m_exit needs, kept alive with the instance
   const ReferenceDeleter m_madeWith;
 };
 
@@ -140,7 +141,7 @@ public:
 
   CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
                                            const ArgumentVector* arguments,
-                                           std::shared_ptr<const IBeanWrapper>,
+                                           std::shared_ptr<const IBeanWrapper> self,
                                            const char* exitMethod,
                                            const DependencyList&) const override {
     const std::string_view name = method != nullptr ? method : "";
@@ -149,29 +150,21 @@ public:
       return Fail("Create", "has no creation method '" + std::string(name) + "' with " +
                                 std::to_string(count) + " arguments");
     }
-    std::function<void(T&)> exit;
+    const SMethod* exit = nullptr;
     const std::string_view exitName = exitMethod != nullptr ? exitMethod : "";
     if (!exitName.empty()) {
-      const SMethod* exitEntry = Find(m_methods, exitName, 0);
-      if (exitEntry == nullptr || !creator->bindsExit) {
-        return Fail("Create", exitEntry == nullptr
+      exit = Find(m_methods, exitName, 0);
+      if (exit == nullptr || !creator->bindsExit) {
+        return Fail("Create", exit == nullptr
                                   ? "has no exit method '" + std::string(exitName) + "'"
                                   : "cannot bind exit method '" + std::string(exitName) +
                                         "' to creation method '" + std::string(name) + "'");
       }
-      auto call = exitEntry->call;
-      exit = [call, exitName = std::string(exitName)](T& instance) {
-        const Logging::CLogger& logger = WrapperDetail::Logger();
-        if (logger.IsDebugEnabled()) {
-          logger.Debug(__FILE__, __LINE__, "Ostrel::CBeanWrapper::~CBoundBean",
-                       L"Calling exit method '%s'", WrapperDetail::Wide(exitName).c_str());
-        }
-        std::string ignored;
-        call(instance, nullptr, ignored);
-      };
     }
     std::string error;
-    CbSmartPointer<IReferenceCounted> instance = creator->create(arguments, std::move(exit), error);
+    // The exit method's entry lives in this wrapper, which the instance keeps alive.
+    CbSmartPointer<IReferenceCounted> instance =
+        creator->create(arguments, exit != nullptr ? SExit{exit, std::move(self)} : SExit(), error);
     if (!instance) {
       return Fail("Create", "could not create '" + std::string(name) + "': " +
                                 (error.empty() ? "no instance" : error));
@@ -204,15 +197,26 @@ public:
       nameArgument.push_back(&beanName);
       arguments = &nameArgument;
     }
-    std::string error;
-    if (!entry->call(*object, arguments, error)) {
-      Fail("Invoke", "could not call '" + std::string(name) + "': " + error);
+    return Call(*object, *entry, arguments);
+  }
+
+  const void* FindMethod(const char* method, std::size_t count) const override {
+    return Find(m_methods, method != nullptr ? method : "", count);
+  }
+
+  bool InvokeMethod(IReferenceCounted* instance, const void* entry, std::size_t,
+                    const ArgumentVector* arguments) const override {
+    const SMethod& method = *static_cast<const SMethod*>(entry);
+    T* object = Cast(instance);
+    if (object == nullptr) {
+      Fail("Invoke", "was asked to call '" + method.name + "' on an object of another class");
       return false;
     }
-    return true;
+    return Call(*object, method, arguments);
   }
 
   int DeclaresMethod(const char* method, std::size_t count) const override {
+    if (count == kRevisionQuery) return IBeanWrapper::DeclaresMethod(method, count);
     const std::string_view name = method != nullptr ? method : "";
     return Find(m_methods, name, count) != nullptr || Find(m_creators, name, count) != nullptr;
   }
@@ -238,7 +242,7 @@ protected:
     creator.name = std::move(name);
     creator.types = WrapperDetail::Names<P...>();
     creator.bindsExit = !std::is_final<T>::value;
-    creator.create = [](const ArgumentVector* arguments, std::function<void(T&)> exit,
+    creator.create = [](const ArgumentVector* arguments, SExit exit,
                         std::string& error) -> CbSmartPointer<IReferenceCounted> {
       std::tuple<WrapperDetail::Stored<P>...> values;
       if (!WrapperDetail::Read<P...>(arguments, values, error)) {
@@ -250,7 +254,10 @@ protected:
               return CbSmartPointer<IReferenceCounted>(new T(v...));
             } else {
               auto* bean = new WrapperDetail::CBoundBean<T>(v...);
-              bean->m_exit = std::move(exit);
+              if (exit.method != nullptr) {
+                bean->m_exit = [method = exit.method](T& instance) { RunExit(*method, instance); };
+                bean->m_keep = std::move(exit.wrapper);
+              }
               return CbSmartPointer<IReferenceCounted>(bean);
             }
           },
@@ -269,7 +276,7 @@ protected:
     creator.name = std::move(name);
     creator.types = WrapperDetail::Names<P...>();
     creator.bindsExit = false;
-    creator.create = [function](const ArgumentVector* arguments, std::function<void(T&)>,
+    creator.create = [function](const ArgumentVector* arguments, SExit,
                                 std::string& error) -> CbSmartPointer<IReferenceCounted> {
       std::tuple<WrapperDetail::Stored<P>...> values;
       if (!WrapperDetail::Read<P...>(arguments, values, error)) {
@@ -293,19 +300,43 @@ protected:
   }
 
 private:
-  struct SCreator {
-    std::string name;
-    std::vector<std::string> types;
-    bool bindsExit = false;
-    std::function<CbSmartPointer<IReferenceCounted>(const ArgumentVector*, std::function<void(T&)>,
-                                                    std::string&)>
-        create;
-  };
   struct SMethod {
     std::string name;
     std::vector<std::string> types;
     std::function<bool(T&, const ArgumentVector*, std::string&)> call;
   };
+  // The exit method bound to an instance, and the wrapper that holds its entry.
+  struct SExit {
+    const SMethod* method = nullptr;
+    std::shared_ptr<const IBeanWrapper> wrapper;
+  };
+  struct SCreator {
+    std::string name;
+    std::vector<std::string> types;
+    bool bindsExit = false;
+    std::function<CbSmartPointer<IReferenceCounted>(const ArgumentVector*, SExit, std::string&)>
+        create;
+  };
+
+  bool Call(T& object, const SMethod& method, const ArgumentVector* arguments) const {
+    std::string error;
+    if (!method.call(object, arguments, error)) {
+      Fail("Invoke", "could not call '" + method.name + "': " + error);
+      return false;
+    }
+    return true;
+  }
+
+  // Runs the exit method bound to an instance.
+  static void RunExit(const SMethod& method, T& instance) {
+    const Logging::CLogger& logger = WrapperDetail::Logger();
+    if (logger.IsDebugEnabled()) {
+      logger.Debug(__FILE__, __LINE__, "Ostrel::CBeanWrapper::~CBoundBean",
+                   L"Calling exit method '%s'", WrapperDetail::Wide(method.name).c_str());
+    }
+    std::string ignored;
+    method.call(instance, nullptr, ignored);
+  }
 
   template <class... P, class F>
   CBeanWrapper& AddMethod(std::string name, F invoke) {
@@ -398,3 +429,15 @@ void RegisterInterface(const char* className) {
 }
 
 }  // namespace Ostrel
+
+#define OSTREL_INTERFACE_JOIN_(a, b) a##b
+#define OSTREL_INTERFACE_NAME_(line) OSTREL_INTERFACE_JOIN_(ostrelInterfaceRegistered_, line)
+
+/// Registers interface `Interface` under `className`, the name configurations write in
+/// "provides" and service references, when the library or program holding the line is
+/// loaded. Written at namespace scope, once per interface, in a plug-in's source:
+/// `OSTREL_REGISTER_INTERFACE(shop::ICatalog, "shop::ICatalog")`. A strict load and the
+/// configuration check load a configuration's libraries before they look interfaces up.
+#define OSTREL_REGISTER_INTERFACE(Interface, className)                                  \
+  static const bool OSTREL_INTERFACE_NAME_(__LINE__) =                                   \
+      (::Ostrel::RegisterInterface<Interface>(className), true)

@@ -15,6 +15,7 @@
 #include <ostrel/Export.h>
 #include <ostrel/IBeanFactory.h>
 #include <ostrel/LoadOptions.h>
+#include <ostrel/TypedCast.h>
 
 namespace Ostrel {
 
@@ -87,13 +88,17 @@ public:
   }
 
 private:
-  // `instance` as a T; a Warn record names what it is not.
+  // `instance` as a T, handing its reference on; a Warn record names what it is not.
   template <class T>
-  static CbSmartPointer<T> Typed(const CbSmartPointer<IReferenceCounted>& instance,
+  static CbSmartPointer<T> Typed(CbSmartPointer<IReferenceCounted>&& instance,
                                  const char* function, const char* kind, const char* name) {
-    CbSmartPointer<T> typed = DynamicPointerCast<T>(instance);
-    if (instance && !typed) WarnWrongType(function, kind, name, typeid(T).name());
-    return typed;
+    T* typed = Internal::CTypedCast<T>::Cast(instance.Get());
+    if (typed == nullptr) {
+      if (instance) WarnWrongType(function, kind, name, typeid(T).name());
+      return nullptr;
+    }
+    instance.Detach();
+    return CbSmartPointer<T>::Adopt(typed);
   }
   // Warns "<kind> '<name>' is no '<type>'"; `type` as typeid names it.
   static void WarnWrongType(const char* function, const char* kind, const char* name,

@@ -1,7 +1,9 @@
 // IBeanWrapper: implemented by client code, one wrapper class per bean class. The
 // container creates instances and calls methods by name through it, passing untyped
 // argument addresses (see ArgumentVector). The slot order is fixed: clients and the
-// container agree on it across shared objects.
+// container agree on it across shared objects. Slots added later come after the
+// existing ones, with defaults, and the container calls them only on wrappers that say
+// they were compiled with them (GetRevision), so wrappers built before keep working.
 #pragma once
 
 #include <cstddef>
@@ -42,15 +44,23 @@ public:
   virtual bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
                       const ArgumentVector* arguments) const = 0;
 
+  /// The revision of this interface that the wrapper was compiled against.
+  static constexpr int kRevision = 2;
+  /// The `count` that asks DeclaresMethod, with an empty `method`, for the revision.
+  static constexpr std::size_t kRevisionQuery = static_cast<std::size_t>(-1);
+
   // Whether the wrapper has a method or creation method `method` taking `count`
-  // arguments: 1 yes, 0 no, -1 cannot tell (the default). Only CheckConfiguration asks,
-  // for methods without arguments, which GetArgumentTypes cannot describe; a container
-  // never calls it.
+  // arguments: 1 yes, 0 no, -1 cannot tell (the default). CheckConfiguration asks, for
+  // methods without arguments, which GetArgumentTypes cannot describe. An empty method
+  // with kRevisionQuery asks for the revision instead (see GetRevision); a wrapper that
+  // overrides this passes that question on to IBeanWrapper::DeclaresMethod.
   virtual int DeclaresMethod(const char* method, std::size_t count) const {
-    (void)method;
-    (void)count;
-    return -1;
+    return count == kRevisionQuery && method != nullptr && *method == '\0' ? kRevision : -1;
   }
+
+  /// The revision the wrapper was compiled against: below 2 for wrappers built before
+  /// FindMethod and InvokeMethod, whose slots they lack.
+  int GetRevision() const { return DeclaresMethod("", kRevisionQuery); }
 
   // Fills `types` with the type names of `method`'s `count` arguments, in order ("int",
   // "char*", "bean", ...). A configuration whose argument has another type (aliases
@@ -58,6 +68,29 @@ public:
   // entry rejects the configuration too; for a creation method it means "not declared".
   virtual void GetArgumentTypes(const char* method, std::size_t count,
                                 std::vector<std::string>& types) = 0;
+
+  // Revision 2.
+
+  /// An entry for calling `method` with `count` arguments through InvokeMethod, found
+  /// once: the container asks once per bean definition and wrapper and then calls by
+  /// entry instead of by name. Null (the default) when the wrapper has none to give;
+  /// the container then calls Invoke by name. The entry stays valid as long as the
+  /// wrapper.
+  virtual const void* FindMethod(const char* method, std::size_t count) const {
+    (void)method;
+    (void)count;
+    return nullptr;
+  }
+
+  /// Invoke for a method found by FindMethod of this wrapper.
+  virtual bool InvokeMethod(IReferenceCounted* instance, const void* entry, std::size_t count,
+                            const ArgumentVector* arguments) const {
+    (void)instance;
+    (void)entry;
+    (void)count;
+    (void)arguments;
+    return false;
+  }
 };
 
 // The last entry of the argument vector of the container's autoname call (see Invoke).

@@ -22,7 +22,7 @@ struct SLoadOptions {
   /// was read from a file) and before the folders of the environment variable
   /// OSTREL_PLUGIN_PATH; the path as written goes to the system's loader last. Empty
   /// folders are skipped.
-  std::vector<std::string> pluginPath;
+  std::vector<std::string> pluginPath{};
 };
 
 }  // namespace Ostrel

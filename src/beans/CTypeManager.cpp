@@ -1,9 +1,11 @@
 #include "beans/CTypeManager.h"
 
 #include <cerrno>
+#include <cfloat>
+#include <climits>
 #include <cmath>
 #include <limits>
-#include <climits>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -166,6 +168,112 @@ const char* CTypeManager::CanonicalTypeName(const char* type) {
   }
   auto found = groups.find(type);
   return found != groups.end() ? found->second : nullptr;
+}
+
+namespace {
+
+// The literal without the white space around it.
+std::string_view Trimmed(std::string_view text) {
+  const char* space = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(space);
+  if (first == std::string_view::npos) return std::string_view();
+  return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A decimal integer as a whole: an optional sign and digits, nothing else.
+bool IsInteger(std::string_view text) {
+  std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  if (i == text.size()) return false;
+  for (; i < text.size(); ++i) {
+    if (!IsDigit(text[i])) return false;
+  }
+  return true;
+}
+
+// A decimal number as a whole: sign, digits with an optional point, optional exponent.
+bool IsDecimal(std::string_view text) {
+  std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+  std::size_t digits = 0;
+  for (; i < text.size() && IsDigit(text[i]); ++i) ++digits;
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && IsDigit(text[i]); ++i) ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+    const std::size_t start = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == start) return false;
+  }
+  return i == text.size();
+}
+
+// The integer range of each integral group, by the first name of the group.
+struct SRange {
+  const char* group;
+  long double low;
+  long double high;
+};
+constexpr SRange kRanges[] = {
+    {"int8_t", -128.0L, 127.0L},
+    {"unsigned char", 0.0L, 255.0L},
+    {"short", -32768.0L, 32767.0L},
+    {"unsigned short", 0.0L, 65535.0L},
+    {"int", -2147483648.0L, 2147483647.0L},
+    {"unsigned int", 0.0L, 4294967295.0L},
+    {"long", static_cast<long double>(LONG_MIN), static_cast<long double>(LONG_MAX)},
+    {"unsigned long", 0.0L, static_cast<long double>(ULONG_MAX)},
+};
+
+}  // namespace
+
+std::string CTypeManager::LiteralProblem(const char* type, const std::string& text) {
+  const char* group = CanonicalTypeName(type);
+  if (group == nullptr || std::strcmp(group, "bean") == 0 || std::strcmp(group, "char*") == 0 ||
+      std::strcmp(group, "wchar_t*") == 0) {
+    return std::string();
+  }
+  const std::string_view literal = Trimmed(text);
+  const std::string quoted = "'" + text + "'";
+  const std::string invalid = "Value " + quoted + " is no valid '" + type + "'";
+  const std::string outside = "Value " + quoted + " is outside the range of '" + type + "'";
+  if (std::strcmp(group, "bool") == 0) {
+    return text == "true" || text == "false" ? std::string() : invalid + " (true or false)";
+  }
+  if (std::strcmp(group, "char") == 0) {
+    return text.size() == 1 ? std::string() : invalid + " (one character)";
+  }
+  if (std::strcmp(group, "float") == 0 || std::strcmp(group, "double") == 0) {
+    if (!IsDecimal(literal)) return invalid;
+    const double value = Platform::ParseDecimal(Platform::Utf8ToWide(std::string(literal)).c_str());
+    const double limit = group[0] == 'f' ? FLT_MAX : DBL_MAX;
+    return std::isfinite(value) && std::fabs(value) <= limit ? std::string() : outside;
+  }
+  // Integral: "unsigned long" also reads hexadecimal ("0x") and octal forms.
+  const bool unsignedLong = std::strcmp(group, "unsigned long") == 0;
+  const std::string whole(literal);
+  long double value = 0;
+  if (IsInteger(literal)) {
+    value = std::strtold(whole.c_str(), nullptr);
+  } else if (unsignedLong && !whole.empty()) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long read = std::strtoull(whole.c_str(), &end, 0);
+    if (*end != '\0' || whole[0] == '-') return invalid;
+    if (errno == ERANGE) return outside;
+    value = static_cast<long double>(read);
+  } else {
+    return invalid;
+  }
+  for (const SRange& range : kRanges) {
+    if (std::strcmp(group, range.group) == 0 && (value < range.low || value > range.high)) {
+      return outside;
+    }
+  }
+  return std::string();
 }
 
 CTypeManager::~CTypeManager() = default;

@@ -20,17 +20,31 @@ bool IsReferenceToDefaultFactory(const std::string& name) { return name.rfind(":
 }  // namespace
 
 CConfigurationChecker::CConfigurationChecker(const CDefinitionSet& definitions,
-                                             const SCheckOptions& options, SCheckResult& result)
-    : m_definitions(definitions), m_options(options), m_result(result) {}
+                                             const SCheckOptions& options, SCheckResult& result,
+                                             SCheckContext context)
+    : m_definitions(definitions), m_options(options), m_result(result),
+      m_context(std::move(context)) {}
 
 CConfigurationChecker::~CConfigurationChecker() = default;
 
 void CConfigurationChecker::Run() {
   // Only the first definition of a name is ever made; later ones are reported and skipped.
   std::vector<std::pair<const SBeanDefinition*, const SLibrary*>> used;
+  if (m_context.existing != nullptr) {
+    for (const auto& library : m_context.existing->GetLibraries()) {
+      for (const SBeanDefinition& bean : library->beans) {
+        m_first.emplace(bean.name, SUsed{&bean, library.get()});
+      }
+    }
+  }
   for (const auto& library : m_definitions.GetLibraries()) {
     for (const SBeanDefinition& bean : library->beans) {
       auto [entry, inserted] = m_first.emplace(bean.name, SUsed{&bean, library.get()});
+      if (!inserted && m_context.existing != nullptr &&
+          m_context.existing->FindDefinition(bean.name) != nullptr) {
+        Add(ESeverity::eError, bean, "Overriding bean " + Quoted(bean.name));
+        continue;
+      }
       if (!inserted) {
         Add(ESeverity::eWarning, bean,
             "Bean " + Quoted(bean.name) + " is defined again; the definition at " +
@@ -244,7 +258,14 @@ void CConfigurationChecker::CheckArguments(const SBeanDefinition& bean, const SL
       }
     } else if (argument.type == "bean") {
       // A reference into the default factory is resolved there, at run time.
-      if (IsReferenceToDefaultFactory(argument.value)) continue;
+      if (IsReferenceToDefaultFactory(argument.value)) {
+        const std::string name = argument.value.substr(2);
+        if (m_context.inDefaultFactory && !m_context.inDefaultFactory(name)) {
+          add("Bean " + Quoted(argument.value) + " requested, but not configured in the "
+              "default factory");
+        }
+        continue;
+      }
       auto target = m_first.find(argument.value);
       if (target == m_first.end()) {
         add("Bean " + Quoted(argument.value) + " requested, but not configured");
@@ -255,6 +276,11 @@ void CConfigurationChecker::CheckArguments(const SBeanDefinition& bean, const SL
     } else if (CTypeManager::CanonicalTypeName(argument.type.c_str()) == nullptr) {
       add("Unknown value type " + Quoted(argument.type) + " of argument " +
           std::to_string(i + 1) + " of " + Quoted(method));
+    } else {
+      const std::string problem = CTypeManager::LiteralProblem(argument.type.c_str(), argument.value);
+      if (!problem.empty()) {
+        add(problem + " in argument " + std::to_string(i + 1) + " of " + Quoted(method));
+      }
     }
   }
 }

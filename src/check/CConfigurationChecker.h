@@ -5,6 +5,7 @@
 // finding per problem. One use per object; not thread-safe.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,10 +21,18 @@ namespace Ostrel {
 
 class CDynamicLibrary;
 
+// What a load into a factory adds to the check: the definitions the factory holds
+// already, which references may name, and whether the default factory defines a name
+// (for "::name" references; unchecked without it).
+struct SCheckContext {
+  const CDefinitionSet* existing = nullptr;
+  std::function<bool(const std::string&)> inDefaultFactory;
+};
+
 class CConfigurationChecker {
 public:
   CConfigurationChecker(const CDefinitionSet& definitions, const SCheckOptions& options,
-                        SCheckResult& result);
+                        SCheckResult& result, SCheckContext context = SCheckContext());
   ~CConfigurationChecker();
   CConfigurationChecker(const CConfigurationChecker&) = delete;
   CConfigurationChecker& operator=(const CConfigurationChecker&) = delete;
@@ -66,6 +75,7 @@ private:
   const CDefinitionSet& m_definitions;
   const SCheckOptions& m_options;
   SCheckResult& m_result;
+  SCheckContext m_context;
   // The definition of each name that a factory would use: the first, and its library.
   struct SUsed {
     const SBeanDefinition* bean;

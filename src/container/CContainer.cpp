@@ -1,15 +1,16 @@
 #include <ostrel/Container.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <ostrel/Logger.h>
 #include <tamarack/CbTimer.h>
 
 #include "factory/CBeanFactoryImpl.h"
 #include "factory/DefaultFactory.h"
+#include "StrictLoad.h"
 #include "loader/CXMLResource.h"
 #include "platform/TextConversion.h"
 #include "support/CbTypeName.h"
@@ -39,39 +40,24 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
   return *impl;
 }
 
-// The options of a load with the process-wide switch applied: OSTREL_STRICT=1 makes
-// every load strict. Read per load, so that a program may set it before its first load.
-SLoadOptions Effective(const SLoadOptions& options) {
-  SLoadOptions effective = options;
-  const char* strict = std::getenv("OSTREL_STRICT");
-  if (strict != nullptr && std::strcmp(strict, "1") == 0) effective.strict = true;
-  return effective;
-}
-
-// The load's plug-in path joins the folders each library of the configuration is
-// looked for in, after the folder of the file that named it.
-void AddPluginPath(CXMLResource& resource, const SLoadOptions& options) {
-  for (const auto& library : resource.GetLibraries()) {
-    for (const std::string& folder : options.pluginPath) AddSearchFolder(*library, folder);
-  }
-}
-
 // Merges a parsed configuration into the factory, then creates its non-lazy beans. The
 // merge checks every name before it changes anything; no library is loaded and no
 // client code runs before that check has passed. A bean that cannot be made is logged
-// by resolution and does not fail the load. Called under the loading mutex.
-void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& /*options*/) {
-  std::lock_guard<std::recursive_mutex> factoryLock(factory.GetLock());
+// by resolution and fails only a strict load. Called under the loading mutex.
+void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options,
+           const char* function) {
   factory.Integrate(resource.GetDefinitions());
-  factory.CreateEagerBeans();
+  const std::vector<std::string> failed = factory.CreateEagerBeans();
+  if (options.strict) Internal::RefuseFailedBeans(failed, function);
 }
 
 // Puts a parsed configuration in the place of the factory's whole configuration in one
 // step, then creates its non-lazy beans. What failed to parse never gets here, so a
 // failed reset leaves the configuration as it was. Called under the loading mutex.
-void Swap(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& /*options*/) {
+void Swap(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options) {
   factory.Replace(resource.GetDefinitions());
-  factory.CreateEagerBeans();
+  const std::vector<std::string> failed = factory.CreateEagerBeans();
+  if (options.strict) Internal::RefuseFailedBeans(failed, kReset);
 }
 
 const char* CheckedText(const char* xml, const char* function) {
@@ -88,13 +74,13 @@ const wchar_t* CheckedFile(const wchar_t* file, const char* function) {
   return file;
 }
 
-// Parses outside any lock, then merges under the loading mutex.
+// Parses outside any lock, then checks (strict) and merges under the loading mutex.
 template <class Source>
 void Load(CBeanFactoryImpl& factory, Source source, const SLoadOptions& options) {
-  CXMLResource resource(source);
-  AddPluginPath(resource, options);
+  std::unique_ptr<CXMLResource> resource = Internal::ReadConfiguration(source, options);
   LoadingLock lock(s_loadingMutex);
-  Merge(factory, resource, options);
+  if (options.strict) Internal::CheckStrictly(factory, *resource, false, kConstructor);
+  Merge(factory, *resource, options, kConstructor);
 }
 
 // Whether `factory` is the default factory; never creates one.
@@ -115,7 +101,7 @@ std::shared_ptr<IBeanFactory> LoadedFactory(bool integrate, Source source,
   CbTimer timer(CbTimer::Milliseconds);
   timer.Start();
   std::shared_ptr<IBeanFactory> factory = Internal::CreateFactory(integrate);
-  Load(Impl(factory, kConstructor), source, Effective(options));
+  Load(Impl(factory, kConstructor), source, Internal::EffectiveOptions(options));
   timer.Stop();
   LogSuccess(timer, kConstructor);
   return factory;
@@ -189,22 +175,31 @@ void CContainer::Reset() {
   impl.Reset();
 }
 
-// The loading forms read the new configuration aside and swap it in under the loading
-// mutex, so that no other load or reset of any container comes in between; threads
-// asking the factory meanwhile are served by the old configuration until the swap.
+// The loading forms read the new configuration aside (a strict one is checked against
+// nothing, as it replaces everything) and swap it in under the loading mutex, so that no
+// other load or reset of any container comes in between; threads asking the factory
+// meanwhile are served by the old configuration until the swap.
+namespace {
+template <class Source>
+void ResetFrom(CBeanFactoryImpl& impl, Source source, const SLoadOptions& given) {
+  const SLoadOptions options = Internal::EffectiveOptions(given);
+  CbTimer timer(CbTimer::Milliseconds);
+  timer.Start();
+  std::unique_ptr<CXMLResource> resource = Internal::ReadConfiguration(source, options);
+  LoadingLock lock(s_loadingMutex);
+  if (options.strict) Internal::CheckStrictly(impl, *resource, true, kReset);
+  Swap(impl, *resource, options);
+  timer.Stop();
+  LogSuccess(timer, kReset);
+}
+}  // namespace
+
 void CContainer::Reset(const char* xml, const SLoadOptions& options) {
   CBeanFactoryImpl& impl = Impl(m_factory, kReset);
   CheckedText(xml, kReset);
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from xml (%s)...",
                 ModeWord(IsDefault(m_factory)));
-  CbTimer timer(CbTimer::Milliseconds);
-  timer.Start();
-  CXMLResource resource(xml);
-  AddPluginPath(resource, options);
-  LoadingLock lock(s_loadingMutex);
-  Swap(impl, resource, Effective(options));
-  timer.Stop();
-  LogSuccess(timer, kReset);
+  ResetFrom(impl, xml, options);
 }
 
 void CContainer::Reset(const wchar_t* file, const SLoadOptions& options) {
@@ -212,14 +207,7 @@ void CContainer::Reset(const wchar_t* file, const SLoadOptions& options) {
   CheckedFile(file, kReset);
   s_logger.Info(__FILE__, __LINE__, kReset, L"Resetting configuration from file '%s' (%s)...",
                 file, ModeWord(IsDefault(m_factory)));
-  CbTimer timer(CbTimer::Milliseconds);
-  timer.Start();
-  CXMLResource resource(file);
-  AddPluginPath(resource, options);
-  LoadingLock lock(s_loadingMutex);
-  Swap(impl, resource, Effective(options));
-  timer.Stop();
-  LogSuccess(timer, kReset);
+  ResetFrom(impl, file, options);
 }
 
 }  // namespace Ostrel

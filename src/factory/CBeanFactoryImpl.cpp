@@ -8,17 +8,20 @@
 #include <ostrel/Logger.h>
 
 #include "BeanStatistics.h"
+#include "CActiveScope.h"
+#include "CArgumentLease.h"
 #include "CDefinitionStore.h"
-#include "CReaderFlags.h"
+#include "CResolutionScope.h"
 #include "CServiceRegistry.h"
+#include "SBeanSlot.h"
 #include "beans/CBeanProperty.h"
 #include "beans/CDefinitionSet.h"
 #include "beans/CTypeManager.h"
 #include "beans/SPlace.h"
 #include "factory/DefaultFactory.h"
 #include "libraries/CLocalLibrary.h"
-#include "platform/FastThreadLocal.h"
 #include "platform/TextConversion.h"
+#include "support/CReaderFlags.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -28,12 +31,6 @@ const Logging::CLogger s_logger(L"Ostrel");
 constexpr const char* kResolve = "Ostrel::CBeanFactoryImpl::GetBeanWrapper";
 
 using Lock = std::lock_guard<std::recursive_mutex>;
-
-// The configured element a Warn record is about: a bean, and the property being set.
-struct SAbout {
-  const SBeanDefinition* bean = nullptr;
-  const SPropertyDefinition* property = nullptr;
-};
 
 // A Warn record about up to two UTF-8 texts, widened only when the record is written,
 // followed by the place of the element it is about when that is known.
@@ -75,141 +72,7 @@ bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
   return requester != nullptr && declaring != nullptr && requester->path == declaring->path;
 }
 
-// Both scopes below keep their entries in their own objects on the stack, linked from
-// the innermost; the thread-local heads are plain pointers.
-
-// Enters `name` into this thread's resolution chain for its lifetime, to catch cycles;
-// Cycle() tells whether the name was being resolved already. The innermost entry of a
-// factory is the bean whose arguments are being resolved: the one that asks for others.
-class CResolutionScope {
-public:
-  // How many resolutions may nest on one thread: each costs stack, and a chain of
-  // references as long as the configuration allows would exhaust it.
-  static constexpr int kMaxDepth = 1000;
-
-  CResolutionScope(const CBeanFactoryImpl* factory, const char* name,
-                   const SBeanDefinition* definition)
-      : m_factory(factory), m_name(name), m_definition(definition), m_outer(s_innermost),
-        m_depth(m_outer != nullptr ? m_outer->m_depth + 1 : 1) {
-    if (m_depth > kMaxDepth) {
-      m_tooDeep = true;
-      return;
-    }
-    for (const CResolutionScope* entry = m_outer; entry != nullptr; entry = entry->m_outer) {
-      if (entry->m_factory == factory && std::strcmp(entry->m_name, name) == 0) {
-        m_cycle = true;
-        return;
-      }
-    }
-    s_innermost = this;
-  }
-  ~CResolutionScope() {
-    if (!m_cycle && !m_tooDeep) s_innermost = m_outer;
-  }
-  CResolutionScope(const CResolutionScope&) = delete;
-  CResolutionScope& operator=(const CResolutionScope&) = delete;
-  bool Cycle() const { return m_cycle; }
-  bool TooDeep() const { return m_tooDeep; }
-  // The property whose arguments are resolved next; null for constructor arguments.
-  void SetProperty(const SPropertyDefinition* property) { m_property = property; }
-
-  // The bean of `factory` whose arguments are being resolved on this thread, if any.
-  static SAbout Requester(const CBeanFactoryImpl* factory) {
-    for (const CResolutionScope* entry = s_innermost; entry != nullptr; entry = entry->m_outer) {
-      if (entry->m_factory == factory) return SAbout{entry->m_definition, entry->m_property};
-    }
-    return SAbout();
-  }
-
-  // "a -> b -> a" for the chain from the outermost appearance of `name`.
-  static std::string Chain(const CBeanFactoryImpl* factory, const char* name) {
-    std::vector<const char*> names;  // innermost first
-    bool inCycle = false;
-    for (const CResolutionScope* entry = s_innermost; entry != nullptr; entry = entry->m_outer) {
-      if (entry->m_factory != factory) continue;
-      names.push_back(entry->m_name);
-    }
-    std::string chain;
-    for (auto it = names.rbegin(); it != names.rend(); ++it) {
-      inCycle = inCycle || std::strcmp(*it, name) == 0;
-      if (inCycle) chain += std::string(*it) + " -> ";
-    }
-    return chain + name;
-  }
-
-private:
-  static OSTREL_FAST_THREAD_LOCAL const CResolutionScope* s_innermost;
-
-  const CBeanFactoryImpl* m_factory;
-  const char* m_name;
-  const SBeanDefinition* m_definition;
-  const SPropertyDefinition* m_property = nullptr;
-  const CResolutionScope* m_outer;
-  int m_depth;
-  bool m_cycle = false;
-  bool m_tooDeep = false;
-};
-
-OSTREL_FAST_THREAD_LOCAL const CResolutionScope* CResolutionScope::s_innermost = nullptr;
-
-// Marks a factory whose operation runs on this thread (resolution, the start-up pass,
-// service look-ups, emptying): client code it calls must not reset or load it.
-class CActiveScope {
-public:
-  explicit CActiveScope(const CBeanFactoryImpl* factory) : m_factory(factory), m_outer(s_innermost) {
-    s_innermost = this;
-  }
-  ~CActiveScope() { s_innermost = m_outer; }
-  CActiveScope(const CActiveScope&) = delete;
-  CActiveScope& operator=(const CActiveScope&) = delete;
-
-  static void Refuse(const CBeanFactoryImpl* factory, const char* function) {
-    for (const CActiveScope* active = s_innermost; active != nullptr; active = active->m_outer) {
-      if (active->m_factory == factory) {
-        OSTREL_THROW(function,
-                     "A configuration cannot be reset or loaded from code that its own factory "
-                     "runs (a constructor, property, init or exit method, wrapper maker or "
-                     "service creator)");
-      }
-    }
-  }
-
-private:
-  static OSTREL_FAST_THREAD_LOCAL const CActiveScope* s_innermost;
-
-  const CBeanFactoryImpl* m_factory;
-  const CActiveScope* m_outer;
-};
-
-OSTREL_FAST_THREAD_LOCAL const CActiveScope* CActiveScope::s_innermost = nullptr;
-
 }  // namespace
-
-// Lends the argument buffers of the current nesting depth for one wrapper call; the
-// references are released when the lease ends, as they would be with buffers of its own.
-class CBeanFactoryImpl::CArgumentLease {
-public:
-  explicit CArgumentLease(CBeanFactoryImpl& factory) : m_factory(factory) {
-    auto& pool = factory.m_argumentBuffers;
-    if (factory.m_argumentDepth == pool.size()) {
-      pool.push_back(std::make_unique<SArgumentBuffers>());
-    }
-    m_buffers = pool[factory.m_argumentDepth].get();
-    ++factory.m_argumentDepth;
-  }
-  ~CArgumentLease() {
-    m_buffers->addresses.clear();
-    m_buffers->references.clear();
-    --m_factory.m_argumentDepth;
-  }
-  CArgumentLease(const CArgumentLease&) = delete;
-  CArgumentLease& operator=(const CArgumentLease&) = delete;
-  SArgumentBuffers& Buffers() const { return *m_buffers; }
-
-private:
-  CBeanFactoryImpl& m_factory;
-  SArgumentBuffers* m_buffers;
-};
 
 CBeanFactoryImpl::CBeanFactoryImpl()
     : m_store(new CDefinitionStore),
@@ -226,22 +89,28 @@ CBeanFactoryImpl::~CBeanFactoryImpl() {
 }
 
 void CBeanFactoryImpl::ClearCaches() {
-  // Configurations worked out before no longer refer to current wrappers.
-  ++m_generation;
-  // Readers take the lock until the cache is empty. One entry at a time, so that code
-  // run by a release may still use the factory (and find the singletons not yet
-  // released).
+  // Readers take the slow path until the tables are empty. One singleton at a time, so
+  // that code run by a release may still use the factory (and find the singletons not
+  // yet released); one it makes again meanwhile is released in turn.
   CReaderFlags::CWrite write(*m_readers);
-  ReleaseCaches(m_singletons, m_wrappers);
+  ReleaseCaches(m_made, m_slots, m_wrappers);
 }
 
-void CBeanFactoryImpl::ReleaseCaches(SingletonCache& singletons, WrapperCache& wrappers) {
-  while (auto* first = singletons.GetFirst()) {
-    BeanResult result = std::move(first->value.result);
+void CBeanFactoryImpl::ReleaseCaches(MadeTable& made, SlotTable& slots, WrapperCache& wrappers) {
+  while (auto* first = made.GetFirst()) {
+    SBeanSlot& slot = *first->value;
     std::string name = first->key;
-    singletons.Remove(name);
+    made.Remove(name);
+    slot.ready.store(false, std::memory_order_relaxed);
+    BeanResult result = std::move(slot.instance);
     result.second.Reset();  // the instance before the wrapper of its class
     result.first.reset();
+  }
+  while (auto* first = slots.GetFirst()) {
+    std::unique_ptr<SBeanSlot> slot = std::move(first->value);
+    std::string name = first->key;
+    slots.Remove(name);
+    Internal::ReleaseCounters(slot->counters);
   }
   while (auto* first = wrappers.GetFirst()) {
     std::shared_ptr<const IBeanWrapper> wrapper = std::move(first->value);
@@ -251,8 +120,9 @@ void CBeanFactoryImpl::ReleaseCaches(SingletonCache& singletons, WrapperCache& w
 }
 
 void CBeanFactoryImpl::Reset() {
-  Lock lock(m_lock);
   CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Reset");
+  CSharedGate::CAlone alone(m_gate);
+  Lock lock(m_lock);
   {
     CActiveScope active(this);
     ClearCaches();
@@ -277,18 +147,20 @@ void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
   std::vector<std::string> eager = loaded.GetEagerNames();
   store->GetDefinitions().Append(loaded);
 
-  SingletonCache singletons(1);
+  MadeTable made(1);
+  SlotTable slots(1);
   WrapperCache wrappers(1);
   std::uint32_t clientServices = 0;
   {
+    // No creation is under way while the configuration changes hands.
+    CSharedGate::CAlone alone(m_gate);
     Lock lock(m_lock);
-    CActiveScope::Refuse(this, kFunction);
     m_trace = s_logger.IsDebugEnabled();
     {
       // The swap: readers without the lock wait for it and then take the lock.
       CReaderFlags::CWrite write(*m_readers);
-      ++m_generation;
-      m_singletons.Swap(singletons);
+      m_made.Swap(made);
+      m_slots.Swap(slots);
       m_wrappers.Swap(wrappers);
     }
     const std::uint32_t held = m_services->GetRegistrationCount();
@@ -308,15 +180,16 @@ void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
   // code run by a release meets the new configuration.
   Lock lock(m_lock);
   CActiveScope active(this);
-  ReleaseCaches(singletons, wrappers);
+  ReleaseCaches(made, slots, wrappers);
   services.reset();
   types.reset();
   store.reset();
 }
 
 void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
-  Lock lock(m_lock);
   CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Integrate");
+  CSharedGate::CAlone alone(m_gate);
+  Lock lock(m_lock);
   m_trace = s_logger.IsDebugEnabled();
   CDefinitionSet& definitions = m_store->GetDefinitions();
   definitions.CheckMerge(loaded);
@@ -346,24 +219,38 @@ void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefin
   }
 }
 
-void CBeanFactoryImpl::CreateEagerBeans() {
-  Lock lock(m_lock);
+const CDefinitionSet& CBeanFactoryImpl::GetDefinitions() const {
+  return m_store->GetDefinitions();
+}
+
+std::vector<std::string> CBeanFactoryImpl::CreateEagerBeans() {
   CActiveScope active(this);
-  // By index: the pass runs client code, which may not load into this factory but may
-  // resolve anything.
-  for (std::size_t i = 0; i < m_eager.size(); ++i) {
-    const std::string& name = m_eager[i];
-    GetBeanWrapper(name.c_str(), m_store->GetDefinitions().FindOwner(name));
+  std::vector<std::pair<std::string, const SLibrary*>> eager;
+  {
+    Lock lock(m_lock);
+    for (const std::string& name : m_eager) {
+      eager.emplace_back(name, m_store->GetDefinitions().FindOwner(name));
+    }
+  }
+  // Without the lock: the pass runs client code, which may not load into this factory
+  // but may resolve anything, from any thread.
+  std::vector<std::string> failed;
+  for (const auto& bean : eager) {
+    if (!GetBeanWrapper(bean.first.c_str(), bean.second).second) failed.push_back(bean.first);
   }
   // A cached singleton needs no later pass.
+  Lock lock(m_lock);
+  CReaderFlags::CRead read(*m_readers);  // the slot table, also when its writer is this thread
   std::size_t kept = 0;
   for (std::size_t i = 0; i < m_eager.size(); ++i) {
-    if (m_singletons.Lookup(m_eager[i]) == nullptr) {
+    const auto* slot = m_slots.Lookup(m_eager[i]);
+    if (slot == nullptr || !slot->value->ready.load(std::memory_order_acquire)) {
       if (kept != i) m_eager[kept] = std::move(m_eager[i]);
       ++kept;
     }
   }
   m_eager.resize(kept);
+  return failed;
 }
 
 std::shared_ptr<const IBeanWrapper> CBeanFactoryImpl::GetWrapper(const CBeanConfig& config) {
@@ -393,15 +280,16 @@ bool CBeanFactoryImpl::FindSingletonUnlocked(const char* name, const SLibrary* r
   if (!read.Valid()) {
     return false;
   }
-  const auto* entry = m_singletons.Lookup(name);
+  const auto* entry = m_slots.Lookup(name);
   // A refusal is left to Resolve, which reports it.
-  if (entry == nullptr || !MayUse(*entry->value.config, requester)) {
+  if (entry == nullptr || !entry->value->ready.load(std::memory_order_acquire) ||
+      !MayUse(entry->value->config, requester)) {
     return false;
   }
   if (result != nullptr) {
-    *result = entry->value.result;
+    *result = entry->value->instance;
   } else {
-    *instance = entry->value.result.second;
+    *instance = entry->value->instance.second;
   }
   return true;
 }
@@ -410,8 +298,7 @@ BeanResult CBeanFactoryImpl::GetBeanWrapper(const char* name, const SLibrary* re
   const char* beanName = name != nullptr ? name : "";
   BeanResult result;
   if (!FindSingletonUnlocked(beanName, requester, nullptr, &result)) {
-    Lock lock(m_lock);
-    ResolveLocked(beanName, requester, &result);
+    Request(beanName, requester, &result);
   }
   return result;
 }
@@ -421,38 +308,198 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetBean(const char* name,
   const char* beanName = name != nullptr ? name : "";
   CbSmartPointer<IReferenceCounted> instance;
   if (!FindSingletonUnlocked(beanName, requester, &instance, nullptr)) {
-    Lock lock(m_lock);
-    instance = ResolveLocked(beanName, requester, nullptr);
+    instance = Request(beanName, requester, nullptr);
   }
   return instance;
 }
 
-CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::ResolveLocked(const char* beanName,
-                                                                  const SLibrary* requester,
-                                                                  BeanResult* result) {
-  if (const auto* entry = m_singletons.Lookup(beanName)) {
-    if (MayUse(*entry->value.config, requester)) {
-      if (result != nullptr) *result = entry->value.result;
-      return entry->value.result.second;
-    }
-  }
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Request(const char* name,
+                                                            const SLibrary* requester,
+                                                            BeanResult* result) {
+  // A thread inside the factory already passed the gate: passing again could wait for
+  // a Reset that waits for this thread.
+  CSharedGate::CPass pass(m_gate, !CActiveScope::IsActive(this));
   CActiveScope active(this);
   try {
-    const std::shared_ptr<const IBeanWrapper>* wrapper = nullptr;
-    CbSmartPointer<IReferenceCounted> instance = Resolve(beanName, requester, &wrapper);
-    if (result != nullptr && instance) *result = BeanResult(*wrapper, instance);
-    return instance;
+    return Resolve(name, requester, result);
   } catch (...) {
-    Warn(__LINE__, SAbout{m_store->GetDefinitions().FindDefinition(beanName)},
-         L"Could not resolve bean '%s', unknown exception was thrown", beanName);
+    const SBeanDefinition* definition = nullptr;
+    {
+      Lock lock(m_lock);
+      definition = m_store->GetDefinitions().FindDefinition(name);
+    }
+    Warn(__LINE__, SAbout{definition}, L"Could not resolve bean '%s', unknown exception was thrown",
+         name);
     return nullptr;
   }
 }
 
-bool CBeanFactoryImpl::PrepareResolution(CBeanConfig& config, const char* name) {
-  CBeanConfig::SResolution& resolution = config.GetResolution();
-  const SBeanDefinition& definition = config.GetDefinition();
-  std::shared_ptr<const IBeanWrapper>* own = GetWrapperEntry(config);
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(const char* name,
+                                                            const SLibrary* requester,
+                                                            BeanResult* result) {
+  SBeanSlot* slot = FindSlot(name);
+  if (slot == nullptr || !MayHave(*slot, requester, name)) return nullptr;
+  if (slot->ready.load(std::memory_order_acquire)) return Served(*slot, result);
+  const SBeanDefinition& definition = slot->definition;
+  CResolutionScope scope(this, name, &definition);
+  if (scope.TooDeep()) {
+    Warn(__LINE__, SAbout{&definition},
+         L"Could not resolve bean '%s': references nest deeper than %s levels", name,
+         std::to_string(CResolutionScope::kMaxDepth));
+    return nullptr;
+  }
+  if (scope.Cycle()) {
+    // Placed at the reference that closes the cycle.
+    Warn(__LINE__, CResolutionScope::Requester(this), L"Circular reference: %s",
+         CResolutionScope::Chain(this, name));
+    return nullptr;
+  }
+  if (definition.singleton) {
+    const EClaim claim = ClaimSingleton(*slot, name);
+    if (claim == EClaim::eMade) return Served(*slot, result);
+    if (claim == EClaim::eRefused) return nullptr;
+  }
+  CbSmartPointer<IReferenceCounted> instance;
+  try {
+    const DependencyList dependencies = ResolveDependencies(definition, requester);
+    if (slot->prepared.load(std::memory_order_acquire) || Prepare(*slot, name)) {
+      instance = Build(*slot, dependencies, scope);
+    }
+  } catch (...) {
+    if (definition.singleton) EndSingleton(*slot, nullptr);
+    throw;
+  }
+  if (definition.singleton) EndSingleton(*slot, instance);
+  if (!instance) return nullptr;
+  Internal::RecordBean(*slot->counters, instance.Get());
+  if (result != nullptr) *result = BeanResult(slot->own, instance);
+  return instance;
+}
+
+SBeanSlot* CBeanFactoryImpl::FindSlot(const char* name) {
+  {
+    CReaderFlags::CRead read(*m_readers);
+    if (read.Valid()) {
+      if (const auto* entry = m_slots.Lookup(name)) return entry->value.get();
+    }
+  }
+  Lock lock(m_lock);
+  {
+    CReaderFlags::CRead read(*m_readers);  // valid now unless this thread writes
+    if (const auto* entry = m_slots.Lookup(name)) return entry->value.get();
+  }
+  CBeanConfig* config = m_store->FindBeanConfig(name);
+  if (config == nullptr) {
+    Warn(__LINE__, CResolutionScope::Requester(this), L"Bean '%s' requested, but not configured",
+         name);
+    return nullptr;
+  }
+  auto slot = std::make_unique<SBeanSlot>(*config);
+  SBeanSlot* made = slot.get();
+  CReaderFlags::CWrite write(*m_readers);
+  m_slots.GetOrInsert(std::string_view(name))->value = std::move(slot);
+  return made;
+}
+
+bool CBeanFactoryImpl::MayHave(const SBeanSlot& slot, const SLibrary* requester,
+                               const char* name) {
+  if (MayUse(slot.config, requester)) return true;
+  const SLibrary* declaring = slot.config.GetLibrary();
+  Warn(__LINE__, CResolutionScope::Requester(this),
+       L"Bean '%s' shall be exported from library '%s', but not allowed", name,
+       declaring != nullptr ? declaring->path.c_str() : "");
+  return false;
+}
+
+CBeanFactoryImpl::EClaim CBeanFactoryImpl::ClaimSingleton(SBeanSlot& slot, const char* name) {
+  const std::thread::id self = std::this_thread::get_id();
+  std::unique_lock<std::mutex> lock(m_singletonMutex);
+  for (;;) {
+    if (slot.ready.load(std::memory_order_relaxed)) return EClaim::eMade;
+    if (!slot.underway) {
+      slot.underway = true;
+      slot.creator = self;
+      return EClaim::eMine;
+    }
+    // Another thread creates it. Waiting closes a cycle when that thread waits, directly
+    // or through others, for a singleton that this thread creates.
+    std::thread::id waiter = slot.creator;
+    for (std::size_t step = 0; step <= m_waiting.size(); ++step) {
+      if (waiter == self) {
+        Warn(__LINE__, CResolutionScope::Requester(this),
+             L"Circular reference: %s (through beans being created by other threads)",
+             CResolutionScope::Chain(this, name));
+        return EClaim::eRefused;
+      }
+      auto waiting = m_waiting.find(waiter);
+      if (waiting == m_waiting.end()) break;
+      waiter = waiting->second->creator;
+    }
+    m_waiting[self] = &slot;
+    m_singletonEnded.wait(lock);
+    m_waiting.erase(self);
+  }
+}
+
+void CBeanFactoryImpl::EndSingleton(SBeanSlot& slot,
+                                    const CbSmartPointer<IReferenceCounted>& instance) {
+  if (instance && m_trace) Trace(__LINE__, L"Keeping singleton '%s'", slot.definition.name);
+  {
+    std::lock_guard<std::mutex> lock(m_singletonMutex);
+    slot.underway = false;
+    if (instance) {
+      slot.instance = BeanResult(slot.own, instance);
+      slot.ready.store(true, std::memory_order_release);
+      m_made.GetOrInsert(slot.definition.name)->value = &slot;
+    }
+  }
+  m_singletonEnded.notify_all();
+}
+
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Served(const SBeanSlot& slot,
+                                                           BeanResult* result) {
+  if (result != nullptr) *result = slot.instance;
+  return slot.instance.second;
+}
+
+DependencyList CBeanFactoryImpl::ResolveDependencies(const SBeanDefinition& definition,
+                                                     const SLibrary* requester) {
+  DependencyList dependencies;
+  if (!definition.dependsOn.empty()) {
+    dependencies.reserve(definition.dependsOn.size());
+    for (const std::string& dependency : definition.dependsOn) {
+      dependencies.push_back(GetBean(dependency.c_str(), requester));
+    }
+  }
+  return dependencies;
+}
+
+bool CBeanFactoryImpl::Prepare(SBeanSlot& slot, const char* name) {
+  Lock lock(m_lock);
+  if (slot.prepared.load(std::memory_order_relaxed)) return true;
+  if (!PrepareWrappers(slot, name)) return false;
+  // Arguments first: a literal that does not convert throws here at every request, as
+  // nothing is kept.
+  for (const SArgument& argument : slot.config.GetConstructorArguments()) BindArgument(argument);
+  // Entries only from wrappers that have the slots for them.
+  const bool entries = slot.own->GetRevision() >= 2;
+  slot.propertyEntries.clear();
+  for (const CBeanProperty* property : slot.config.GetProperties()) {
+    for (const SArgument& argument : property->GetArguments()) BindArgument(argument);
+    slot.propertyEntries.push_back(
+        entries ? slot.own->FindMethod(property->GetName().c_str(), property->GetArguments().size())
+                : nullptr);
+  }
+  const std::string& init = slot.definition.initMethod;
+  slot.initEntry = entries && !init.empty() ? slot.own->FindMethod(init.c_str(), 0) : nullptr;
+  if (slot.counters == nullptr) slot.counters = Internal::AcquireCounters(slot.definition.name.c_str());
+  slot.prepared.store(true, std::memory_order_release);
+  return true;
+}
+
+bool CBeanFactoryImpl::PrepareWrappers(SBeanSlot& slot, const char* name) {
+  const SBeanDefinition& definition = slot.definition;
+  std::shared_ptr<const IBeanWrapper>* own = GetWrapperEntry(slot.config);
   std::shared_ptr<const IBeanWrapper>* creating = own;
   const std::string* creatingClass = &definition.className;
   if (!definition.factoryBean.empty()) {
@@ -464,7 +511,7 @@ bool CBeanFactoryImpl::PrepareResolution(CBeanConfig& config, const char* name) 
     }
     creating = GetWrapperEntry(*factoryConfig);
     creatingClass = &factoryConfig->GetDefinition().className;
-    const std::string& mismatch = config.FactoryMismatch(*factoryConfig);
+    const std::string& mismatch = slot.config.FactoryMismatch(*factoryConfig);
     if (!mismatch.empty()) {
       Warn(__LINE__, SAbout{&definition}, L"%s", mismatch);
       return false;
@@ -477,176 +524,151 @@ bool CBeanFactoryImpl::PrepareResolution(CBeanConfig& config, const char* name) 
          name);
     return false;
   }
-  resolution.own = own;
-  resolution.creating = creating;
-  resolution.generation = m_generation;
+  slot.own = *own;
+  slot.creating = *creating;
   return true;
 }
 
-CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(
-    const char* name, const SLibrary* requester,
-    const std::shared_ptr<const IBeanWrapper>** wrapper) {
-  CBeanConfig* config = m_store->FindBeanConfig(name);
-  if (config == nullptr) {
-    Warn(__LINE__, CResolutionScope::Requester(this), L"Bean '%s' requested, but not configured",
-         name);
-    return nullptr;
-  }
-  const SBeanDefinition& definition = config->GetDefinition();
-  if (!MayUse(*config, requester)) {
-    const SLibrary* declaring = config->GetLibrary();
-    Warn(__LINE__, CResolutionScope::Requester(this),
-         L"Bean '%s' shall be exported from library '%s', but not allowed", name,
-         declaring != nullptr ? declaring->path.c_str() : "");
-    return nullptr;
-  }
-
-  const SAbout about{&definition};
-  CResolutionScope scope(this, name, &definition);
-  if (scope.TooDeep()) {
-    Warn(__LINE__, about, L"Could not resolve bean '%s': references nest deeper than %s levels",
-         name,
-         std::to_string(CResolutionScope::kMaxDepth));
-    return nullptr;
-  }
-  if (scope.Cycle()) {
-    // Placed at the reference that closes the cycle.
-    Warn(__LINE__, CResolutionScope::Requester(this), L"Circular reference: %s",
-         CResolutionScope::Chain(this, name));
-    return nullptr;
-  }
-
-  DependencyList dependencies;
-  if (!definition.dependsOn.empty()) {
-    dependencies.reserve(definition.dependsOn.size());
-    for (const std::string& dependency : definition.dependsOn) {
-      dependencies.push_back(ResolveLocked(dependency.c_str(), requester, nullptr));
-    }
-  }
-
-  const CBeanConfig::SResolution& resolution = config->GetResolution();
-  if (resolution.generation != m_generation && !PrepareResolution(*config, name)) {
-    return nullptr;
-  }
-  const IBeanWrapper& own = **resolution.own;
-  const std::shared_ptr<const IBeanWrapper>& creating = *resolution.creating;
-
-  const bool trace = m_trace;
-  if (trace) {
-    Trace(__LINE__, L"Creating bean '%s' with '%s'", name,
-          definition.className + "::" + definition.creationMethod);
-  }
-  CbSmartPointer<IReferenceCounted> instance;
-  {
-    const auto& arguments = config->GetConstructorArguments();
-    CArgumentLease lease(*this);
-    ResolveArguments(arguments, config->GetLibrary(), lease.Buffers());
-    instance = creating->Create(definition.creationMethod.c_str(), arguments.size(),
-                                arguments.empty() ? nullptr : &lease.Buffers().addresses,
-                                creating, definition.exitMethod.c_str(), dependencies);
-  }
-  if (!instance) {
-    Warn(__LINE__, about, L"Could not create bean '%s'", name);
-    return nullptr;
-  }
-
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Build(SBeanSlot& slot,
+                                                          const DependencyList& dependencies,
+                                                          CResolutionScope& scope) {
+  CbSmartPointer<IReferenceCounted> instance = CreateInstance(slot, dependencies);
+  if (!instance) return nullptr;
+  const SBeanDefinition& definition = slot.definition;
   if (definition.autoname) {
     // "SetName" goes to the bean's own class wrapper, like its properties. The marker
     // past the one argument tells it from a configured "SetName" property.
     const char* beanName = definition.name.c_str();
     ArgumentVector nameArgument{static_cast<void*>(&beanName),
                                 const_cast<void*>(AutonameMarker())};
-    if (!own.Invoke(instance.Get(), "SetName", 1, &nameArgument)) {
-      Warn(__LINE__, about, L"Could not auto name bean '%s'", name);
+    if (!slot.own->Invoke(instance.Get(), "SetName", 1, &nameArgument)) {
+      Warn(__LINE__, SAbout{&definition}, L"Could not auto name bean '%s'", definition.name);
       return nullptr;
     }
   }
-
-  for (const CBeanProperty* property : config->GetProperties()) {
-    scope.SetProperty(&property->GetDefinition());
-    if (trace) Trace(__LINE__, L"Setting property '%s' of bean '%s'", property->GetName(), name);
-    if (!SetProperty(*property, instance.Get(), own, config->GetLibrary())) {
-      Warn(__LINE__, SAbout{&definition, &property->GetDefinition()},
-           L"Could not set property '%s' of bean '%s'", property->GetName().c_str(), name);
-      return nullptr;
-    }
+  if (!SetProperties(slot, instance.Get(), scope) || !CallInitMethod(slot, instance.Get())) {
+    return nullptr;
   }
-  scope.SetProperty(nullptr);
-
-  if (!definition.initMethod.empty()) {
-    if (trace) Trace(__LINE__, L"Calling init method '%s' of bean '%s'", definition.initMethod, name);
-    try {
-      if (!own.Invoke(instance.Get(), definition.initMethod.c_str(), 0, nullptr)) {
-        Warn(__LINE__, about, L"Init method of class '%s' does not exist or is not valid",
-             own.GetClassName());
-        return nullptr;
-      }
-    } catch (...) {
-      Warn(__LINE__, about, L"Init method '%s' of class '%s' threw exception",
-           definition.initMethod.c_str(),
-           own.GetClassName());
-      return nullptr;
-    }
-  }
-
-  if (definition.singleton) {
-    if (trace) Trace(__LINE__, L"Keeping singleton '%s'", name);
-    CReaderFlags::CWrite write(*m_readers);
-    auto* cached = m_singletons.GetOrInsert(std::string_view(name));
-    cached->value.result = BeanResult(*resolution.own, instance);
-    cached->value.config = config;
-  }
-  Internal::RecordBean(definition.name.c_str(), instance.Get());
-  *wrapper = resolution.own;
   return instance;
 }
 
-bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, IReferenceCounted* instance,
-                                   const IBeanWrapper& wrapper, const SLibrary* library) {
-  const auto& arguments = property.GetArguments();
-  if (arguments.empty()) {
-    return wrapper.Invoke(instance, property.GetName().c_str(), 0, nullptr);
+CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::CreateInstance(
+    SBeanSlot& slot, const DependencyList& dependencies) {
+  const SBeanDefinition& definition = slot.definition;
+  if (m_trace) {
+    Trace(__LINE__, L"Creating bean '%s' with '%s'", definition.name,
+          definition.className + "::" + definition.creationMethod);
   }
-  CArgumentLease lease(*this);
-  ResolveArguments(arguments, library, lease.Buffers());
-  return wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(),
-                        &lease.Buffers().addresses);
+  const auto& arguments = slot.config.GetConstructorArguments();
+  CbSmartPointer<IReferenceCounted> instance;
+  {
+    CArgumentLease lease;
+    ResolveArguments(arguments, slot.config.GetLibrary(), lease.Buffers());
+    instance = slot.creating->Create(definition.creationMethod.c_str(), arguments.size(),
+                                     arguments.empty() ? nullptr : &lease.Buffers().addresses,
+                                     slot.creating, definition.exitMethod.c_str(), dependencies);
+  }
+  if (!instance) Warn(__LINE__, SAbout{&definition}, L"Could not create bean '%s'", definition.name);
+  return instance;
+}
+
+bool CBeanFactoryImpl::SetProperties(SBeanSlot& slot, IReferenceCounted* instance,
+                                     CResolutionScope& scope) {
+  const SBeanDefinition& definition = slot.definition;
+  const auto& properties = slot.config.GetProperties();
+  for (std::size_t i = 0; i < properties.size(); ++i) {
+    const CBeanProperty& property = *properties[i];
+    scope.SetProperty(&property.GetDefinition());
+    if (m_trace) {
+      Trace(__LINE__, L"Setting property '%s' of bean '%s'", property.GetName(), definition.name);
+    }
+    if (!SetProperty(property, slot.propertyEntries[i], instance, *slot.own,
+                     slot.config.GetLibrary())) {
+      Warn(__LINE__, SAbout{&definition, &property.GetDefinition()},
+           L"Could not set property '%s' of bean '%s'", property.GetName(), definition.name);
+      return false;
+    }
+  }
+  scope.SetProperty(nullptr);
+  return true;
+}
+
+bool CBeanFactoryImpl::CallInitMethod(SBeanSlot& slot, IReferenceCounted* instance) {
+  const SBeanDefinition& definition = slot.definition;
+  if (definition.initMethod.empty()) return true;
+  if (m_trace) {
+    Trace(__LINE__, L"Calling init method '%s' of bean '%s'", definition.initMethod,
+          definition.name);
+  }
+  const IBeanWrapper& own = *slot.own;
+  try {
+    const bool called = slot.initEntry != nullptr
+                            ? own.InvokeMethod(instance, slot.initEntry, 0, nullptr)
+                            : own.Invoke(instance, definition.initMethod.c_str(), 0, nullptr);
+    if (!called) {
+      Warn(__LINE__, SAbout{&definition},
+           L"Init method of class '%s' does not exist or is not valid", own.GetClassName());
+      return false;
+    }
+  } catch (...) {
+    Warn(__LINE__, SAbout{&definition}, L"Init method '%s' of class '%s' threw exception",
+         definition.initMethod.c_str(), own.GetClassName());
+    return false;
+  }
+  return true;
+}
+
+bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, const void* entry,
+                                   IReferenceCounted* instance, const IBeanWrapper& wrapper,
+                                   const SLibrary* library) {
+  const auto& arguments = property.GetArguments();
+  CArgumentLease lease;
+  const ArgumentVector* addresses = nullptr;
+  if (!arguments.empty()) {
+    ResolveArguments(arguments, library, lease.Buffers());
+    addresses = &lease.Buffers().addresses;
+  }
+  if (entry != nullptr) return wrapper.InvokeMethod(instance, entry, arguments.size(), addresses);
+  return wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(), addresses);
 }
 
 void CBeanFactoryImpl::ResolveArguments(const std::vector<SArgument>& arguments,
                                         const SLibrary* library, SArgumentBuffers& buffers) {
   // Room for every reference first: the addresses point into `references`.
   if (buffers.references.capacity() < arguments.size()) buffers.references.reserve(arguments.size());
-  for (const SArgument& argument : arguments) {
+  if (buffers.values.size() < arguments.size()) buffers.values.resize(arguments.size());
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
     // Resolving may nest another lease, but never this one: the buffers stay in place.
-    buffers.addresses.push_back(ResolveArgument(argument, library, buffers));
+    buffers.addresses.push_back(ResolveArgument(arguments[i], library, buffers, buffers.values[i]));
   }
 }
 
-void* CBeanFactoryImpl::ResolveArgument(const SArgument& argument, const SLibrary* library,
-                                        SArgumentBuffers& buffers) {
-  if (argument.kind == SArgument::eUnbound) {
-    // Worked out once per configuration; a literal that does not convert throws here
-    // at every use, as it is never kept.
-    if (!CTypeManager::IsReference(argument.type.c_str())) {
-      const IType* type = m_types->FindTypeBean(argument.type.c_str());
-      argument.literal = type->CreateValuePointer(Platform::Utf8ToWide(argument.value).c_str());
-      argument.kind = SArgument::eLiteral;
-    } else {
-      const bool bean = argument.type == "bean";
-      // A name written "::name" lives in the default factory.
-      argument.inDefaultFactory = bean && argument.value.compare(0, 2, "::") == 0;
-      argument.reference = argument.value.substr(argument.inDefaultFactory ? 2 : 0);
-      argument.kind = bean ? SArgument::eBean : SArgument::eService;
-    }
+void CBeanFactoryImpl::BindArgument(const SArgument& argument) {
+  if (argument.kind != SArgument::eUnbound) return;
+  if (!CTypeManager::IsReference(argument.type.c_str())) {
+    const IType* type = m_types->FindTypeBean(argument.type.c_str());
+    argument.literal = type->CreateValuePointer(Platform::Utf8ToWide(argument.value).c_str());
+    argument.kind = SArgument::eLiteral;
+    return;
   }
+  const bool bean = argument.type == "bean";
+  // A name written "::name" lives in the default factory.
+  argument.inDefaultFactory = bean && argument.value.compare(0, 2, "::") == 0;
+  argument.reference = argument.value.substr(argument.inDefaultFactory ? 2 : 0);
+  argument.kind = bean ? SArgument::eBean : SArgument::eService;
+}
+
+void* CBeanFactoryImpl::ResolveArgument(const SArgument& argument, const SLibrary* library,
+                                        SArgumentBuffers& buffers, SValueCopy& value) {
   CbSmartPointer<IReferenceCounted> instance;
   switch (argument.kind) {
     case SArgument::eLiteral:
-      return argument.literal->GetValue();
+      // Converted once, copied for every call: what a wrapper does to its argument
+      // stays with that call.
+      return argument.literal->CopyTo(value);
     case SArgument::eBean:
       if (!argument.inDefaultFactory) {
-        instance = ResolveLocked(argument.reference.c_str(), library, nullptr);  // lock held
+        instance = GetBean(argument.reference.c_str(), library);
       } else if (std::shared_ptr<IBeanFactory> defaultFactory = Internal::GetDefaultFactory()) {
         // Asked on behalf of no library; with no default factory alive, nothing.
         instance = defaultFactory->GetBean(argument.reference.c_str(), nullptr);
@@ -655,7 +677,7 @@ void* CBeanFactoryImpl::ResolveArgument(const SArgument& argument, const SLibrar
     default: {
       // Type ids may be registered at any time: looked up at every use.
       const std::string typeId = CLocalLibrary::GetInstance().GetTypeID(argument.reference.c_str());
-      instance = m_services->GetServiceInstance(typeId.c_str(), 0);
+      instance = GetServiceInstance(typeId.c_str(), 0);
       break;
     }
   }
@@ -674,9 +696,15 @@ bool CBeanFactoryImpl::Exists(const char* name) {
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const char* typeId,
                                                                        std::uint32_t index) {
-  Lock lock(m_lock);
   CActiveScope active(this);
-  return m_services->GetServiceInstance(typeId, index);
+  std::shared_ptr<ITypeRegistration> registration;
+  {
+    Lock lock(m_lock);
+    registration = m_services->Find(typeId, index);
+  }
+  // The creator runs without the lock: it may create beans, and wait for a singleton
+  // that another thread creates.
+  return CServiceRegistry::InstanceOf(registration);
 }
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const char* typeId) {
@@ -709,8 +737,8 @@ std::uint32_t CBeanFactoryImpl::GetServiceCount(const char* typeId) {
 }
 
 std::uint32_t CBeanFactoryImpl::GetSingletonCount() const {
-  Lock lock(m_lock);
-  return m_singletons.GetCount();
+  std::lock_guard<std::mutex> lock(m_singletonMutex);
+  return m_made.GetCount();
 }
 
 std::uint32_t CBeanFactoryImpl::GetWrapperCount() const {

@@ -92,8 +92,8 @@ void CServiceRegistry::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& 
   }
 }
 
-CbSmartPointer<IReferenceCounted> CServiceRegistry::GetServiceInstance(const char* typeId,
-                                                                   std::uint32_t index) {
+std::shared_ptr<ITypeRegistration> CServiceRegistry::Find(const char* typeId,
+                                                         std::uint32_t index) const {
   if (typeId == nullptr) {
     return nullptr;
   }
@@ -102,11 +102,11 @@ CbSmartPointer<IReferenceCounted> CServiceRegistry::GetServiceInstance(const cha
     return nullptr;
   }
   auto* node = entry->value.GetAt(index);
-  if (node == nullptr) {
-    return nullptr;
-  }
-  // Held while the creator runs: a creator may change the registrations.
-  std::shared_ptr<ITypeRegistration> registration = node->value;
+  return node != nullptr ? node->value : nullptr;
+}
+
+CbSmartPointer<IReferenceCounted> CServiceRegistry::InstanceOf(
+    const std::shared_ptr<ITypeRegistration>& registration) {
   CServiceConfig* config = AsServiceConfig(registration);
   return config != nullptr ? config->GetInstance() : nullptr;
 }

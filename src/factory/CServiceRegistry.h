@@ -27,9 +27,12 @@ public:
                                                      ServiceCreator creator,
                                                      std::shared_ptr<ITypeRegistration> registration);
   void ReleaseInstance(const CbSmartPointer<IReferenceCounted>& instance);
-  // The instance of the index-th registration of `typeId`, made by its creator if need
-  // be; empty when there is no such registration.
-  CbSmartPointer<IReferenceCounted> GetServiceInstance(const char* typeId, std::uint32_t index);
+  // The index-th registration of `typeId`; empty when there is none.
+  std::shared_ptr<ITypeRegistration> Find(const char* typeId, std::uint32_t index) const;
+  // The instance of a registration, made by its creator if need be; empty for none.
+  // Needs no lock of the owner: a registration guards itself.
+  static CbSmartPointer<IReferenceCounted> InstanceOf(
+      const std::shared_ptr<ITypeRegistration>& registration);
   std::uint32_t GetServiceCount(const char* typeId) const;
   // Registrations of all type ids together.
   std::uint32_t GetRegistrationCount() const;

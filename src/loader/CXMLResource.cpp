@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "CDocumentLint.h"
 #include "CXMLResourceState.h"
 #include "LoaderHelpers.h"
 #include "SLoadBudget.h"
@@ -59,7 +60,10 @@ std::string Folder(const std::string& path) {
 
 }  // namespace
 
-CXMLResource::CXMLResource(const char* xml) : m_state(new SState) {
+CXMLResource::CXMLResource(const char* xml, ENotices notices, EInterfaces interfaces)
+    : m_state(new SState) {
+  m_state->keepNotices = notices == ENotices::eKeep;
+  m_state->interfaces = interfaces;
   if (xml == nullptr) {
     OSTREL_THROW(kConstructor, "No XML text given");
   }
@@ -76,11 +80,14 @@ CXMLResource::CXMLResource(const char* xml) : m_state(new SState) {
                     (SPlace{m_state->file, results.line, results.column}),
                     ParseFailureReason(results, xml));
   }
+  if (m_state->keepNotices) CDocumentLint(m_state->file, m_state->notices).Run(root);
   parseLibrary(root, budget);
 }
 
-CXMLResource::CXMLResource(const wchar_t* file, EInterfaces interfaces) : m_state(new SState) {
+CXMLResource::CXMLResource(const wchar_t* file, EInterfaces interfaces, ENotices notices)
+    : m_state(new SState) {
   m_state->interfaces = interfaces;
+  m_state->keepNotices = notices == ENotices::eKeep;
   if (file == nullptr) {
     OSTREL_THROW(kConstructor, "No file name given");
   }
@@ -161,6 +168,7 @@ void CXMLResource::LoadFile(const std::wstring& top) {
       open.back().resource->m_state->interfaces = m_state->interfaces;
       continue;
     }
+    if (m_state->keepNotices) CDocumentLint(frame.name, m_state->notices).Run(frame.root);
     CXMLResource& target = frame.resource != nullptr ? *frame.resource : *this;
     target.m_state->path = frame.file;
     target.m_state->folder = Folder(frame.canonical);
@@ -208,6 +216,8 @@ const CDefinitionSet& CXMLResource::GetDefinitions() const { return m_state->def
 const std::vector<std::unique_ptr<SLibrary>>& CXMLResource::GetLibraries() const {
   return m_state->definitions.GetLibraries();
 }
+
+const std::vector<SNotice>& CXMLResource::GetNotices() const { return m_state->notices; }
 
 const std::vector<std::string>& CXMLResource::GetEagerNames() const {
   return m_state->definitions.GetEagerNames();

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "beans/CDefinitionSet.h"
 #include "loader/CXMLResource.h"
@@ -15,6 +16,8 @@ struct CXMLResource::SState {
   std::shared_ptr<const std::string> file;  // as places name it: the path, or "<text>"
   CDefinitionSet definitions;
   EInterfaces interfaces = EInterfaces::eTypeIds;
+  bool keepNotices = false;
+  std::vector<SNotice> notices;
 };
 
 }  // namespace Ostrel

@@ -67,6 +67,21 @@ const SCase kCases[] = {
     "kinds.xml:38:11 E Bean 'audit' shall be exported from library 'libshop.so', but not allowed "
     "[outside]",
     "kinds.xml:45:7 E Could not load library 'libnowhere.so': " NO_LIBRARY " []"}},
+  {"mistakes.xml", {
+    "mistakes.xml:6:7 E Unknown attribute 'init-methd' of 'bean' (did you mean 'init-method'?) []",
+    "mistakes.xml:6:7 E Attribute 'lazy' of 'bean' is repeated: only the first is read []",
+    "mistakes.xml:6:7 E Getting wrapper maker failed for class 'shop::CNothing' [values]",
+    "mistakes.xml:8:11 E Unknown element 'proprety' inside 'properties' (did you mean 'property'?) []",
+    "mistakes.xml:9:11 E Value 'sixteen' is no valid 'int' in argument 1 of 'SetB' [values]",
+    "mistakes.xml:10:11 E Value '300' is outside the range of 'int8_t' in argument 1 of 'SetC' [values]",
+    "mistakes.xml:11:11 E Value '1e39' is outside the range of 'float' in argument 1 of 'SetD' [values]",
+    "mistakes.xml:12:11 E Value 'yes' is no valid 'bool' (true or false) in argument 1 of 'SetE' [values]",
+    "mistakes.xml:13:11 E Unknown value type 'integer' of argument 1 of 'SetF' [values]",
+    "mistakes.xml:14:33 E Text of 'value' is not valid UTF-8 []",
+    "mistakes.xml:15:63 E 'ref' inside 'property' is ignored: the element holds its value in 'value' []",
+    "mistakes.xml:18:9 E Second 'properties' inside 'bean' is ignored: only the first is read []",
+    "mistakes.xml:19:21 E Element 'for' is not read inside 'depends-on' []",
+    "mistakes.xml:22:5 E Second 'beans' inside 'library' is ignored: only the first is read []"}},
 };
 // clang-format on
 

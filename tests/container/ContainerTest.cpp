@@ -120,6 +120,33 @@ TEST_F(ContainerTest, RefusedAndFailingLoadsLeaveWhatWasLoadedBefore) {
   EXPECT_EQ(CaptureLog::CountMessage(failed), 2u);
 }
 
+// A strict load or reset that fails its check changes nothing and is placed at the first
+// error; one whose load-time bean cannot be made fails too. OSTREL_STRICT=1 makes every
+// load strict.
+TEST_F(ContainerTest, FailedStrictLoadsChangeNothing) {
+  const Ostrel::SLoadOptions strict{true};
+  const std::string typo = Beans(Bean("order", "shop::COrder", "init-methd=\"Open\""));
+  CContainer alone(kBasket.c_str(), false, strict);
+  const SThrown failed = Thrown([&] { alone.Reset(typo.c_str(), strict); });
+  EXPECT_EQ(failed.message, "Strict load failed (1 error): Unknown attribute 'init-methd' of "
+                            "'bean' (did you mean 'init-method'?)");
+  EXPECT_EQ(failed.place.compare(0, 9, "<text>:1:"), 0) << failed.place;
+  EXPECT_TRUE(alone.Exists("basket") && !alone.Exists("order"));
+
+  Ostrel::RegisterBeanClass<CHookWrapper>("CHook");
+  CHook::s_made = [] { throw 1; };
+  const std::string eager = Beans(Bean("hook", "CHook", "lazy=\"false\""));
+  EXPECT_EQ(Message([&] { CContainer(eager.c_str(), false, strict); }),
+            "Strict load failed: load-time bean 'hook' could not be made");
+  CContainer(eager.c_str(), false);  // logged only
+  CHook::s_made = nullptr;
+
+  setenv("OSTREL_STRICT", "1", 1);
+  EXPECT_EQ(Thrown([&] { CContainer(typo.c_str(), false); }).function,
+            "Ostrel::CContainer::CContainer");
+  unsetenv("OSTREL_STRICT");
+}
+
 // Its configuration text for step 1 is `text` (null: it throws an int), after loading
 // kBasket; its fallback is a failing load.
 struct CApplication : Ostrel::AApplication {
@@ -163,6 +190,31 @@ TEST_F(ContainerTest, ApplicationInitLogsAroundTheConfigurationAndExitDestroysTh
   EXPECT_EQ(Ostrel::GetBeanStatistics().size(), 1u);
   EXPECT_TRUE(assigned.Exit() && assigned.Exit());
   EXPECT_TRUE(Ostrel::GetBeanStatistics().empty());
+}
+
+// The typed accessors cast through CTypedCast, which keeps one adjustment per class:
+// each base of a class with several gets its own, and a class that is no T stays one.
+struct IFirst : virtual IReferenceCounted {
+  int first = 1;
+};
+struct ISecond : virtual IReferenceCounted {
+  int second = 2;
+};
+struct IThird : virtual IReferenceCounted {};
+struct CSeveral : CbReferenceCounted, IFirst, ISecond {};
+struct CSecondOnly : CbReferenceCounted, ISecond {};
+
+TEST(TypedCastTest, EachBaseOfEachClassIsFoundAgainFromTheCache) {
+  CSeveral several;
+  CSecondOnly only;
+  for (int round = 0; round < 2; ++round) {
+    IReferenceCounted* counted = &several;
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<IFirst>::Cast(counted), static_cast<IFirst*>(&several));
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<ISecond>::Cast(counted), static_cast<ISecond*>(&several));
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<ISecond>::Cast(&only), static_cast<ISecond*>(&only));
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<IFirst>::Cast(&only), nullptr);
+    EXPECT_EQ(Ostrel::Internal::CTypedCast<IThird>::Cast(counted), nullptr);
+  }
 }
 
 }  // namespace

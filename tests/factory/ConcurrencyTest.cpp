@@ -58,5 +58,25 @@ TEST_F(ConcurrencyTest, SingletonAskedForByTwoThreadsAtOnceIsMadeOnce) {
   EXPECT_EQ(mine, other);
 }
 
+// Two beans are created at once (one waits inside its creation for the other's), and
+// the singleton both refer to is made once.
+TEST_F(ConcurrencyTest, DifferentBeansAreCreatedInParallelAndTheirSingletonOnce) {
+  const std::string peer = R"(<properties><property name="SetPeer"><ref bean="shared"/></property></properties>)";
+  Load(R"(<library path="LIB_A"><beans><bean name="shared" class="t::CWidget" singleton="true"/>
+    <bean name="left" class="t::CWidget" factory-method="Wait">)" + peer + R"(</bean>
+    <bean name="right" class="t::CWidget" factory-method="Signal">)" + peer + R"(</bean>
+    </beans></library>)");
+  for (int round = 0; round < 20; ++round) {
+    CbSmartPointer<IReferenceCounted> left, right;
+    std::thread thread([&] { left = Get("left"); });
+    right = Get("right");
+    thread.join();
+    ASSERT_TRUE(left && right);
+    EXPECT_EQ(Recorded(left)->calls.back(), Recorded(right)->calls.back());
+  }
+  EXPECT_EQ(Events("signalled").size(), 20u);
+  EXPECT_EQ(Events("create t::CWidget.CWidget()").size(), 1u);
+}
+
 }  // namespace
 }  // namespace FactoryTest

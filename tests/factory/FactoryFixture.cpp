@@ -29,6 +29,18 @@ class CTestWrapper : public TestPlugin::CRecordingWrapper {
       const char* method, std::size_t count, const Ostrel::ArgumentVector* arguments,
       std::shared_ptr<const Ostrel::IBeanWrapper> self, const char* exitMethod,
       const Ostrel::DependencyList& dependencies) const override {
+    // "Wait" waits a bounded number of rounds for a "Signal" from another thread, which a
+    // factory that serialised creation would keep out until the rounds ran out.
+    static std::atomic<bool> waiting{false}, signalled{false};
+    if (std::string(method) == "Wait") {
+      waiting = true;
+      for (int round = 0; round < 1000000 && !signalled; ++round) std::this_thread::yield();
+      if (signalled.exchange(false)) Event("signalled");
+      waiting = false;
+    } else if (std::string(method) == "Signal") {
+      for (int round = 0; round < 1000000 && !waiting; ++round) std::this_thread::yield();
+      if (waiting) signalled = true;
+    }
     if (std::string(method) == "Slow") {
       // Waits a bounded number of rounds for a second caller, which the factory's lock
       // keeps out while this one creates.
@@ -66,7 +78,7 @@ const SClassSpec kSpecs[] = {
                           {"Keep", {"bean"}}, {"FailCreate", {}}, {"Init", {}}, {"SetName", {"name"}},
                           {"SetLimit", {"int"}}, {"SetOwner", {"char*"}}, {"SetPeer", {"bean"}},
                           {"SetService", {"service"}}, {"Fail", {"int"}}, {"Throw", {"int"}},
-                          {"Track", {"char*"}}}},
+                          {"Track", {"char*"}}, {"Scribble", {"char*"}}, {"Wait", {}}, {"Signal", {}}}},
     {"t::CMaker", true, {{"CMaker", {}}, {"Build", {"int"}}}},
     {"t::CPlain", true, {{"CPlain", {}}}},
     {"t::CNoWrapper", false, {}}};

@@ -138,6 +138,16 @@ TEST_F(ResolutionTest, FactoryBeansAndArguments) {
                       L"Bean 'ghost' requested, but not configured", unknown, unknown}));
 }
 
+// A wrapper that changes the text it is given changes nothing that a later request gets.
+TEST_F(ResolutionTest, EveryRequestGetsLiteralsOfItsOwn) {
+  Load(R"(<library path="LIB_A"><beans><bean name="p" class="t::CWidget">
+    <properties><property name="Scribble"><value type="char*">as configured</value></property>
+    </properties></bean></beans></library>)");
+  for (int request = 0; request < 2; ++request) {
+    EXPECT_EQ(Recorded(Get("p"))->calls, (Strings{"CWidget()", "Scribble(char*:as configured)"}));
+  }
+}
+
 // Each failure after creation releases the instance at once and caches nothing.
 TEST_F(ResolutionTest, FailuresAfterCreation) {
   Load(R"(<library path="LIB_A"><beans>

@@ -95,7 +95,7 @@ TEST(ServiceRegistryTest, InstancesRegisterOncePerTypeIdAndReleaseEverywhere) {
   registry.RegisterInstance("{a}", false, other, nullptr);
   registry.ReleaseInstance(instance);
   EXPECT_EQ(registry.GetServiceCount("{a}") + registry.GetServiceCount("{b}"), 1u);
-  EXPECT_EQ(registry.GetServiceInstance("{a}", 0), other);
+  EXPECT_EQ(Ostrel::CServiceRegistry::InstanceOf(registry.Find("{a}", 0)), other);
   EXPECT_EQ(Message([&] { registry.ReleaseInstance(instance); }),
             "Service instance was not registered");
 }

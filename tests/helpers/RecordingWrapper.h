@@ -3,7 +3,8 @@
 // instance's call list, e.g. "SetLimit(int:7)" or "CBasket(bean:null,char*:x)".
 // Methods with a meaning of their own: "Fail" (Invoke answers false), "Throw" (Invoke
 // throws), the creation method "FailCreate" (Create answers empty), "Keep" (the bean
-// arguments are kept by the instance). The type "name" reads a const char* (SetName).
+// arguments are kept by the instance), "Scribble" (overwrites the text it was given).
+// The type "name" reads a const char* (SetName).
 #pragma once
 
 #include <atomic>
@@ -65,6 +66,9 @@ class CRecordingWrapper : public Ostrel::IBeanWrapper {
       return false;
     }
     bean->calls.push_back(Describe(name, count, arguments, bean));
+    if (name == "Scribble" && count == 1 && (*arguments)[0] != nullptr) {
+      static_cast<std::string*>((*arguments)[0])->assign("scribbled over");
+    }
     return true;
   }
 

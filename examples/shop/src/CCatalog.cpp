@@ -47,4 +47,6 @@ public:
 
 }  // namespace shop
 
+// Registered when the library is loaded, so that configurations may name it.
+OSTREL_REGISTER_INTERFACE(shop::ICatalog, "shop::ICatalog");
 OSTREL_EXPORT_WRAPPER_MAKER(shop_CCatalog, shop::CCatalogWrapper)

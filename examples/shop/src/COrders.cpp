@@ -107,6 +107,8 @@ public:
 
 }  // namespace shop
 
+// Registered when the library is loaded, so that configurations may name it.
+OSTREL_REGISTER_INTERFACE(shop::ICheckout, "shop::ICheckout");
 OSTREL_EXPORT_WRAPPER_MAKER(shop_CAuditLog, shop::CAuditLogWrapper)
 OSTREL_EXPORT_WRAPPER_MAKER(shop_COrder, shop::COrderWrapper)
 OSTREL_EXPORT_WRAPPER_MAKER(shop_COrderFactory, shop::COrderFactoryWrapper)

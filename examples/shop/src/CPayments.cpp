@@ -54,5 +54,7 @@ public:
 
 }  // namespace shop
 
+// Registered when the library is loaded, so that configurations may name it.
+OSTREL_REGISTER_INTERFACE(shop::IPaymentService, "shop::IPaymentService");
 OSTREL_EXPORT_WRAPPER_MAKER(shop_CCardPayment, shop::CCardPaymentWrapper)
 OSTREL_EXPORT_WRAPPER_MAKER(shop_CInvoicePayment, shop::CInvoicePaymentWrapper)

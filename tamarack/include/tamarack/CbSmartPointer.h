@@ -102,6 +102,14 @@ public:
 
   void Swap(CbSmartPointer& other) noexcept { std::swap(m_object, other.m_object); }
 
+  // Takes over a reference that the caller owns (one given up by Detach), without
+  // counting again.
+  static CbSmartPointer Adopt(T* object) noexcept {
+    CbSmartPointer pointer;
+    pointer.m_object = object;
+    return pointer;
+  }
+
 private:
   // Checked where the pointer counts, the first place that needs a complete T.
   static constexpr bool CheckCounted() {

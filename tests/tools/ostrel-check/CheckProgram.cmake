@@ -29,7 +29,8 @@ function(expect code expected error_lines)
   endif()
 endfunction()
 
-expect(0 "" 0 ${interfaces} examples/config/shop.xml)
+# The example's plug-in registers its interfaces as it is loaded.
+expect(0 "" 0 examples/config/shop.xml)
 expect(1 expected/broken.txt 0 ${interfaces} ${dir}/shop-class-typo.xml
        ${dir}/shop-missing-bean.xml ${dir}/shop-wrong-type.xml ${dir}/shop-cycle.xml
        ${dir}/shop-unknown-interface.xml)

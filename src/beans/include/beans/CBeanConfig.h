@@ -52,15 +52,6 @@ public:
   // has no prototype. Compared at the first call, kept for later ones.
   const std::string& FactoryMismatch(const CBeanConfig& factory) const;
 
-  // What the owning factory works out at the first resolution of the bean and reuses
-  // for later ones, valid while `generation` is the factory's. Written under its lock.
-  struct SResolution {
-    unsigned generation = 0;  // 0: not worked out
-    const std::shared_ptr<const IBeanWrapper>* own = nullptr;       // the class's wrapper
-    const std::shared_ptr<const IBeanWrapper>* creating = nullptr;  // own or the factory bean's
-  };
-  SResolution& GetResolution() const { return m_resolution; }
-
   // The first of `arguments` of `method` whose configured type differs from the type the
   // wrapper declares for it in `types`, described ("Argument <n> of '<method>' of bean
   // '<bean>' is configured as ..."); "" when none does. Empty and unknown type names are
@@ -83,7 +74,6 @@ private:
   // The outcome of FactoryMismatch; written under the owning factory's lock.
   mutable bool m_factoryChecked = false;
   mutable std::string m_factoryMismatch;
-  mutable SResolution m_resolution;
 };
 
 }  // namespace Ostrel

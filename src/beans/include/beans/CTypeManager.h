@@ -31,6 +31,11 @@ public:
   // and "bean" for "bean" and "service". Null for a name it does not know. Names of one
   // group give the same pointer.
   static const char* CanonicalTypeName(const char* type);
+  // Why the literal `text` (UTF-8) is no value of the basic type `type`: it does not
+  // convert as a whole (surrounding white space aside) or lies outside the type's range.
+  // Empty when it is one, and for names that are no basic type. The conversions
+  // themselves stay lenient; this is for the configuration check.
+  static std::string LiteralProblem(const char* type, const std::string& text);
 
   // Number of registered basic type names.
   std::uint32_t GetTypeCount() const { return m_types.GetCount(); }

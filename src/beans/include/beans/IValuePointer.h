@@ -1,6 +1,10 @@
-// IValuePointer: one resolved argument value, alive for one wrapper call. GetValue is
-// the address the wrapper receives, or null when a reference yielded no instance.
+// IValuePointer: one converted literal value. GetValue is the address of the value it
+// holds; CopyTo copies the value into `copy` and returns the copy's address, which is
+// what a wrapper call receives, so that a wrapper changing its argument changes nothing
+// that a later call sees.
 #pragma once
+
+#include "beans/SValueCopy.h"
 
 namespace Ostrel {
 
@@ -8,6 +12,7 @@ class IValuePointer {
 public:
   virtual ~IValuePointer() = default;
   virtual void* GetValue() = 0;
+  virtual void* CopyTo(SValueCopy& copy) const = 0;
 };
 
 }  // namespace Ostrel

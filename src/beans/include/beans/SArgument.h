@@ -18,7 +18,7 @@ struct SArgument {
 
   // Filled at first use, under the lock of the factory that owns the configuration.
   mutable EKind kind = eUnbound;
-  // A literal's converted value; its address is what every call receives.
+  // A literal's converted value; every call receives a copy of it.
   mutable std::shared_ptr<IValuePointer> literal;
   // A reference's name in UTF-8 ("::" stripped for a bean of the default factory).
   mutable std::string reference;

@@ -1,27 +1,48 @@
 // CBeanFactoryImpl: the factory behind every container. It owns the definition store,
-// the service registry, the type manager, one wrapper per class and the created
-// singletons, and resolves beans on request (GetBeanWrapper), which never throws:
-// failures are logged at Warn level and answered with an empty result. A cached
-// singleton is served without the factory's lock; everything else takes the factory's
-// recursive lock, so any operation may be called from any thread, and wrappers may call
-// back into the factory from the resolving thread.
+// the service registry, the type manager, one wrapper per class and a slot per bean
+// requested so far (SBeanSlot: its configuration, what its resolution worked out once,
+// its singleton), and resolves beans on request (GetBeanWrapper), which never throws:
+// failures are logged at Warn level and answered with an empty result.
+//
+// Locking. A cached singleton is served with no lock: the slot table is read inside a
+// reader-flag section, which only the writers of the table exclude. Every other request
+// passes the factory's gate, which Reset and Integrate hold alone, so emptying and
+// loading never meet a creation under way. The factory's recursive lock guards the
+// tables (store, wrappers, slots, services, types) and is held for look-ups and for
+// the first request of a definition (building its configuration, running wrapper
+// makers, working out its resolution), never while a wrapper creates a bean, sets its
+// properties or runs its init method: different beans are created in parallel. A
+// singleton is created by the first thread that asks for it; others asking meanwhile
+// wait on the singleton mutex until it is made or has failed, and a wait that would
+// close a cycle between threads fails like a cycle on one thread. Cycle detection and
+// the guard against reloading from client code are per thread. Order: gate, then lock,
+// then singleton mutex; client code never runs under the singleton mutex.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include <ostrel/IBeanFactory.h>
 
 #include "beans/CBeanConfig.h"
+#include "beans/SValueCopy.h"
+#include "support/CSharedGate.h"
 #include "support/CbMap.h"
 
 namespace Ostrel {
 
 class CBeanProperty;
 class CDefinitionSet;
+class CResolutionScope;
+struct SArgumentBuffers;
+struct SBeanSlot;
 class CDefinitionStore;
 class CReaderFlags;
 class CServiceRegistry;
@@ -62,8 +83,9 @@ public:
   // a name of `loaded` is defined already.
   void Integrate(CDefinitionSet& loaded);
   // Resolves the non-lazy beans in reading order: those merged since the last pass,
-  // and every earlier one that is not a cached singleton. Results are dropped.
-  void CreateEagerBeans();
+  // and every earlier one that is not a cached singleton. Results are dropped; returns
+  // the names of those that could not be made.
+  std::vector<std::string> CreateEagerBeans();
   // The shared wrapper of the definition's class (cached, also when empty).
   std::shared_ptr<const IBeanWrapper> GetWrapper(const CBeanConfig& config);
   // Bean resolution; never throws.
@@ -73,73 +95,85 @@ public:
   std::uint32_t GetSingletonCount() const;
   std::uint32_t GetWrapperCount() const;
   CDefinitionStore& GetStore() const { return *m_store; }
+  // The definition records the factory holds; read under the factory's lock.
+  const CDefinitionSet& GetDefinitions() const;
   std::recursive_mutex& GetLock() const { return m_lock; }
 
 private:
-  // A cached singleton and the configuration whose export rule applies to it.
-  struct SSingleton {
-    BeanResult result;
-    const CBeanConfig* config = nullptr;
-  };
-  // Argument addresses of one wrapper call and the references they point to, kept for
-  // reuse. Resolution nests (a reference resolves another bean), so there is one pair
-  // per nesting depth.
-  struct SArgumentBuffers {
-    std::vector<CbSmartPointer<IReferenceCounted>> references;
-    ArgumentVector addresses;
-  };
-  class CArgumentLease;
+  enum class EClaim { eMine, eMade, eRefused };
 
-  // The singleton `name` when it is cached and `requester` may have it, read without
-  // the factory's lock; false when the caller must resolve under the lock.
+  // The singleton `name` when it is made and `requester` may have it, read without the
+  // gate or the lock; false when the caller must resolve.
   bool FindSingletonUnlocked(const char* name, const SLibrary* requester,
                              CbSmartPointer<IReferenceCounted>* instance, BeanResult* result);
-  // Resolution under the lock; a cached singleton is served without entering the
-  // re-entrancy guard, as no client code runs for that.
-  CbSmartPointer<IReferenceCounted> ResolveLocked(const char* name, const SLibrary* requester,
-                                                  BeanResult* result);
+  // A request past the singleton fast path: passes the gate (unless this thread is in
+  // the factory already) and catches what resolution throws.
+  CbSmartPointer<IReferenceCounted> Request(const char* name, const SLibrary* requester,
+                                            BeanResult* result);
   CbSmartPointer<IReferenceCounted> Resolve(const char* name, const SLibrary* requester,
-                                            const std::shared_ptr<const IBeanWrapper>** wrapper);
+                                            BeanResult* result);
+  // The steps of Resolve, in order.
+  SBeanSlot* FindSlot(const char* name);
+  bool MayHave(const SBeanSlot& slot, const SLibrary* requester, const char* name);
+  EClaim ClaimSingleton(SBeanSlot& slot, const char* name);
+  DependencyList ResolveDependencies(const SBeanDefinition& definition, const SLibrary* requester);
+  bool Prepare(SBeanSlot& slot, const char* name);
+  CbSmartPointer<IReferenceCounted> Build(SBeanSlot& slot, const DependencyList& dependencies,
+                                          CResolutionScope& scope);
+  CbSmartPointer<IReferenceCounted> CreateInstance(SBeanSlot& slot,
+                                                   const DependencyList& dependencies);
+  bool SetProperties(SBeanSlot& slot, IReferenceCounted* instance, CResolutionScope& scope);
+  bool CallInitMethod(SBeanSlot& slot, IReferenceCounted* instance);
+  // Ends a singleton's creation: keeps `instance` when it is set, and wakes the waiters.
+  void EndSingleton(SBeanSlot& slot, const CbSmartPointer<IReferenceCounted>& instance);
+  CbSmartPointer<IReferenceCounted> Served(const SBeanSlot& slot, BeanResult* result);
+
   std::shared_ptr<const IBeanWrapper>* GetWrapperEntry(const CBeanConfig& config);
-  // Works out the wrappers of `config`; false (logged) when a class has none.
-  bool PrepareResolution(CBeanConfig& config, const char* name);
-  bool SetProperty(const CBeanProperty& property, IReferenceCounted* instance,
+  // Works out the wrappers of `slot`; false (logged) when a class has none.
+  bool PrepareWrappers(SBeanSlot& slot, const char* name);
+  // Works out what `argument` is (converting a literal once); under the lock.
+  void BindArgument(const SArgument& argument);
+  bool SetProperty(const CBeanProperty& property, const void* entry, IReferenceCounted* instance,
                    const IBeanWrapper& wrapper, const SLibrary* library);
   // Resolves `arguments` in order into `buffers`; the addresses stay valid while the
   // buffers are leased.
   void ResolveArguments(const std::vector<SArgument>& arguments, const SLibrary* library,
                         SArgumentBuffers& buffers);
   void* ResolveArgument(const SArgument& argument, const SLibrary* library,
-                        SArgumentBuffers& buffers);
+                        SArgumentBuffers& buffers, SValueCopy& value);
   void ClearCaches();
   // Registers the interfaces that beans of `loaded` provide, into `services`.
   void RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded);
-  using SingletonCache = CbMap<std::string, SSingleton>;
+  using SlotTable = CbMap<std::string, std::unique_ptr<SBeanSlot>>;
+  using MadeTable = CbMap<std::string, SBeanSlot*>;
   using WrapperCache = CbMap<std::string, std::shared_ptr<const IBeanWrapper>>;
-  // Empties the caches in their order, one entry at a time, each singleton before the
-  // wrapper of its class.
-  static void ReleaseCaches(SingletonCache& singletons, WrapperCache& wrappers);
+  // Empties the tables in their order, one entry at a time: the singletons, each before
+  // the wrapper of its class, then the slots, then the wrappers.
+  static void ReleaseCaches(MadeTable& made, SlotTable& slots, WrapperCache& wrappers);
 
   mutable std::recursive_mutex m_lock;
+  CSharedGate m_gate;
   std::unique_ptr<CDefinitionStore> m_store;
   std::unique_ptr<CServiceRegistry> m_services;
   std::unique_ptr<CTypeManager> m_types;
   WrapperCache m_wrappers{128};
-  // Changed under m_lock inside a write section of m_readers; read by GetBean without
-  // m_lock inside a read section.
-  SingletonCache m_singletons{128};
+  // Changed under m_lock inside a write section of m_readers; read without m_lock
+  // inside a read section. Slots stay in place until the factory is emptied.
+  SlotTable m_slots{128};
   std::unique_ptr<CReaderFlags> m_readers;
+  // Singletons' creation: the made ones (released in this table's order), and what
+  // each waiting thread waits for (to find cycles between threads).
+  mutable std::mutex m_singletonMutex;
+  std::condition_variable m_singletonEnded;
+  MadeTable m_made{128};
+  std::unordered_map<std::thread::id, const SBeanSlot*> m_waiting;
   // Service registrations that the configuration made, as against client code.
   std::uint32_t m_configuredServices = 0;
   // Non-lazy beans still to be resolved by a start-up pass, in reading order.
   std::vector<std::string> m_eager;
-  // Counts resets: configurations remember the generation they were worked out in.
-  unsigned m_generation = 1;
   // Whether resolution writes Debug records: asked when the factory is made and at each
   // load, not for every bean, which would cost a call into the back end each time.
-  bool m_trace = false;
-  std::vector<std::unique_ptr<SArgumentBuffers>> m_argumentBuffers;
-  std::size_t m_argumentDepth = 0;
+  std::atomic<bool> m_trace{false};
 };
 
 }  // namespace Ostrel

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "beans/CDefinitionSet.h"
+#include "loader/SNotice.h"
 #include "support/CbMap.h"
 #include "xml/XMLNode.h"
 
@@ -24,17 +25,22 @@ struct SPropertyDefinition;
 
 class CXMLResource {
 public:
-  // Loads a configuration given as UTF-8 text; an empty text gives no definitions.
-  // "include" elements are not honoured. Throws CException on any error.
-  explicit CXMLResource(const char* xml);
+  // Whether the reader also keeps notices of what it passes over (GetNotices): unknown
+  // elements and attributes, repeated parts, text that is not valid UTF-8.
+  enum class ENotices { eIgnore, eKeep };
   // What a definition's provided interfaces hold: the type ids registered for the
   // interface names (an unregistered name fails the load), or the names as written, for
   // a reader that reports every unregistered name itself.
   enum class EInterfaces { eTypeIds, eNames };
 
+  // Loads a configuration given as UTF-8 text; an empty text gives no definitions.
+  // "include" elements are not honoured. Throws CException on any error.
+  explicit CXMLResource(const char* xml, ENotices notices = ENotices::eIgnore,
+                        EInterfaces interfaces = EInterfaces::eTypeIds);
   // Loads a configuration file and, recursively, the files it includes (relative to its
   // own folder). Throws CException on any error, including an include cycle.
-  explicit CXMLResource(const wchar_t* file, EInterfaces interfaces = EInterfaces::eTypeIds);
+  explicit CXMLResource(const wchar_t* file, EInterfaces interfaces = EInterfaces::eTypeIds,
+                        ENotices notices = ENotices::eIgnore);
   ~CXMLResource();
   CXMLResource(const CXMLResource&) = delete;
   CXMLResource& operator=(const CXMLResource&) = delete;
@@ -45,6 +51,9 @@ public:
   // Shorthands for the records.
   const std::vector<std::unique_ptr<SLibrary>>& GetLibraries() const;
   const std::vector<std::string>& GetEagerNames() const;
+  // What the reader passed over, document by document in reading order; empty unless
+  // the resource was made with ENotices::eKeep.
+  const std::vector<SNotice>& GetNotices() const;
 
   // One step of the walk over a "beans" element (defined with the walk).
   struct SFrame;

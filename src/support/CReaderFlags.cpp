@@ -1,4 +1,4 @@
-#include "CReaderFlags.h"
+#include "support/CReaderFlags.h"
 
 #include <thread>
 

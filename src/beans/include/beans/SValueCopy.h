@@ -1,0 +1,17 @@
+// SValueCopy: room for one literal copied for one wrapper call. The string types keep
+// buffers of their own, so that copying into a reused SValueCopy reuses their storage;
+// every other basic value lies in `bytes`.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace Ostrel {
+
+struct SValueCopy {
+  std::string text;
+  std::wstring wideText;
+  alignas(std::max_align_t) unsigned char bytes[16];
+};
+
+}  // namespace Ostrel

@@ -1,0 +1,53 @@
+#include "CArgumentLease.h"
+
+#include <memory>
+
+#include "platform/FastThreadLocal.h"
+
+namespace Ostrel {
+namespace {
+
+struct SThreadBuffers {
+  std::vector<std::unique_ptr<SArgumentBuffers>> byDepth;
+  std::size_t depth = 0;
+};
+
+OSTREL_FAST_THREAD_LOCAL SThreadBuffers* t_buffers = nullptr;
+
+// This thread's buffers, made at its first lease and freed when it ends. A lease taken
+// after that (by another thread-local destructor releasing a bean) gets buffers that
+// are never freed.
+SThreadBuffers& ThreadBuffers() {
+  if (t_buffers == nullptr) {
+    struct SOwner {
+      SThreadBuffers* buffers = new SThreadBuffers;
+      bool ended = false;
+      ~SOwner() {
+        ended = true;
+        t_buffers = nullptr;
+        delete buffers;
+      }
+    };
+    thread_local SOwner owner;
+    t_buffers = owner.ended ? new SThreadBuffers : owner.buffers;
+  }
+  return *t_buffers;
+}
+
+}  // namespace
+
+CArgumentLease::CArgumentLease() {
+  SThreadBuffers& buffers = ThreadBuffers();
+  if (buffers.depth == buffers.byDepth.size()) {
+    buffers.byDepth.push_back(std::make_unique<SArgumentBuffers>());
+  }
+  m_buffers = buffers.byDepth[buffers.depth++].get();
+}
+
+CArgumentLease::~CArgumentLease() {
+  m_buffers->addresses.clear();
+  m_buffers->references.clear();
+  --t_buffers->depth;
+}
+
+}  // namespace Ostrel

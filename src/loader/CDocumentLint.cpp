@@ -1,0 +1,248 @@
+#include "CDocumentLint.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "LoaderHelpers.h"
+#include "platform/TextConversion.h"
+
+namespace Ostrel {
+
+// What an element holds, by the kind of its parent: each kind names the children it
+// reads and the context each of them opens.
+enum CDocumentLint::EContext : int {
+  eRoot, eLibrary, eBeans, eBean, eArgumentList, eValueHolder, eProperties, eProperty,
+  eProvides, eDependsOn, eLeaf
+};
+
+namespace {
+
+using Internal::NameIs;
+
+struct SChild {
+  const char* name;
+  int context;          // a CDocumentLint::EContext
+  bool firstOnly;       // further elements of the name are ignored
+};
+
+// Children read in each context; a loop opens the context it stands in.
+const std::vector<SChild>& Children(int context) {
+  static const std::vector<SChild> kTable[] = {
+      /* eRoot */ {{"include", 10, false}, {"library", 1, false}},
+      /* eLibrary */ {{"beans", 2, true}},
+      /* eBeans */ {{"bean", 3, false}, {"service", 3, false}, {"for", 2, false},
+                    {"foreach", 2, false}},
+      /* eBean */ {{"constructor-arg", 4, true}, {"properties", 6, true}, {"provides", 8, true},
+                   {"depends-on", 9, true}},
+      /* eArgumentList */ {{"argument", 5, false}},
+      /* eValueHolder */ {{"value", 10, true}, {"ref", 10, true}, {"bean", 3, true}},
+      /* eProperties */ {{"property", 7, false}, {"for", 6, false}, {"foreach", 6, false}},
+      /* eProperty */ {{"arguments", 4, true}, {"value", 10, true}, {"ref", 10, true},
+                       {"bean", 3, true}},
+      /* eProvides */ {{"interface", 10, false}, {"for", 8, false}, {"foreach", 8, false}},
+      /* eDependsOn */ {{"bean-name", 10, false}},
+      /* eLeaf */ {}};
+  return kTable[context];
+}
+
+// Attributes each element reads.
+std::vector<const char*> Attributes(const char* element) {
+  if (NameIs(element, "include") || NameIs(element, "library")) return {"path"};
+  if (NameIs(element, "bean") || NameIs(element, "service")) {
+    return {"name", "class", "singleton", "lazy", "autoname", "exported", "init-method",
+            "exit-method", "factory-bean", "factory-method"};
+  }
+  if (NameIs(element, "for")) return {"first", "last", "inc", "substitute"};
+  if (NameIs(element, "foreach")) return {"set", "substitute"};
+  if (NameIs(element, "property")) return {"name"};
+  if (NameIs(element, "value")) return {"type"};
+  if (NameIs(element, "ref")) return {"bean", "service"};
+  return {};
+}
+
+// Every element name of the format.
+const std::vector<const char*>& ElementNames() {
+  static const std::vector<const char*> kNames = {
+      "ostrel", "include", "library", "beans", "bean", "service", "for", "foreach",
+      "constructor-arg", "argument", "properties", "property", "arguments", "value", "ref",
+      "provides", "interface", "depends-on", "bean-name"};
+  return kNames;
+}
+
+bool IsValidUtf8(const char* text) {
+  const char* p = text;
+  while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
+  if (*p == '\0') return true;
+  // Decoding turns every bad sequence into U+FFFD, so only valid text comes back alike.
+  return Platform::WideToUtf8(Platform::Utf8ToWide(text)) == text;
+}
+
+std::string Lower(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// Edits between `a` and `b`, a swap of two neighbours counting as one edit.
+std::size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+std::string Suggestion(const std::string& nearest) {
+  return nearest.empty() ? std::string() : " (did you mean '" + nearest + "'?)";
+}
+
+}  // namespace
+
+std::string CDocumentLint::NearestName(const std::string& name,
+                                       const std::vector<const char*>& names) {
+  // Names this long are too far apart for a guess: an unknown word, not a slip.
+  if (name.size() > 64) return std::string();
+  const std::string lower = Lower(name);
+  const std::size_t limit = lower.size() <= 4 ? 1 : 2;
+  std::string best;
+  std::size_t bestDistance = limit + 1;
+  for (const char* candidate : names) {
+    const std::size_t distance = Distance(lower, candidate);
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = candidate;
+    }
+  }
+  return best;
+}
+
+void CDocumentLint::Run(const XMLNode& root) {
+  if (root.IsEmpty()) return;
+  CheckAttributes(root, {});
+  // An explicit stack: documents may nest deeper than the thread's stack would allow.
+  struct SStep {
+    XMLNode element;
+    int context;
+  };
+  std::vector<SStep> stack{{root, eRoot}};
+  while (!stack.empty()) {
+    const SStep step = stack.back();
+    stack.pop_back();
+    const XMLNode& element = step.element;
+    const std::vector<SChild>& allowed = Children(step.context);
+    const char* parent = element.GetName() != nullptr ? element.GetName() : "";
+    std::vector<int> seen(allowed.size(), 0);
+    // The value an argument or property holds: "arguments" in a property, else the
+    // first "value", else "ref", else "bean"; the other forms are ignored.
+    const char* usedForm = nullptr;
+    if (step.context == eValueHolder || step.context == eProperty) {
+      for (const char* form : {"arguments", "value", "ref", "bean"}) {
+        if (step.context == eValueHolder && std::strcmp(form, "arguments") == 0) continue;
+        if (element.CountChildren(form) > 0) {
+          usedForm = form;
+          break;
+        }
+      }
+    }
+    std::vector<SStep> children;
+    const int count = element.GetChildCount();
+    for (int i = 0; i < count; ++i) {
+      const XMLNode& child = element.ChildAt(i);
+      const char* name = child.GetName();
+      if (name == nullptr) continue;
+      if (!IsValidUtf8(name)) {
+        Add(child, "Element name is not valid UTF-8");
+        continue;
+      }
+      if (child.IsDeclaration()) continue;
+      std::size_t k = 0;
+      while (k < allowed.size() && !NameIs(name, allowed[k].name)) ++k;
+      if (k == allowed.size()) {
+        std::vector<const char*> names;
+        for (const SChild& entry : allowed) names.push_back(entry.name);
+        const auto& known = ElementNames();
+        const bool inFormat = std::any_of(known.begin(), known.end(),
+                                          [name](const char* n) { return NameIs(name, n); });
+        Add(child, (inFormat ? "Element '" + std::string(name) + "' is not read inside '"
+                             : "Unknown element '" + std::string(name) + "' inside '") +
+                       parent + "'" + Suggestion(NearestName(name, names)));
+        continue;
+      }
+      if (allowed[k].firstOnly && seen[k]++ > 0) {
+        Add(child, "Second '" + std::string(allowed[k].name) + "' inside '" + parent +
+                       "' is ignored: only the first is read");
+        continue;
+      }
+      if (usedForm != nullptr && !NameIs(name, usedForm)) {
+        Add(child, "'" + std::string(allowed[k].name) + "' inside '" + parent +
+                       "' is ignored: the element holds its value in '" + usedForm + "'");
+        continue;
+      }
+      CheckAttributes(child, Attributes(name));
+      if (allowed[k].context == eLeaf) {
+        CheckText(child, name, child.GetText(0));
+      }
+      children.push_back({child, allowed[k].context});
+    }
+    // Document order: the last child goes on the stack first.
+    for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back(*it);
+  }
+}
+
+void CDocumentLint::CheckAttributes(const XMLNode& element,
+                                    const std::vector<const char*>& allowed) {
+  const char* elementName = element.GetName() != nullptr ? element.GetName() : "";
+  const int count = element.GetAttributeCount();
+  for (int i = 0; i < count; ++i) {
+    const SXMLAttribute* attribute = element.GetAttributeAt(i);
+    if (attribute == nullptr || attribute->name == nullptr) continue;
+    const std::string name = attribute->name;
+    if (!IsValidUtf8(name.c_str())) {
+      Add(element, "Attribute name of '" + std::string(elementName) + "' is not valid UTF-8");
+      continue;
+    }
+    const bool known = std::any_of(allowed.begin(), allowed.end(),
+                                   [&name](const char* n) { return NameIs(name.c_str(), n); });
+    if (!known) {
+      Add(element, "Unknown attribute '" + name + "' of '" + elementName + "'" +
+                       Suggestion(NearestName(name, allowed)));
+      continue;
+    }
+    bool repeated = false;
+    for (int j = 0; j < i && !repeated; ++j) {
+      const SXMLAttribute* earlier = element.GetAttributeAt(j);
+      repeated = earlier != nullptr && NameIs(earlier->name, Lower(name).c_str());
+    }
+    if (repeated) {
+      Add(element, "Attribute '" + name + "' of '" + elementName +
+                       "' is repeated: only the first is read");
+      continue;
+    }
+    if (attribute->value != nullptr && !IsValidUtf8(attribute->value)) {
+      Add(element, "Value of attribute '" + name + "' of '" + elementName +
+                       "' is not valid UTF-8");
+    }
+  }
+}
+
+void CDocumentLint::CheckText(const XMLNode& element, const char* what, const char* text) {
+  if (text != nullptr && !IsValidUtf8(text)) {
+    Add(element, "Text of '" + std::string(what) + "' is not valid UTF-8");
+  }
+}
+
+void CDocumentLint::Add(const XMLNode& element, const std::string& message) {
+  m_notices.push_back({SPlace{m_file, element.GetLine(), element.GetColumn()}, message});
+}
+
+}  // namespace Ostrel

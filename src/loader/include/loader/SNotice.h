@@ -1,0 +1,16 @@
+// SNotice: something a configuration says that the lenient reader passes over in
+// silence, at the element concerned.
+#pragma once
+
+#include <string>
+
+#include "beans/SPlace.h"
+
+namespace Ostrel {
+
+struct SNotice {
+  SPlace place;
+  std::string message;
+};
+
+}  // namespace Ostrel
