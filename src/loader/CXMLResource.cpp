@@ -199,7 +199,7 @@ void CXMLResource::parseLibrary(const XMLNode& root, Internal::SLoadBudget& budg
     if (!m_state->folder.empty()) AddSearchFolder(*record, m_state->folder);
     XMLNode beans = library.GetChild("beans");
     if (!beans.IsEmpty()) {
-      Internal::SubstitutionMap variables(128);
+      const Internal::SubstitutionMap variables(1);  // none outside loops
       parseBeans(beans, record, variables, budget);
     }
   }
