@@ -691,7 +691,7 @@ void CBeanFactoryImpl::BindArgument(const SArgument& argument) {
       ReportUnknownType(e, CResolutionScope::Requester(this), argument.type);
       throw;
     }
-    argument.literal = type->CreateValuePointer(Platform::Utf8ToWide(argument.value).c_str());
+    argument.literal = type->CreateValuePointer(argument.value);
     argument.kind = SArgument::eLiteral;
     return;
   }
