@@ -4,6 +4,8 @@
 // and, for a failure about an element of a configuration, where that element stands.
 // Catch it, or any exception of Ostrel and its base library, as IException;
 // Ostrel::GetMessage gives the message of either.
+// An exception may be constructed on any thread (the log is thread-safe); one exception
+// object is used by the thread that caught it.
 #pragma once
 
 #include <cstdint>
