@@ -18,5 +18,6 @@
 #include <ostrel/BeanStatistics.h>
 #include <ostrel/LoadOptions.h>
 #include <ostrel/Container.h>
+#include <ostrel/Optional.h>
 #include <ostrel/BeanWrapper.h>
 #include <ostrel/CheckConfiguration.h>

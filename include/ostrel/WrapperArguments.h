@@ -3,7 +3,8 @@
 // value or const reference): bool, char, signed/unsigned char, short, unsigned short,
 // int, unsigned int, long, unsigned long, float, double, std::string ("char*"),
 // const char* ("char*", valid during the call), std::wstring ("wchar_t*"), and bean or
-// service references as CbSmartPointer<U> or U* ("bean").
+// service references as CbSmartPointer<U> or U* ("bean"), which refuse a reference that
+// resolved to nothing, or as Optional<U>, which accepts it.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,8 @@
 
 #include <tamarack/CbSmartPointer.h>
 #include <tamarack/IReferenceCounted.h>
+
+#include <ostrel/Optional.h>
 
 namespace Ostrel {
 namespace WrapperDetail {
@@ -89,16 +92,19 @@ U* CastReference(IReferenceCounted* source) {
   return object;
 }
 
-// Reads a reference: null stays empty; an object of another class is an error.
+// Reads a reference; an object of another class is an error, and so is nothing at all
+// unless the parameter is optional.
 template <class U>
-bool ReadReference(void* address, CbSmartPointer<U>& out, std::string& error) {
+bool ReadReference(void* address, CbSmartPointer<U>& out, std::string& error,
+                   bool optional = false) {
   out = nullptr;
-  if (address == nullptr) {
-    return true;
+  const auto* source = static_cast<const CbSmartPointer<IReferenceCounted>*>(address);
+  if (source == nullptr || !*source) {
+    if (!optional) error = "resolved to nothing (declare the parameter Optional<U> to accept that)";
+    return optional;
   }
-  const auto& source = *static_cast<const CbSmartPointer<IReferenceCounted>*>(address);
-  out = CbSmartPointer<U>(CastReference<U>(source.Get()));
-  if (source && !out) {
+  out = CbSmartPointer<U>(CastReference<U>(source->Get()));
+  if (!out) {
     error = "is an object of another class";
     return false;
   }
@@ -120,6 +126,17 @@ struct SArgument<U*, std::enable_if_t<std::is_base_of<IReferenceCounted, U>::val
     CbSmartPointer<U> pointer;
     bool ok = ReadReference(address, pointer, error);
     out = pointer.Get();  // the caller's value pointer keeps the object alive
+    return ok;
+  }
+};
+
+template <class U>
+struct SArgument<Optional<U>> {
+  static const char* Name() { return "bean"; }
+  static bool Read(void* address, Optional<U>& out, std::string& error) {
+    CbSmartPointer<U> pointer;
+    const bool ok = ReadReference(address, pointer, error, true);
+    out = Optional<U>(std::move(pointer));
     return ok;
   }
 };

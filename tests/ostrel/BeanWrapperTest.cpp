@@ -27,6 +27,7 @@ class CGadget : public CbReferenceCounted {
   void SetText(const std::string& value) { text = value; }
   void SetLabel(int value, const char* label) { text = label + std::to_string(value); }
   void SetPeer(CGadget*) {}
+  void SetOptionalPeer(const Ostrel::Optional<CGadget>& peer) { text = peer ? "peer" : "none"; }
   void Close() { journal.push_back("Close"); }
   // Hands itself on, as an exit method that unregisters the bean somewhere would.
   void CloseHandingOn() {
@@ -48,6 +49,7 @@ class CGadgetWrapper : public Ostrel::CBeanWrapper<CGadget> {
     Method("Set", &CGadget::SetText);
     Method("Set", &CGadget::SetLabel);
     Method("SetPeer", &CGadget::SetPeer);
+    Method("SetOptionalPeer", &CGadget::SetOptionalPeer);
     Method("Close", &CGadget::Close);
     Method("CloseHandingOn", &CGadget::CloseHandingOn);
   }
@@ -68,8 +70,9 @@ class WrapperTest : public ::testing::Test {
 };
 
 // Methods and creation methods are found by name and argument count. A refused call
-// answers empty or false, says why and does not reach the method; a null reference is no
-// refusal. Exit methods bind only to what Constructor makes.
+// answers empty or false, says why and does not reach the method; a reference that
+// resolved to nothing is refused unless the parameter is Optional. Exit methods bind only
+// to what Constructor makes.
 TEST_F(WrapperTest, MethodsAreFoundByNameAndArgumentCountOrRefusedWithAWarning) {
   Strings types;
   m_gadgets.GetArgumentTypes("Set", 2, types);
@@ -87,7 +90,13 @@ TEST_F(WrapperTest, MethodsAreFoundByNameAndArgumentCountOrRefusedWithAWarning) 
   EXPECT_EQ(Gadget(made).number, 7);
   // Only the caller's reference to a creator's object is left.
   EXPECT_EQ(made->GetReferenceCounter()->count, 1u);
-  EXPECT_TRUE(Invoke(plain, "SetPeer", {nullptr}));
+  Pointer none;
+  EXPECT_FALSE(Invoke(plain, "SetPeer", {&none}));
+  EXPECT_TRUE(Invoke(plain, "SetOptionalPeer", {nullptr}));
+  EXPECT_EQ(Gadget(plain).text, "none");
+  EXPECT_TRUE(Invoke(plain, "SetOptionalPeer", {&plain}));
+  EXPECT_EQ(Gadget(plain).text, "peer");
+  Gadget(plain).text.clear();
   EXPECT_FALSE(Invoke(plain, "Set", {&seven, &seven, &seven}));
   EXPECT_FALSE(Invoke(plain, "SetPeer", {&other}));
   EXPECT_FALSE(m_gadgets.Invoke(plain.Get(), "Set", 1, nullptr));
@@ -110,7 +119,9 @@ TEST_F(WrapperTest, MethodsAreFoundByNameAndArgumentCountOrRefusedWithAWarning) 
     if (r.level == Logging::Warn)
       warnings.push_back(r.function + ": " + std::string(r.message.begin(), r.message.end()));
   EXPECT_EQ(warnings,
-            (Strings{invoke + "has no method 'Set' with 3 arguments",
+            (Strings{invoke + "could not call 'SetPeer': argument 1 resolved to nothing (declare "
+                              "the parameter Optional<U> to accept that)",
+                     invoke + "has no method 'Set' with 3 arguments",
                      invoke + "could not call 'SetPeer': argument 1 is an object of another class",
                      invoke + "could not call 'Set': received too few arguments",
                      invoke + "was asked to call 'Set' on an object of another class",
