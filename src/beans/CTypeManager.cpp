@@ -78,11 +78,6 @@ float stringToFloat(const wchar_t* text) {
 double stringToDouble(const wchar_t* text) { return Platform::ParseDecimal(text); }
 
 template <>
-std::string stringToString<std::string>(const wchar_t* text) {
-  return Platform::WideToUtf8(text);
-}
-
-template <>
 std::wstring stringToString<std::wstring>(const wchar_t* text) {
   return std::wstring(text);
 }
@@ -108,6 +103,12 @@ constexpr SBasicTypeName Entry(const char* name) {
   return {name, &typeid(T), &Basic<T, Convert>};
 }
 
+std::unique_ptr<IType> NarrowText() { return std::make_unique<NarrowTextType>(); }
+
+constexpr SBasicTypeName NarrowTextEntry(const char* name) {
+  return {name, &typeid(std::string), &NarrowText};
+}
+
 // The basic type names. Names whose values have the same C++ type are aliases; the
 // first of them names the group.
 using namespace Conversions;
@@ -129,8 +130,8 @@ constexpr SBasicTypeName kBasicTypeNames[] = {
     Entry<unsigned long, stringToULong>("unsigned long"),
     Entry<float, stringToFloat>("float"),
     Entry<double, stringToDouble>("double"),
-    Entry<std::string, stringToString<std::string>>("char*"),
-    Entry<std::string, stringToString<std::string>>("const char*"),
+    NarrowTextEntry("char*"),
+    NarrowTextEntry("const char*"),
     Entry<std::wstring, stringToString<std::wstring>>("wchar_t*"),
     Entry<std::wstring, stringToString<std::wstring>>("const wchar_t*")};
 

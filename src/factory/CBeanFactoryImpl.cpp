@@ -659,7 +659,7 @@ void CBeanFactoryImpl::BindArgument(const SArgument& argument) {
   if (argument.kind != SArgument::eUnbound) return;
   if (!CTypeManager::IsReference(argument.type.c_str())) {
     const IType* type = m_types->FindTypeBean(argument.type.c_str());
-    argument.literal = type->CreateValuePointer(Platform::Utf8ToWide(argument.value).c_str());
+    argument.literal = type->CreateValuePointer(argument.value);
     argument.kind = SArgument::eLiteral;
     return;
   }

@@ -157,185 +157,197 @@ std::string FailureContext(const FrameStack& stack, const XMLNode& current) {
 
 }  // namespace
 
-void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
-                              const SubstitutionMap& variables, Internal::SLoadBudget& budget) {
+// The walk over one "beans" element: the frames still open, the element being read and
+// the load's budget. Each step looks at the innermost frame and either opens a frame
+// inside it or finishes and closes it.
+struct CXMLResource::SWalk {
+  CXMLResource& resource;
+  Internal::SLoadBudget& budget;
   FrameStack stack;
-  stack.push_back(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library, 1));
   // The element being read, where a failure is reported. A plain pointer: it costs no
   // count, and the document holds every element while the walk runs.
-  SXMLNodeData* current = node.GetData();
-  try {
-    parseBeans(stack, current, budget);
-  } catch (CException& e) {
-    const XMLNode element(current);
-    Internal::ReportPlace(e, SPlace{m_state->file, element.GetLine(), element.GetColumn()},
-                          FailureContext(stack, element));
-    throw;
-  }
-}
+  SXMLNodeData* current;
 
-void CXMLResource::parseBeans(FrameStack& stack, SXMLNodeData*& current,
-                              Internal::SLoadBudget& budget) {
-  static const char* const kBeanTags[] = {"bean", "service"};
-  static const char* const kPropertyTags[] = {"property"};
-
-  // Pushes the frame of an inline bean found in an argument of `f`.
-  auto pushInline = [&](SFrame& f, const XMLNode& inlineNode, const std::string& inlineName) {
-    current = inlineNode.GetData();
-    budget.EnterNesting("Ostrel::CXMLResource::parseArgument");
-    auto frame = std::make_unique<SFrame>(SFrame::eBean, inlineNode, f.variables, f.library,
-                                          f.repeats);
-    frame->nested = true;
-    frame->owner = parseBean(inlineNode, frame->definition, *f.variables, f.library,
-                             inlineName.c_str(), frame->parts, budget);
-    stack.push_back(std::move(frame));
-  };
-  auto pop = [&] {
-    if (stack.back()->nested) budget.LeaveNesting();
-    stack.pop_back();
-  };
-
-  while (!stack.empty()) {
-    SFrame& f = *stack.back();
-    switch (f.kind) {
-      case SFrame::eBeans:
-      case SFrame::eProperties: {
-        // By kind: every element of the first tag, then of the second, each in document
-        // order; then every pass of every "for" loop; then of every "foreach" loop.
-        const bool beans = f.kind == SFrame::eBeans;
-        const int tagCount = beans ? 2 : 1;
-        const char* const* tags = beans ? kBeanTags : kPropertyTags;
-        const int children = f.node.GetChildCount();
-        bool pushed = false;
-        while (!pushed && f.stage < tagCount + 2) {
-          if (f.loop != nullptr) {
-            if (f.loop->Next()) {
-              budget.EnterNesting("ParseContainer");
-              auto pass = std::make_unique<SFrame>(f.kind, f.loopNode, &f.loop->Variables(),
-                                                   f.library, Times(f.repeats, f.loop->GetPassesLeft()));
-              pass->nested = true;
-              pass->bean = f.bean;
-              stack.push_back(std::move(pass));
-              pushed = true;
-              break;
-            }
-            f.loop.reset();
-          }
-          const bool loops = f.stage >= tagCount;
-          const char* tag = !loops ? tags[f.stage] : f.stage == tagCount ? "for" : "foreach";
-          while (f.child < children) {
-            const XMLNode& c = f.node.ChildAt(f.child++);
-            if (!Internal::NameIs(c.GetName(), tag)) continue;
-            current = c.GetData();
-            if (loops) {
-              f.loop = std::make_unique<Internal::CLoopPasses>(c, f.stage == tagCount,
-                                                              *f.variables, &budget, f.repeats);
-              f.loopNode = c;
-            } else if (beans) {
-              auto frame = std::make_unique<SFrame>(SFrame::eBean, c, f.variables, f.library, f.repeats);
-              frame->owner = parseBean(c, frame->definition, *f.variables, f.library, nullptr,
-                                       frame->parts, budget);
-              stack.push_back(std::move(frame));
-              pushed = true;
-            } else {
-              auto frame =
-                  std::make_unique<SFrame>(SFrame::eProperty, c, f.variables, f.library, f.repeats);
-              frame->bean = f.bean;
-              parseProperty(c, frame->property, frame->arguments, *f.variables, budget);
-              stack.push_back(std::move(frame));
-              pushed = true;
-            }
-            break;
-          }
-          if (!pushed && f.loop == nullptr) {
-            ++f.stage;
-            f.child = 0;
-          }
-        }
-        if (!pushed) pop();
-        break;
-      }
-      case SFrame::eBean: {
-        XMLNode& constructorArg = f.parts[SFrame::ePartConstructorArg];
-        if (f.stage == 0) {
-          f.stage = 1;
-          if (!constructorArg.IsEmpty()) {
-            current = constructorArg.GetData();
-            parseConstructorArguments(constructorArg, f.definition);
-          }
-        }
-        if (f.stage == 1) {
-          if (!constructorArg.IsEmpty()) {
-            XMLNode argumentNode = constructorArg.GetChild("argument", &f.child);
-            if (!argumentNode.IsEmpty()) {
-              current = argumentNode.GetData();
-              std::string inlineName;
-              SArgument argument;
-              XMLNode inlineNode = parseArgument(argumentNode, argument, f.definition,
-                                                 *f.variables, budget, inlineName);
-              f.definition.constructorArguments.push_back(std::move(argument));
-              if (!inlineNode.IsEmpty()) pushInline(f, inlineNode, inlineName);
-              break;
-            }
-          }
-          f.stage = 2;
-          const XMLNode& properties = f.parts[SFrame::ePartProperties];
-          if (!properties.IsEmpty()) {
-            f.definition.properties.reserve(static_cast<std::size_t>(properties.GetChildCount()));
-            auto frame = std::make_unique<SFrame>(SFrame::eProperties, properties, f.variables,
-                                                  f.library, f.repeats);
-            frame->bean = &f.definition;
-            stack.push_back(std::move(frame));
-            break;
-          }
-        }
-        if (!f.parts[SFrame::ePartProvides].IsEmpty()) {
-          current = f.parts[SFrame::ePartProvides].GetData();
-          parseInterfaces(f.parts[SFrame::ePartProvides], f.definition, *f.variables, budget);
-        }
-        const XMLNode& dependsOn = f.parts[SFrame::ePartDependsOn];
-        if (!dependsOn.IsEmpty()) {
-          current = dependsOn.GetData();
-          int cursor = 0;
-          for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
-               beanName = dependsOn.GetChild("bean-name", &cursor)) {
-            budget.AddItem("Ostrel::CXMLResource::parseBean");
-            f.definition.dependsOn.push_back(
-                Substitute(beanName.GetText(0), *f.variables, &budget));
-          }
-        }
-        AddDefinition(*f.owner, std::move(f.definition));
-        pop();
-        break;
-      }
-      case SFrame::eProperty: {
-        // Without "arguments" the element itself holds the one value.
-        XMLNode argumentNode;
-        if (f.arguments.IsEmpty()) {
-          if (f.stage++ == 0) argumentNode = f.node;
-        } else {
-          argumentNode = f.arguments.GetChild("argument", &f.child);
-        }
-        if (!argumentNode.IsEmpty()) {
-          current = argumentNode.GetData();
-          std::string inlineName;
-          SArgument argument;
-          XMLNode inlineNode = parseArgument(argumentNode, argument, *f.bean, *f.variables, budget,
-                                             inlineName);
-          f.property.arguments.push_back(std::move(argument));
-          if (!inlineNode.IsEmpty()) pushInline(f, inlineNode, inlineName);
+  void Run() {
+    while (!stack.empty()) {
+      SFrame& f = *stack.back();
+      switch (f.kind) {
+        case SFrame::eBeans:
+        case SFrame::eProperties:
+          if (!StepLoop(f) && !StepContainer(f)) Pop();
           break;
-        }
-        if (f.property.arguments.empty()) {
-          current = f.node.GetData();
-          OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
-                       "Error when parsing property: Missing arguments");
-        }
-        f.bean->properties.push_back(std::move(f.property));
-        pop();
-        break;
+        case SFrame::eBean: StepBean(f); break;
+        case SFrame::eProperty: StepProperty(f); break;
       }
     }
+  }
+
+  void Push(std::unique_ptr<SFrame> frame) { stack.push_back(std::move(frame)); }
+  void Pop() {
+    if (stack.back()->nested) budget.LeaveNesting();
+    stack.pop_back();
+  }
+  std::unique_ptr<SFrame> Inside(const SFrame& f, SFrame::EKind kind, const XMLNode& node) {
+    return std::make_unique<SFrame>(kind, node, f.variables, f.library, f.repeats);
+  }
+
+  // The next pass of the loop a container is reading, as a container frame of its own;
+  // false when no loop is open or its passes are done.
+  bool StepLoop(SFrame& f) {
+    if (f.loop == nullptr) return false;
+    if (!f.loop->Next()) {
+      f.loop.reset();
+      return false;
+    }
+    budget.EnterNesting("ParseContainer");
+    auto pass = std::make_unique<SFrame>(f.kind, f.loopNode, &f.loop->Variables(), f.library,
+                                         Times(f.repeats, f.loop->GetPassesLeft()));
+    pass->nested = true;
+    pass->bean = f.bean;
+    Push(std::move(pass));
+    return true;
+  }
+
+  // A container ("beans", "properties", or a loop pass standing in one) reads by kind:
+  // every element of the first tag, then of the second, each in document order; then
+  // every "for" loop, then every "foreach" loop. Opens the next one; false when none is
+  // left.
+  bool StepContainer(SFrame& f) {
+    static const char* const kBeanTags[] = {"bean", "service"};
+    static const char* const kPropertyTags[] = {"property"};
+    const bool beans = f.kind == SFrame::eBeans;
+    const int tagCount = beans ? 2 : 1;
+    const int children = f.node.GetChildCount();
+    for (; f.stage < tagCount + 2; ++f.stage, f.child = 0) {
+      const bool loops = f.stage >= tagCount;
+      const char* tag = !loops                ? (beans ? kBeanTags : kPropertyTags)[f.stage]
+                        : f.stage == tagCount ? "for"
+                                              : "foreach";
+      while (f.child < children) {
+        const XMLNode& c = f.node.ChildAt(f.child++);
+        if (!Internal::NameIs(c.GetName(), tag)) continue;
+        current = c.GetData();
+        if (loops) {
+          f.loop = std::make_unique<Internal::CLoopPasses>(c, f.stage == tagCount, *f.variables,
+                                                          &budget, f.repeats);
+          f.loopNode = c;
+          if (StepLoop(f)) return true;
+          continue;  // a loop without passes
+        }
+        auto frame = Inside(f, beans ? SFrame::eBean : SFrame::eProperty, c);
+        if (beans) {
+          frame->owner = resource.parseBean(c, frame->definition, *f.variables, f.library,
+                                            nullptr, frame->parts, budget);
+        } else {
+          frame->bean = f.bean;
+          resource.parseProperty(c, frame->property, frame->arguments, *f.variables, budget);
+        }
+        Push(std::move(frame));
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // One value of `f` read into `arguments`; an inline bean in it is opened to be read
+  // before the next value. False when `argumentNode` is empty.
+  bool ReadArgument(SFrame& f, const XMLNode& argumentNode, const SBeanDefinition& bean,
+                    std::vector<SArgument>& arguments) {
+    if (argumentNode.IsEmpty()) return false;
+    current = argumentNode.GetData();
+    std::string inlineName;
+    SArgument argument;
+    XMLNode inlineNode =
+        resource.parseArgument(argumentNode, argument, bean, *f.variables, budget, inlineName);
+    arguments.push_back(std::move(argument));
+    if (!inlineNode.IsEmpty()) {
+      current = inlineNode.GetData();
+      budget.EnterNesting("Ostrel::CXMLResource::parseArgument");
+      auto frame = Inside(f, SFrame::eBean, inlineNode);
+      frame->nested = true;
+      frame->owner = resource.parseBean(inlineNode, frame->definition, *f.variables, f.library,
+                                        inlineName.c_str(), frame->parts, budget);
+      Push(std::move(frame));
+    }
+    return true;
+  }
+
+  // A bean element: its constructor arguments one by one, then its properties as a
+  // container, then its interfaces and dependencies; then the definition is added.
+  void StepBean(SFrame& f) {
+    XMLNode& constructorArg = f.parts[SFrame::ePartConstructorArg];
+    if (f.stage == 0) {
+      f.stage = 1;
+      if (!constructorArg.IsEmpty()) {
+        current = constructorArg.GetData();
+        resource.parseConstructorArguments(constructorArg, f.definition);
+      }
+    }
+    if (f.stage == 1) {
+      if (!constructorArg.IsEmpty() &&
+          ReadArgument(f, constructorArg.GetChild("argument", &f.child), f.definition,
+                       f.definition.constructorArguments)) {
+        return;
+      }
+      f.stage = 2;
+      const XMLNode& properties = f.parts[SFrame::ePartProperties];
+      if (!properties.IsEmpty()) {
+        f.definition.properties.reserve(static_cast<std::size_t>(properties.GetChildCount()));
+        auto frame = Inside(f, SFrame::eProperties, properties);
+        frame->bean = &f.definition;
+        Push(std::move(frame));
+        return;
+      }
+    }
+    if (!f.parts[SFrame::ePartProvides].IsEmpty()) {
+      current = f.parts[SFrame::ePartProvides].GetData();
+      resource.parseInterfaces(f.parts[SFrame::ePartProvides], f.definition, *f.variables, budget);
+    }
+    const XMLNode& dependsOn = f.parts[SFrame::ePartDependsOn];
+    if (!dependsOn.IsEmpty()) {
+      current = dependsOn.GetData();
+      int cursor = 0;
+      for (XMLNode beanName = dependsOn.GetChild("bean-name", &cursor); !beanName.IsEmpty();
+           beanName = dependsOn.GetChild("bean-name", &cursor)) {
+        budget.AddItem("Ostrel::CXMLResource::parseBean");
+        f.definition.dependsOn.push_back(Substitute(beanName.GetText(0), *f.variables, &budget));
+      }
+    }
+    resource.AddDefinition(*f.owner, std::move(f.definition));
+    Pop();
+  }
+
+  // A property element: its values one by one (without "arguments" the element itself
+  // holds the one value); then the property is added to its bean.
+  void StepProperty(SFrame& f) {
+    XMLNode argumentNode;
+    if (f.arguments.IsEmpty()) {
+      if (f.stage++ == 0) argumentNode = f.node;
+    } else {
+      argumentNode = f.arguments.GetChild("argument", &f.child);
+    }
+    if (ReadArgument(f, argumentNode, *f.bean, f.property.arguments)) return;
+    if (f.property.arguments.empty()) {
+      current = f.node.GetData();
+      OSTREL_THROW("Ostrel::CXMLResource::parseProperty",
+                   "Error when parsing property: Missing arguments");
+    }
+    f.bean->properties.push_back(std::move(f.property));
+    Pop();
+  }
+};
+
+void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
+                              const SubstitutionMap& variables, Internal::SLoadBudget& budget) {
+  SWalk walk{*this, budget, FrameStack(), node.GetData()};
+  walk.Push(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library, 1));
+  try {
+    walk.Run();
+  } catch (CException& e) {
+    const XMLNode element(walk.current);
+    Internal::ReportPlace(e, SPlace{m_state->file, element.GetLine(), element.GetColumn()},
+                          FailureContext(walk.stack, element));
+    throw;
   }
 }
 

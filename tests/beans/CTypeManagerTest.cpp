@@ -7,6 +7,7 @@
 
 #include "Thrown.h"
 #include "beans/CTypeManager.h"
+#include "platform/TextConversion.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ const Ostrel::CTypeManager manager;
 // The value that `type` reads from `text`.
 template <class T>
 T Read(const char* type, const wchar_t* text) {
-  return *static_cast<T*>(manager.FindTypeBean(type)->CreateValuePointer(text)->GetValue());
+  const std::string utf8 = Platform::WideToUtf8(text);
+  return *static_cast<T*>(manager.FindTypeBean(type)->CreateValuePointer(utf8)->GetValue());
 }
 
 // The bool words exactly; numbers from their leading digits, clamped or wrapped to
@@ -48,6 +50,10 @@ TEST(TypeManagerTest, LiteralsReadAsTheirTypeAndOnlyKnownTypeNamesAreFound) {
   EXPECT_DOUBLE_EQ(Read<double>("double", L".25e1"), 2.5);
   // Texts are UTF-8 for char*, unchanged for wchar_t*.
   EXPECT_EQ(Read<std::string>("const char*", L"\u20ac"), "\xE2\x82\xAC");
+  const std::string bytes = "a\xFF\xFE" "b";  // not UTF-8: kept for narrow text
+  EXPECT_EQ(*static_cast<std::string*>(
+                manager.FindTypeBean("char*")->CreateValuePointer(bytes)->GetValue()),
+            bytes);
   EXPECT_EQ(Read<std::wstring>("wchar_t*", L"\u20ac"), L"\u20ac");
 }
 

@@ -56,7 +56,7 @@ long stringToLong(const wchar_t* text);
 unsigned long stringToULong(const wchar_t* text);
 float stringToFloat(const wchar_t* text);
 double stringToDouble(const wchar_t* text);
-template <class T> T stringToString(const wchar_t* text);
+template <class T> T stringToString(const wchar_t* text);  // wide text only
 }  // namespace Conversions
 
 }  // namespace Ostrel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "beans/IValuePointer.h"
 
@@ -10,8 +11,9 @@ namespace Ostrel {
 class IType {
 public:
   virtual ~IType() = default;
-  // Throws CException when the text is no value of the type.
-  virtual std::shared_ptr<IValuePointer> CreateValuePointer(const wchar_t* value) const = 0;
+  // `value` is the UTF-8 text as the configuration holds it. Throws CException when the
+  // text is no value of the type.
+  virtual std::shared_ptr<IValuePointer> CreateValuePointer(const std::string& value) const = 0;
 };
 
 }  // namespace Ostrel

@@ -74,9 +74,8 @@ private:
   // walking with a stack of its own so that no nesting depth can exhaust the thread's.
   void parseBeans(const XMLNode& node, SLibrary* library, const Internal::SubstitutionMap& variables,
                   Internal::SLoadBudget& budget);
-  // The walk itself; `current` follows the element being read.
-  void parseBeans(std::vector<std::unique_ptr<SFrame>>& stack, SXMLNodeData*& current,
-                  Internal::SLoadBudget& budget);
+  // The walk itself, one step per kind of frame (defined with the walk).
+  struct SWalk;
   // A bean element's attributes; finds its parts (constructor-arg, properties, provides,
   // depends-on) for the walk. Returns the library the bean belongs to.
   SLibrary* parseBean(const XMLNode& node, SBeanDefinition& definition,

@@ -224,7 +224,10 @@ public:
   }
 
 private:
-  static constexpr std::uint32_t kBlockSize = 128;
+  // Associations of the first pool block. Small: most maps hold a few entries, and a
+  // block of a hundred would cost kilobytes each; blocks grow by half each time, so a
+  // large map still takes few allocations.
+  static constexpr std::uint32_t kBlockSize = 4;
 
   template <class Q>
   static auto View(const Q& key) {
