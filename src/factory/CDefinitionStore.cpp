@@ -40,7 +40,7 @@ void CDefinitionStore::ProcessLibrary(SLibrary& library) {
   }
   // Definitions merged later are appended: each pass starts where the last one ended,
   // or failed (that definition is tried again).
-  CbMap<std::string, std::pair<std::string, void*>> libraryMakers(64);
+  CbMap<std::string, std::pair<std::string, void*>> libraryMakers(8);
   std::size_t& next = state->value.processed;
   for (; next < library.beans.size(); ++next) {
     const SBeanDefinition& bean = library.beans[next];

@@ -42,7 +42,7 @@ private:
   std::int64_t m_inc = 1;
   std::string m_set;           // "foreach": the items, cut at "|"
   std::size_t m_position = 0;  // "foreach": where the next item starts
-  SubstitutionMap m_variables{16};
+  SubstitutionMap m_variables{1};  // replaced by a copy when the loop makes passes
   std::string* m_slot = nullptr;
 };
 

@@ -190,7 +190,7 @@ void CXMLResource::parseLibrary(const XMLNode& root, Internal::SLoadBudget& budg
     SLibrary* record = GetOrAddLibrary(path);
     XMLNode beans = library.GetChild("beans");
     if (!beans.IsEmpty()) {
-      Internal::SubstitutionMap variables(128);
+      const Internal::SubstitutionMap variables(1);  // none outside loops
       parseBeans(beans, record, variables, budget);
     }
   }

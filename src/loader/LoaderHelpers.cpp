@@ -12,7 +12,8 @@
 namespace Ostrel {
 namespace Internal {
 SubstitutionMap CopyVariables(const SubstitutionMap& variables) {
-  SubstitutionMap copy(128);
+  // Room for the loop's own variable too; the map grows when it needs more.
+  SubstitutionMap copy(2 * variables.GetCount() + 4);
   for (const auto& entry : variables) {
     copy.GetOrInsert(entry.key)->value = entry.value;
   }

@@ -53,7 +53,7 @@ private:
 
   std::vector<std::unique_ptr<SLibrary>> m_libraries;
   std::vector<std::string> m_eagerNames;
-  CbMap<std::string, std::size_t> m_libraryPaths{128};  // index in m_libraries
+  CbMap<std::string, std::size_t> m_libraryPaths{8};  // index in m_libraries; grows
   mutable CbMap<std::string, SLibrary*> m_names{128};
   // Records were handed out for writing since m_names was last built.
   mutable bool m_namesStale = false;
