@@ -43,7 +43,7 @@ consume pkg-config "${scratch}/tarball"
 
 echo "== ostrel-check from the package on the installed example"
 example=${scratch}/find_package-usr/installed/lib/ostrel-example
-LD_LIBRARY_PATH=${example} "${scratch}/root/usr/bin/ostrel-check" \
+"${scratch}/root/usr/bin/ostrel-check" \
   --register shop::IPaymentService --register shop::ICatalog --register shop::ICheckout \
   "${example}/shop.xml"
 echo "== packages: ${deb} ${tarball}"

@@ -2,6 +2,9 @@
 // gives the lenient load that logs what it cannot use and carries on.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace Ostrel {
 
 /// Options of one configuration load, given to a CContainer constructor, FromFile,
@@ -13,6 +16,13 @@ struct SLoadOptions {
   /// at load time that fails also fails the load. The environment variable
   /// OSTREL_STRICT=1 turns this on for every load of the process.
   bool strict = false;
+
+  /// Folders in which a library whose path is relative is looked for, in this order,
+  /// after the folder of the configuration file that names it (when the configuration
+  /// was read from a file) and before the folders of the environment variable
+  /// OSTREL_PLUGIN_PATH; the path as written goes to the system's loader last. Empty
+  /// folders are skipped.
+  std::vector<std::string> pluginPath{};
 };
 
 }  // namespace Ostrel

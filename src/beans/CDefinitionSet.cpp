@@ -94,6 +94,7 @@ void CDefinitionSet::Append(CDefinitionSet& loaded) {
     }
     SLibrary& target = *m_libraries[entry->value];
     appended.emplace_back(entry->value, target.beans.size());
+    for (const std::string& folder : library->searchFolders) AddSearchFolder(target, folder);
     // No reservation to the exact size: many small merges into one record stay linear.
     for (SBeanDefinition& bean : library->beans) {
       target.beans.push_back(std::move(bean));

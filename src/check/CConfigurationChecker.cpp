@@ -69,10 +69,10 @@ void CConfigurationChecker::Run() {
   }
 }
 
-std::unique_ptr<CDynamicLibrary> CConfigurationChecker::TryLoad(const std::string& path,
-                                                                std::string& failure) {
+std::unique_ptr<CDynamicLibrary> CConfigurationChecker::TryLoad(
+    const std::string& path, const std::vector<std::string>& folders, std::string& failure) {
   try {
-    return std::make_unique<CDynamicLibrary>(path.c_str());
+    return std::make_unique<CDynamicLibrary>(path.c_str(), folders);
   } catch (const CException& exception) {
     // The loader logged its reason; asked again for the finding (failures only).
     std::string reason;
@@ -116,7 +116,7 @@ void CConfigurationChecker::Describe(const SBeanDefinition& bean, const SLibrary
 
 void CConfigurationChecker::MakeWrappers(const SLibrary& library) {
   std::string failure;
-  std::unique_ptr<CDynamicLibrary> loaded = TryLoad(library.path, failure);
+  std::unique_ptr<CDynamicLibrary> loaded = TryLoad(library.path, library.searchFolders, failure);
   if (loaded == nullptr) {
     const SPlace& at = library.beans.front().place;
     Add(ESeverity::eError, at, at.line, at.column, failure, "");

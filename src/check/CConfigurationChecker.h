@@ -40,9 +40,12 @@ public:
   // Describes every bean into the result and adds the findings.
   void Run();
 
-  // Loads the library at `path`; null when it does not load, with `failure` set to the
-  // load's message and the system's reason.
-  static std::unique_ptr<CDynamicLibrary> TryLoad(const std::string& path, std::string& failure);
+  // Loads the library at `path`, looked for in `folders` first as the factory does; null
+  // when it does not load, with `failure` set to the load's message and the system's
+  // reason.
+  static std::unique_ptr<CDynamicLibrary> TryLoad(const std::string& path,
+                                                  const std::vector<std::string>& folders,
+                                                  std::string& failure);
 
 private:
   void Describe(const SBeanDefinition& bean, const SLibrary& library);

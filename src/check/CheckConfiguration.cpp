@@ -62,7 +62,7 @@ SCheckResult CheckConfiguration(const wchar_t* file, const SCheckOptions& option
   const std::string name = Platform::WideToUtf8(file);
   for (const std::string& library : options.preload) {
     std::string failure;
-    if (CConfigurationChecker::TryLoad(library, failure) == nullptr) {
+    if (CConfigurationChecker::TryLoad(library, {}, failure) == nullptr) {
       result.findings.push_back(LoadFailure("", failure));
     }
   }

@@ -28,6 +28,18 @@ std::string PlaceOf(const SFinding& finding) {
       .ToString();
 }
 
+// The load's plug-in path joins the folders each library of the configuration is looked
+// for in, after the folder of the file that named it.
+std::unique_ptr<CXMLResource> WithPluginPath(std::unique_ptr<CXMLResource> resource,
+                                             const SLoadOptions& options) {
+  for (const auto& library : resource->GetLibraries()) {
+    for (const std::string& folder : options.pluginPath) {
+      if (!folder.empty()) AddSearchFolder(*library, folder);
+    }
+  }
+  return resource;
+}
+
 }  // namespace
 
 SLoadOptions EffectiveOptions(const SLoadOptions& options) {
@@ -38,15 +50,17 @@ SLoadOptions EffectiveOptions(const SLoadOptions& options) {
 }
 
 std::unique_ptr<CXMLResource> ReadConfiguration(const char* xml, const SLoadOptions& options) {
-  if (!options.strict) return std::make_unique<CXMLResource>(xml);
-  return std::make_unique<CXMLResource>(xml, CXMLResource::ENotices::eKeep,
-                                        CXMLResource::EInterfaces::eNames);
+  if (!options.strict) return WithPluginPath(std::make_unique<CXMLResource>(xml), options);
+  return WithPluginPath(std::make_unique<CXMLResource>(xml, CXMLResource::ENotices::eKeep,
+                                                       CXMLResource::EInterfaces::eNames),
+                        options);
 }
 
 std::unique_ptr<CXMLResource> ReadConfiguration(const wchar_t* file, const SLoadOptions& options) {
-  if (!options.strict) return std::make_unique<CXMLResource>(file);
-  return std::make_unique<CXMLResource>(file, CXMLResource::EInterfaces::eNames,
-                                        CXMLResource::ENotices::eKeep);
+  if (!options.strict) return WithPluginPath(std::make_unique<CXMLResource>(file), options);
+  return WithPluginPath(std::make_unique<CXMLResource>(file, CXMLResource::EInterfaces::eNames,
+                                                       CXMLResource::ENotices::eKeep),
+                        options);
 }
 
 void CheckStrictly(CBeanFactoryImpl& factory, CXMLResource& resource, bool replacing,

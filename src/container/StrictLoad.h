@@ -20,8 +20,9 @@ namespace Internal {
 // every load strict. Read per load, so that a program may set it before its first load.
 SLoadOptions EffectiveOptions(const SLoadOptions& options);
 
-// Reads a configuration for a load; a strict load keeps the reader's notices and leaves
-// interfaces by name until the check has loaded the libraries that may register them.
+// Reads a configuration for a load, its libraries looked for in the load's plug-in path
+// too; a strict load keeps the reader's notices and leaves interfaces by name until the
+// check has loaded the libraries that may register them.
 std::unique_ptr<CXMLResource> ReadConfiguration(const char* xml, const SLoadOptions& options);
 std::unique_ptr<CXMLResource> ReadConfiguration(const wchar_t* file, const SLoadOptions& options);
 

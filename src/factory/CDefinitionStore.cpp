@@ -35,7 +35,7 @@ CBeanConfig* CDefinitionStore::FindBeanConfig(const char* name) {
 void CDefinitionStore::ProcessLibrary(SLibrary& library) {
   auto* state = m_libraryStates.GetOrInsert(&library);
   if (state->value.loaded == nullptr) {
-    m_loadedLibraries.push_back(std::make_unique<CDynamicLibrary>(library.path.c_str()));
+    m_loadedLibraries.push_back(std::make_unique<CDynamicLibrary>(library.path.c_str(), library.searchFolders));
     state->value.loaded = m_loadedLibraries.back().get();
   }
   // Definitions merged later are appended: each pass starts where the last one ended,

@@ -51,6 +51,13 @@ std::wstring Directory(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
+// The folder of a file's path without the last separator; "." for a bare file name.
+std::string Folder(const std::string& path) {
+  std::size_t slash = path.find_last_of("/\\");
+  if (slash == std::string::npos) return ".";
+  return path.substr(0, slash == 0 ? 1 : slash);
+}
+
 }  // namespace
 
 CXMLResource::CXMLResource(const char* xml, ENotices notices, EInterfaces interfaces)
@@ -164,6 +171,7 @@ void CXMLResource::LoadFile(const std::wstring& top) {
     if (m_state->keepNotices) CDocumentLint(frame.name, m_state->notices).Run(frame.root);
     CXMLResource& target = frame.resource != nullptr ? *frame.resource : *this;
     target.m_state->path = frame.file;
+    target.m_state->folder = Folder(frame.canonical);
     target.m_state->file = frame.name;
     target.parseLibrary(frame.root, budget);
     std::unique_ptr<CXMLResource> done = std::move(frame.resource);
@@ -188,6 +196,7 @@ void CXMLResource::parseLibrary(const XMLNode& root, Internal::SLoadBudget& budg
                       (SPlace{m_state->file, library.GetLine(), library.GetColumn()}), "");
     }
     SLibrary* record = GetOrAddLibrary(path);
+    if (!m_state->folder.empty()) AddSearchFolder(*record, m_state->folder);
     XMLNode beans = library.GetChild("beans");
     if (!beans.IsEmpty()) {
       const Internal::SubstitutionMap variables(1);  // none outside loops

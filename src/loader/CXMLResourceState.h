@@ -12,6 +12,7 @@ namespace Ostrel {
 
 struct CXMLResource::SState {
   std::wstring path;
+  std::string folder;  // of the file being read, where its libraries are looked for first
   std::shared_ptr<const std::string> file;  // as places name it: the path, or "<text>"
   CDefinitionSet definitions;
   EInterfaces interfaces = EInterfaces::eTypeIds;

@@ -2,10 +2,10 @@
 #   -DSTEP=install     -DBUILD_DIR=<Ostrel build> -DPREFIX=<folder>: installs Ostrel there
 #   -DSTEP=find_package -DPREFIX=<Ostrel root> -DEXAMPLE_DIR=... -DWORK_DIR=...:
 #       builds the example with find_package(Ostrel) through CMAKE_PREFIX_PATH, installs
-#       it and runs it from its install tree
+#       it and runs it from its install tree with no environment variable
 #   -DSTEP=pkg-config  -DPREFIX=<Ostrel root> -DEXAMPLE_DIR=... -DWORK_DIR=... -DCXX=...:
 #       compiles the example with the flags pkg-config gives through PKG_CONFIG_PATH,
-#       and runs it
+#       and runs it with OSTREL_PLUGIN_PATH naming the plug-in's folder
 # PREFIX may be any folder the package was installed or unpacked to; LIBDIR is its
 # library folder below PREFIX ("lib").
 function(run)
@@ -30,7 +30,8 @@ if(STEP STREQUAL "find_package")
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=${installed})
   run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
   run(${CMAKE_COMMAND} --install ${WORK_DIR}/build)
-  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${installed}/${LIBDIR}/ostrel-example
+  # No environment: libshop.so is found in the folder of the configuration that names it.
+  run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH --unset=OSTREL_PLUGIN_PATH
       ${installed}/bin/shop_app ${installed}/${LIBDIR}/ostrel-example/shop.xml)
 elseif(STEP STREQUAL "pkg-config")
   run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${PREFIX}/${LIBDIR}/pkgconfig
@@ -42,7 +43,9 @@ elseif(STEP STREQUAL "pkg-config")
       -Wl,-soname,libshop.so -o ${WORK_DIR}/libshop.so)
   run(${CXX} -I${EXAMPLE_DIR}/shop/include ${EXAMPLE_DIR}/app/main.cpp ${flags}
       -DOSTREL_EXAMPLE_CONFIGURATION="${configuration}" -o ${WORK_DIR}/shop_app)
-  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${WORK_DIR} ${WORK_DIR}/shop_app)
+  # libshop.so is found through the plug-in path of the environment.
+  run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH OSTREL_PLUGIN_PATH=/nonexistent:${WORK_DIR}
+      ${WORK_DIR}/shop_app)
 else()
   message(FATAL_ERROR "unknown STEP '${STEP}'")
 endif()

@@ -77,6 +77,15 @@ TEST_F(ContainerTest, LoadingResetsSwapOrChangeNothing) {
   EXPECT_EQ(alone.GetServiceCount("{client}"), 0u);
   EXPECT_EQ(CaptureLog::CountMessage(L"Reset drops 1 service registration(s) made by client code"),
             1u);
+  // A relative library path is looked for in the load's plug-in path.
+  const std::string plugin = PLUGIN_TWO, folder = plugin.substr(0, plugin.rfind('/'));
+  const std::string relative = Document(Library(plugin.substr(folder.size() + 1), Bean("o", "shop::COrder")));
+  alone.Reset(relative.c_str());
+  EXPECT_THROW(alone.Exists("o"), Ostrel::CException);
+  Ostrel::SLoadOptions options;
+  options.pluginPath = {folder};
+  alone.Reset(relative.c_str(), options);
+  EXPECT_TRUE(alone.Exists("o"));
 }
 
 // A bean whose constructor runs the test's code.

@@ -32,7 +32,7 @@ TEST_F(ResolutionTest, ExportRule) {
         <constructor-arg><argument><ref bean="hidden"/></argument></constructor-arg></bean>
     </beans></library>)");
   EXPECT_FALSE(Get("hidden"));
-  Ostrel::SLibrary libB{kLibB, {}}, samePath{kLibA, {}};  // another record, the same path
+  Ostrel::SLibrary libB{kLibB, {}, {}}, samePath{kLibA, {}, {}};  // another record, the same path
   EXPECT_FALSE(Get("hidden", &libB));
   EXPECT_TRUE(Get("hidden", &samePath));
   CbSmartPointer<IReferenceCounted> one = Get("hiddenOne", &libA);

@@ -46,6 +46,48 @@ TEST(DynamicLibraryTest, FindsExportedMakersOrNamesTheLibraryAndLogsTheReason) {
   }
 }
 
+void SetPluginPath(const std::string& value) {
+#if defined(_WIN32)
+  _putenv_s("OSTREL_PLUGIN_PATH", value.c_str());
+#else
+  setenv("OSTREL_PLUGIN_PATH", value.c_str(), 1);
+#endif
+}
+
+// A relative name is looked for in the given folders, then in those OSTREL_PLUGIN_PATH
+// lists, then as written; a failure's record names every path tried, in that order.
+TEST(DynamicLibraryTest, RelativeNamesAreLookedForInTheSearchFoldersFirst) {
+#if defined(_WIN32)
+  const char separator = ';';
+#else
+  const char separator = ':';
+#endif
+  const std::string plugin = PLUGIN_TWO;
+  const std::string folder = plugin.substr(0, plugin.rfind('/')), file = plugin.substr(folder.size() + 1);
+  const std::string maker = Ostrel::MakeMakerName("shop::COrder");
+  SetPluginPath("");
+  EXPECT_NE(Ostrel::CDynamicLibrary(file.c_str(), {"/nonexistent", folder}).GetFunction(maker.c_str()),
+            nullptr);
+  SetPluginPath(separator + std::string("/nonexistent") + separator + folder + "/");
+  EXPECT_NE(Ostrel::CDynamicLibrary(file.c_str()).GetFunction(maker.c_str()), nullptr);
+  SetPluginPath("/nowhere/b");
+  CaptureLog::Clear();
+  EXPECT_THROW(Ostrel::CDynamicLibrary("sub/libnothing.so", {"/nowhere/a"}), Ostrel::CException);
+  // An absolute name goes to the system's loader only.
+  EXPECT_THROW(Ostrel::CDynamicLibrary("/nowhere/c/libnothing.so", {"/nowhere/a"}),
+               Ostrel::CException);
+  SetPluginPath("");
+  const auto records = CaptureLog::Records();
+  ASSERT_EQ(records.size(), 4u);
+  const std::wstring tried = records[0].message, absolute = records[2].message;
+  const std::size_t a = tried.find(L"/nowhere/a/sub/libnothing.so: "),
+                    b = tried.find(L"; /nowhere/b/sub/libnothing.so: "),
+                    written = tried.find(L"; sub/libnothing.so: ");
+  EXPECT_TRUE(a != std::wstring::npos && a < b && b < written && written != std::wstring::npos)
+      << tried;
+  EXPECT_EQ(absolute.find(L"/nowhere/a"), std::wstring::npos) << absolute;
+}
+
 TEST(LocalLibraryTest, LaterMakersAndTypeIdsReplaceEarlierOnes) {
   Ostrel::CLocalLibrary& local = Ostrel::CLocalLibrary::GetInstance();
   OSTREL_REGISTER_WRAPPER_MAKER("test::CLocal", &MakeFirst);

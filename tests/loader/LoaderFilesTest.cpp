@@ -158,6 +158,13 @@ TEST_F(LoaderFilesTest, IncludesResolveAgainstTheIncludingFileAndComeFirst) {
   Write("c.xml", "", "c");
   Write("main.xml", "<INCLUDE Path='sub\\a.xml'/><include path='c.xml'/>", "m");
   EXPECT_EQ(Names(dir + "/main.xml"), "lib.so:[b,a,c,m] eager:b,a,c,m,");
+  // The library is looked for in the folder of each file that names it, in reading order.
+  const std::vector<std::string> folders = CXMLResource(Platform::Utf8ToWide(dir + "/main.xml").c_str())
+                                               .GetLibraries().at(0)->searchFolders;
+  ASSERT_EQ(folders.size(), 3u);
+  EXPECT_TRUE(std::filesystem::equivalent(folders[0], dir + "/sub/deeper")) << folders[0];
+  EXPECT_TRUE(std::filesystem::equivalent(folders[1], dir + "/sub")) << folders[1];
+  EXPECT_TRUE(std::filesystem::equivalent(folders[2], dir)) << folders[2];
   // A name without folder resolves its includes in the current folder.
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(dir);

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <string>
+#include <vector>
 
 #include <ostrel/BeanTypes.h>
 
@@ -15,6 +16,17 @@ namespace Ostrel {
 struct SLibrary {
   std::string path;  // first member: requesting libraries are compared by it
   std::deque<SBeanDefinition> beans;
+  // Where a relative path is looked for first, in order: the folder of the configuration
+  // file that named the library, then the folders of the load's plug-in path.
+  std::vector<std::string> searchFolders;
 };
+
+// Adds `folder` to the record's search folders unless it is there already.
+inline void AddSearchFolder(SLibrary& library, const std::string& folder) {
+  for (const std::string& known : library.searchFolders) {
+    if (known == folder) return;
+  }
+  library.searchFolders.push_back(folder);
+}
 
 }  // namespace Ostrel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "libraries/ILibrary.h"
 
@@ -11,9 +12,12 @@ namespace Ostrel {
 
 class CDynamicLibrary final : public ILibrary {
 public:
-  // Loads `name` with every symbol resolved. On failure logs the loader's reason at
-  // Error level and throws CException "Could not load library '<name>'".
-  explicit CDynamicLibrary(const char* name);
+  // Loads `name` with every symbol resolved. A relative name is looked for in each of
+  // `folders` in turn, then in each folder the environment variable OSTREL_PLUGIN_PATH
+  // lists (separated by ':', by ';' on Windows), and is then given to the system's
+  // loader as written. On failure logs every attempt with the loader's reason at Error
+  // level and throws CException "Could not load library '<name>'".
+  explicit CDynamicLibrary(const char* name, const std::vector<std::string>& folders = {});
   ~CDynamicLibrary() override;
 
   const char* GetName() const override { return m_name.c_str(); }
