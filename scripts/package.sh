@@ -10,10 +10,11 @@ cd "$(dirname "$0")/.."
 
 # shellcheck source=scripts/install-deps.sh
 source scripts/install-deps.sh
-ostrel_install_deps lintian
+ostrel_install_deps lintian doxygen
 
 cmake --preset release
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
+cmake --build --preset release --target docs  # the packages carry the API reference
 rm -rf build/release/packages
 cpack --preset release
 deb=$(echo build/release/packages/ostrel_*.deb)

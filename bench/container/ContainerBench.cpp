@@ -205,6 +205,24 @@ void Load(benchmark::State& state, int beans, bool eager) {
   });
 }
 
+// A strict load of the lazy document, its libraries loaded by a strict load before.
+void StrictLoad(benchmark::State& state, int beans) {
+  const std::string& text = Document(beans, false);
+  Ostrel::SLoadOptions strict;
+  strict.strict = true;
+  try {
+    Ostrel::CContainer warm(text.c_str(), false, strict);
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+    return;
+  }
+  Measure(state, SizeKey("load-strict", beans), [&] {
+    const double start = ThreadSeconds();
+    Ostrel::CContainer container(text.c_str(), false, strict);
+    return ThreadSeconds() - start;
+  });
+}
+
 void Destroy(benchmark::State& state, int beans) {
   const std::string& text = Document(beans, true);
   Measure(state, SizeKey("destroy", beans), [&] {
@@ -448,6 +466,10 @@ void RegisterLarge() {
   RegisterSizes("BM_PugiParseWalk/lazy_text",
                 [](benchmark::State& s, int n) { PugiParseWalk(s, n, false); });
   RegisterSizes("BM_Load/lazy", [](benchmark::State& s, int n) { Load(s, n, false); });
+  benchmark::RegisterBenchmark("BM_Load/strict/10000", StrictLoad, 10000)
+      ->Iterations(8)
+      ->UseManualTime()
+      ->Unit(benchmark::kMillisecond);
   RegisterSizes("BM_PugiParseWalk/eager_text",
                 [](benchmark::State& s, int n) { PugiParseWalk(s, n, true); });
   RegisterSizes("BM_Load/eager", [](benchmark::State& s, int n) { Load(s, n, true); });
@@ -517,6 +539,8 @@ void PrintTable() {
     Line("lazy load, " + std::to_string(beans) + " beans", Figure(SizeKey("load-lazy", beans)),
          Figure(SizeKey("pugi-lazy", beans)), 1e3, "ms", 2.0);
   }
+  Line("strict vs lazy load, 10000 beans", Figure(SizeKey("load-strict", 10000)),
+       Figure(SizeKey("load-lazy", 10000)), 1e3, "ms", 1.5);
   for (int beans : kSizes) {
     Line("eager load, " + std::to_string(beans) + " beans", Figure(SizeKey("load-eager", beans)),
          Figure(SizeKey("pugi-eager", beans)), 1e3, "ms", 3.0);

@@ -3,10 +3,12 @@
 // exception is constructed, and copies log nothing. The exception also keeps the message
 // and, for a failure about an element of a configuration, where that element stands.
 // Catch it, or any exception of Ostrel and its base library, as IException;
-// Ostrel::GetMessage gives the message of either.
+// Ostrel::GetMessage gives the message of either. It is also a std::exception, so that
+// `catch (const std::exception&)` catches it too, what() giving the message and place.
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include <ostrel/Export.h>
@@ -23,7 +25,7 @@
 
 namespace Ostrel {
 
-class OSTREL_API CException : public IException {
+class OSTREL_API CException : public IException, public std::exception {
 public:
   CException(const char* file, std::uint32_t line, const char* function, const char* message);
   CException(const CException& other);
@@ -50,6 +52,10 @@ public:
   // Set by the configuration loader as the exception leaves it.
   void SetConfigurationPlace(const std::string& file, std::uint32_t line, std::uint32_t column);
 
+  /// The message, followed by " (at <file>:<line>:<column>)" when the failure is about
+  /// an element of a configuration; valid while the exception lives.
+  const char* what() const noexcept override;
+
 private:
   std::string m_file;
   std::uint32_t m_line;
@@ -59,6 +65,7 @@ private:
   std::string m_configurationFile;
   std::uint32_t m_configurationLine = 0;
   std::uint32_t m_configurationColumn = 0;
+  std::string m_what;  // what() gives; kept up to date with the place
 };
 
 // The message of an exception of Ostrel or of its base library; empty for any other.

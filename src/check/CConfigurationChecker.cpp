@@ -122,8 +122,14 @@ void CConfigurationChecker::MakeWrappers(const SLibrary& library) {
     Add(ESeverity::eError, at, at.line, at.column, failure, "");
     return;
   }
+  std::map<std::string, std::shared_ptr<IBeanWrapper>> byClass;
   for (const SBeanDefinition& bean : library.beans) {
     if (m_wrappers.count(bean.name) != 0) continue;
+    auto known = byClass.find(bean.className);
+    if (known != byClass.end()) {
+      m_wrappers[bean.name] = known->second;
+      continue;
+    }
     const std::string makerName = MakeMakerName(bean.className);
     void* maker = loaded->GetFunction(makerName.c_str());
     if (maker == nullptr) maker = CLocalLibrary::GetInstance().GetFunction(makerName.c_str());
@@ -132,7 +138,7 @@ void CConfigurationChecker::MakeWrappers(const SLibrary& library) {
           "Getting wrapper maker failed for class " + Quoted(bean.className));
       continue;
     }
-    std::unique_ptr<IBeanWrapper> wrapper;
+    std::shared_ptr<IBeanWrapper> wrapper;
     try {
       wrapper.reset(reinterpret_cast<WrapperMaker>(maker)());
     } catch (...) {
@@ -144,6 +150,7 @@ void CConfigurationChecker::MakeWrappers(const SLibrary& library) {
       Add(ESeverity::eError, bean,
           "No wrapper for class " + Quoted(bean.className) + " of bean " + Quoted(bean.name));
     }
+    if (wrapper != nullptr) byClass[bean.className] = wrapper;
     m_wrappers[bean.name] = std::move(wrapper);
   }
 }

@@ -82,8 +82,9 @@ private:
     const SLibrary* library;
   };
   std::unordered_map<std::string, SUsed> m_first;
-  // The wrapper of each bean's class by bean name; null when the class has none.
-  std::map<std::string, std::unique_ptr<IBeanWrapper>> m_wrappers;
+  // The wrapper of each bean's class by bean name; null when the class has none. Beans
+  // of one class in one library share it, as they do in a factory.
+  std::map<std::string, std::shared_ptr<IBeanWrapper>> m_wrappers;
 };
 
 }  // namespace Ostrel

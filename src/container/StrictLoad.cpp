@@ -104,6 +104,7 @@ void CheckStrictly(CBeanFactoryImpl& factory, CXMLResource& resource, bool repla
                         (errors == 1 ? " error" : " errors") + "): " + first->message,
                     place, first->bean.empty() ? std::string() : PlaceContext(first->bean));
   }
+  factory.SetStrict(true);
   // Every name is registered now: the check has loaded the libraries.
   for (const auto& library : resource.GetDefinitions().GetLibraries()) {
     for (SBeanDefinition& bean : library->beans) {

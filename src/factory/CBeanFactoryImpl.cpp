@@ -35,10 +35,13 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 // A Warn record about up to two UTF-8 texts, widened only when the record is written,
 // followed by the place of the element it is about when that is known.
 void Warn(int line, SAbout about, const wchar_t* format, const char* first,
-          const char* second = "") {
+          const char* second = "", const std::string& cause = std::string()) {
   if (!s_logger.IsWarnEnabled()) return;
   s_logger.Warn(__FILE__, line, kResolve, format, Platform::Utf8ToWide(first).c_str(),
                 Platform::Utf8ToWide(second).c_str());
+  if (!cause.empty()) {
+    s_logger.Warn(__FILE__, line, kResolve, Platform::Utf8ToWide("  cause: " + cause));
+  }
   if (about.bean == nullptr || !about.bean->place.IsKnown()) return;
   SPlace place = about.bean->place;
   std::string property;
@@ -52,8 +55,8 @@ void Warn(int line, SAbout about, const wchar_t* format, const char* first,
                 Platform::Utf8ToWide(Internal::PlaceRecord(place, context)));
 }
 void Warn(int line, SAbout about, const wchar_t* format, const std::string& first,
-          const std::string& second = std::string()) {
-  Warn(line, about, format, first.c_str(), second.c_str());
+          const std::string& second = std::string(), const std::string& cause = std::string()) {
+  Warn(line, about, format, first.c_str(), second.c_str(), cause);
 }
 
 // A Debug record tracing resolution, about up to two UTF-8 texts; callers check the
@@ -62,6 +65,41 @@ void Trace(int line, const wchar_t* format, const std::string& first,
            const std::string& second = std::string()) {
   s_logger.Debug(__FILE__, line, kResolve, format, Platform::Utf8ToWide(first).c_str(),
                  Platform::Utf8ToWide(second).c_str());
+}
+
+// The record after "Could not find type bean": the unknown type name and the place of
+// the element that names it.
+void ReportUnknownType(CException& exception, SAbout about, const std::string& type) {
+  SPlace place;
+  std::string context;
+  if (about.bean != nullptr) {
+    place = about.bean->place;
+    if (about.property != nullptr) {
+      place.line = about.property->line;
+      place.column = about.property->column;
+    }
+    context = Internal::PlaceContext(about.bean->name,
+                                     about.property != nullptr ? about.property->name : "");
+  }
+  context += (context.empty() ? "" : ", ") + ("type '" + type + "'");
+  if (place.IsKnown()) {
+    Internal::ReportPlace(exception, place, context);
+  } else {
+    s_logger.Error(__FILE__, __LINE__, kResolve, Platform::Utf8ToWide("  " + context));
+  }
+}
+
+// What the exception being handled says of itself; empty for one that says nothing.
+std::string CurrentCause() {
+  try {
+    throw;
+  } catch (const IException& e) {
+    return GetMessage(e);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return std::string();
+  }
 }
 
 // Whether `requester` may have a bean of `config`: exported beans go to anybody, the
@@ -336,7 +374,7 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Request(const char* name,
       definition = m_store->GetDefinitions().FindDefinition(name);
     }
     Warn(__LINE__, SAbout{definition}, L"Could not resolve bean '%s', unknown exception was thrown",
-         name);
+         name, "", CurrentCause());
     return nullptr;
   }
 }
@@ -658,7 +696,13 @@ void CBeanFactoryImpl::ResolveArguments(const std::vector<SArgument>& arguments,
 void CBeanFactoryImpl::BindArgument(const SArgument& argument) {
   if (argument.kind != SArgument::eUnbound) return;
   if (!CTypeManager::IsReference(argument.type.c_str())) {
-    const IType* type = m_types->FindTypeBean(argument.type.c_str());
+    const IType* type = nullptr;
+    try {
+      type = m_types->FindTypeBean(argument.type.c_str());
+    } catch (CException& e) {
+      ReportUnknownType(e, CResolutionScope::Requester(this), argument.type);
+      throw;
+    }
     argument.literal = type->CreateValuePointer(argument.value);
     argument.kind = SArgument::eLiteral;
     return;
@@ -713,10 +757,25 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const cha
   {
     Lock lock(m_lock);
     registration = m_services->Find(typeId, index);
+    if (registration == nullptr) NoteUnregistered(typeId);
   }
   // The creator runs without the lock: it may create beans, and wait for a singleton
   // that another thread creates.
   return CServiceRegistry::InstanceOf(registration);
+}
+
+void CBeanFactoryImpl::NoteUnregistered(const char* typeId) {
+  const std::string id = typeId != nullptr ? typeId : "";
+  if (m_services->GetServiceCount(id.c_str()) != 0) return;
+  constexpr const char* kFunction = "Ostrel::CBeanFactoryImpl::GetServiceInstance";
+  const wchar_t* format = L"No service registered for type id '%s'";
+  if (m_strict) {
+    if (m_unregisteredWarned.insert(id).second) {
+      s_logger.Warn(__FILE__, __LINE__, kFunction, format, Platform::Utf8ToWide(id).c_str());
+    }
+  } else if (s_logger.IsDebugEnabled()) {
+    s_logger.Debug(__FILE__, __LINE__, kFunction, format, Platform::Utf8ToWide(id).c_str());
+  }
 }
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetServiceInstance(const char* typeId) {

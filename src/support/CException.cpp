@@ -17,7 +17,8 @@ CException::CException(const char* file, std::uint32_t line, const char* functio
       m_line(line),
       m_function(function != nullptr ? function : ""),
       m_threadId(CbGetCurrentThreadId()),
-      m_message(message != nullptr ? message : "") {
+      m_message(message != nullptr ? message : ""),
+      m_what(m_message) {
   // The record carries the throw site as its location.
   std::wstring text = Platform::Utf8ToWide(m_message);
   s_logger.Error(m_file.c_str(), static_cast<int>(m_line), m_function.c_str(),
@@ -26,6 +27,7 @@ CException::CException(const char* file, std::uint32_t line, const char* functio
 
 CException::CException(const CException& other)
     : IException(),
+      std::exception(other),
       m_file(other.m_file),
       m_line(other.m_line),
       m_function(other.m_function),
@@ -33,7 +35,8 @@ CException::CException(const CException& other)
       m_message(other.m_message),
       m_configurationFile(other.m_configurationFile),
       m_configurationLine(other.m_configurationLine),
-      m_configurationColumn(other.m_configurationColumn) {}
+      m_configurationColumn(other.m_configurationColumn),
+      m_what(other.m_what) {}
 
 CException::~CException() = default;
 
@@ -55,7 +58,13 @@ void CException::SetConfigurationPlace(const std::string& file, std::uint32_t li
   m_configurationFile = file;
   m_configurationLine = line;
   m_configurationColumn = column;
+  m_what = m_message;
+  if (!file.empty()) {
+    m_what += " (at " + file + ":" + std::to_string(line) + ":" + std::to_string(column) + ")";
+  }
 }
+
+const char* CException::what() const noexcept { return m_what.c_str(); }
 
 std::string GetMessage(const IException& exception) {
   if (const auto* own = dynamic_cast<const CException*>(&exception)) return own->GetMessage();

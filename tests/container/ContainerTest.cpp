@@ -132,6 +132,16 @@ TEST_F(ContainerTest, FailedStrictLoadsChangeNothing) {
                             "'bean' (did you mean 'init-method'?)");
   EXPECT_EQ(failed.place.compare(0, 9, "<text>:1:"), 0) << failed.place;
   EXPECT_TRUE(alone.Exists("basket") && !alone.Exists("order"));
+  std::string what;
+  try {
+    alone.Reset(typo.c_str(), strict);
+  } catch (const std::exception& e) {
+    what = e.what();
+  }
+  EXPECT_EQ(what, failed.message + " (at " + failed.place.substr(0, failed.place.find(' ')) + ")");
+  // After a strict load, a look-up of an unregistered type id warns, once per id.
+  for (int i = 0; i < 2; ++i) EXPECT_FALSE(alone.GetService<CHook>("no.such.id"));
+  EXPECT_EQ(CaptureLog::CountMessage(L"No service registered for type id 'no.such.id'"), 1u);
 
   Ostrel::RegisterBeanClass<CHookWrapper>("CHook");
   CHook::s_made = [] { throw 1; };

@@ -131,11 +131,22 @@ TEST_F(ResolutionTest, FactoryBeansAndArguments) {
   // An unknown type fails every request, leaving nothing behind (no false cycle).
   EXPECT_FALSE(Get("z"));
   EXPECT_FALSE(Get("z"));
-  const std::wstring unknown = L"Could not resolve bean 'z', unknown exception was thrown";
+  // Each failure names its cause; the record after "Could not find type bean" names
+  // the type at its place.
+  const std::wstring unknown = L"Could not resolve bean 'z', unknown exception was thrown",
+                     cause = L"  cause: Could not find type bean";
   EXPECT_EQ(ResolveWarnings(),
             (Messages{L"Factory bean 'nowhere' requested, but not configured",
                       L"No wrapper for class 't::CNoWrapper' of bean 'unmade'",
-                      L"Bean 'ghost' requested, but not configured", unknown, unknown}));
+                      L"Bean 'ghost' requested, but not configured", unknown, cause, unknown,
+                      cause}));
+  const std::wstring type = L":14:5 (bean 'z', type 'string')";
+  int typed = 0;
+  for (const auto& r : CaptureLog::Records()) {
+    const std::wstring& m = r.message;
+    typed += m.size() > type.size() && m.compare(m.size() - type.size(), type.size(), type) == 0;
+  }
+  EXPECT_EQ(typed, 2);
 }
 
 // A wrapper that changes the text it is given changes nothing that a later request gets.

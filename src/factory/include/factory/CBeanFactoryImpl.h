@@ -27,6 +27,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <ostrel/IBeanFactory.h>
@@ -97,9 +98,17 @@ public:
   CDefinitionStore& GetStore() const { return *m_store; }
   // The definition records the factory holds; read under the factory's lock.
   const CDefinitionSet& GetDefinitions() const;
+  // Makes a service look-up of a type id that no one registered a Warn record (once per
+  // id) instead of a Debug record; set by strict loads.
+  void SetStrict(bool strict) {
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    m_strict = strict;
+  }
   std::recursive_mutex& GetLock() const { return m_lock; }
 
 private:
+  // Records a look-up of `typeId` that found no registration; called under the lock.
+  void NoteUnregistered(const char* typeId);
   enum class EClaim { eMine, eMade, eRefused };
 
   // A slot found without the gate, valid while no reset came in between.
@@ -180,6 +189,9 @@ private:
   std::uint32_t m_configuredServices = 0;
   // Non-lazy beans still to be resolved by a start-up pass, in reading order.
   std::vector<std::string> m_eager;
+  // Set by strict loads: unregistered service type ids are warned of, each once.
+  bool m_strict = false;
+  std::unordered_set<std::string> m_unregisteredWarned;
   // Whether resolution writes Debug records: asked when the factory is made and at each
   // load, not for every bean, which would cost a call into the back end each time.
   std::atomic<bool> m_trace{false};
