@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 # shellcheck source=scripts/install-deps.sh
 source scripts/install-deps.sh
-ostrel_install_deps lintian doxygen
+ostrel_install_deps lintian doxygen dpkg-dev
 
 cmake --preset release
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"

@@ -1,6 +1,8 @@
 // AApplication: base class of client applications. Init times and logs the
 // configuration phase; Exit releases the container the application holds. Neither
 // lets an exception escape.
+// One application object is used by one thread at a time; the container it holds may
+// be used from any thread.
 #pragma once
 
 #include <string>

@@ -1,6 +1,8 @@
 // Read-only diagnostics: how many instances of each bean are alive, process-wide over
 // every factory. Counts cover instances that a factory created and that have not been
 // released yet; an entry disappears when its last instance goes.
+// GetBeanStatistics may be called from any thread, also while beans are made and
+// released: each count is read under its own lock.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 // Types that travel between the container and client code: the argument vector, the
 // dependency list, the bean result, service creators and releasers, the wrapper maker.
+// Plain types with no state of their own: as safe to share between threads as the
+// standard types they hold.
 #pragma once
 
 #include <cstddef>

@@ -5,6 +5,8 @@
 // Catch it, or any exception of Ostrel and its base library, as IException;
 // Ostrel::GetMessage gives the message of either. It is also a std::exception, so that
 // `catch (const std::exception&)` catches it too, what() giving the message and place.
+// An exception may be constructed on any thread (the log is thread-safe); one exception
+// object is used by the thread that caught it.
 #pragma once
 
 #include <cstdint>

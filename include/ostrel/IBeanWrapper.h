@@ -4,6 +4,8 @@
 // container agree on it across shared objects. Slots added later come after the
 // existing ones, with defaults, and the container calls them only on wrappers that say
 // they were compiled with them (GetRevision), so wrappers built before keep working.
+// A factory keeps one wrapper per class and may call it from several threads at once
+// through its const slots: a wrapper keeps no state that those calls change.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,6 @@
 // ITypeRegistration: one service registration, as clients see it. Slot order fixed.
+// Configure a registration (SetSingleton, SetReleaser) on one thread before other
+// threads ask its factory for the service; afterwards it may be read from any thread.
 #pragma once
 
 #include <ostrel/BeanTypes.h>

@@ -1,5 +1,6 @@
 // SLoadOptions: how one configuration load behaves. A plain value; the default value
 // gives the lenient load that logs what it cannot use and carries on.
+// A value used by one thread at a time; a load copies what it needs.
 #pragma once
 
 #include <string>

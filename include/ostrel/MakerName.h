@@ -1,6 +1,7 @@
 // The name under which a class's wrapper maker is found: "create_" + the class name
 // with every "::" replaced by "_" + "_Wrapper" (shop::CBasket ->
 // create_shop_CBasket_Wrapper).
+// MakeMakerName keeps no state and may be called from any thread.
 #pragma once
 
 #include <string>

@@ -1,6 +1,8 @@
 // Optional<U>: a bean or service parameter of a toolkit wrapper that accepts a reference
 // that resolved to nothing. Without it the toolkit refuses such a reference, so that no
 // setter or constructor ever receives null by accident.
+// Like a smart pointer, one Optional is used by one thread at a time; the object it
+// refers to is counted atomically.
 #pragma once
 
 #include <utility>

@@ -2,6 +2,7 @@
 // object of one class lies at one distance from the T inside it, so the distance is
 // found with one dynamic_cast the first time a class is met and reused afterwards.
 // The typed accessors of CContainer use it; any code may.
+// Cast may be called from any thread: the distances it learns are published atomically.
 #pragma once
 
 #include <atomic>

@@ -61,13 +61,11 @@ CServiceConfig::CServiceConfig(const CbSmartPointer<IReferenceCounted>& instance
 CServiceConfig::~CServiceConfig() = default;
 
 ITypeRegistration& CServiceConfig::SetSingleton() {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
   m_singleton = true;
   return *this;
 }
 
 bool CServiceConfig::IsSingleton() const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
   return m_singleton;
 }
 
@@ -83,13 +81,15 @@ ServiceReleaser CServiceConfig::GetReleaser() const {
 }
 
 bool CServiceConfig::Holds(const IReferenceCounted* instance) const {
-  std::lock_guard<std::recursive_mutex> lock(m_mutex);
+  std::lock_guard<std::mutex> lock(m_instanceMutex);
   return m_instance.Get() == instance;
 }
 
 CbSmartPointer<IReferenceCounted> CServiceConfig::GetInstance() {
   // Held across the creator, so that two first requests of a singleton make one
-  // instance. Callers hold their factory's lock first, keeping one lock order.
+  // instance. The creator may take its factory's lock, so nothing may take m_mutex
+  // while holding a factory's lock. m_instance changes only under m_mutex, so reading
+  // it here needs no more.
   std::lock_guard<std::recursive_mutex> lock(m_mutex);
   if (m_instance) {
     return m_instance;
@@ -105,6 +105,7 @@ CbSmartPointer<IReferenceCounted> CServiceConfig::GetInstance() {
     result->GetReferenceCounter()->deleter = &ReleaseHook;
   }
   if (m_singleton && result != m_instance) {
+    std::lock_guard<std::mutex> instanceLock(m_instanceMutex);
     m_instance = result;
   }
   return result;

@@ -186,9 +186,11 @@ void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
   std::vector<std::string> eager = loaded.GetEagerNames();
   store->GetDefinitions().Append(loaded);
 
-  MadeTable made(1);
-  SlotTable slots(1);
-  WrapperCache wrappers(1);
+  // Empty tables shaped as a new factory's, so that the order of the new configuration's
+  // singletons is the one a freshly loaded factory has.
+  MadeTable made(128);
+  SlotTable slots(128);
+  WrapperCache wrappers(128);
   std::uint32_t clientServices = 0;
   {
     // No creation is under way while the configuration changes hands.

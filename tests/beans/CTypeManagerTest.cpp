@@ -70,7 +70,7 @@ TEST(TypeManagerTest, LiteralCheckAcceptsOnlyWholeValuesInRange) {
       {"int8_t", "-128", true}, {"int8_t", "128", false}, {"uint8_t", "255", true},
       {"uint8_t", "-1", false}, {"unsigned short", "65536", false}, {"int", " 16\n", true},
       {"int", "16x", false}, {"int", "", false}, {"int", "2147483648", false},
-      {"unsigned int", "4294967295", true}, {"long", "9223372036854775807", true},
+      {"unsigned int", "4294967295", true}, {"long", "2147483647", true},
       {"long", "9223372036854775808", false}, {"unsigned long", "0x10", true},
       {"unsigned long", "-1", false}, {"double", "1e308", true}, {"double", "1e309", false},
       {"float", "3.5e38", false}, {"float", "-2.5", true}, {"float", ".", false},

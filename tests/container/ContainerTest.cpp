@@ -5,6 +5,7 @@
 #include <functional>
 #include <regex>
 
+#include "Environment.h"
 #include "TestDocument.h"
 #include "Thrown.h"  // brings GoogleTest, <ostrel/Ostrel.h> and the captured log
 
@@ -81,7 +82,9 @@ TEST_F(ContainerTest, LoadingResetsSwapOrChangeNothing) {
   const std::string plugin = PLUGIN_TWO, folder = plugin.substr(0, plugin.rfind('/'));
   const std::string relative = Document(Library(plugin.substr(folder.size() + 1), Bean("o", "shop::COrder")));
   alone.Reset(relative.c_str());
+#if !defined(_WIN32)  // Windows also looks in the program's folder, where the plug-ins are
   EXPECT_THROW(alone.Exists("o"), Ostrel::CException);
+#endif
   Ostrel::SLoadOptions options;
   options.pluginPath = {folder};
   alone.Reset(relative.c_str(), options);
@@ -151,10 +154,10 @@ TEST_F(ContainerTest, FailedStrictLoadsChangeNothing) {
   CContainer(eager.c_str(), false);  // logged only
   CHook::s_made = nullptr;
 
-  setenv("OSTREL_STRICT", "1", 1);
+  SetEnvironment("OSTREL_STRICT", "1");
   EXPECT_EQ(Thrown([&] { CContainer(typo.c_str(), false); }).function,
             "Ostrel::CContainer::CContainer");
-  unsetenv("OSTREL_STRICT");
+  SetEnvironment("OSTREL_STRICT", nullptr);
 }
 
 // Its configuration text for step 1 is `text` (null: it throws an int), after loading

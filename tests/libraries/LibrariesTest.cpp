@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "CaptureLog.h"
+#include "Environment.h"
 #include "RecordingWrapper.h"
 #include "Thrown.h"
 #include "libraries/CDynamicLibrary.h"
@@ -47,11 +48,7 @@ TEST(DynamicLibraryTest, FindsExportedMakersOrNamesTheLibraryAndLogsTheReason) {
 }
 
 void SetPluginPath(const std::string& value) {
-#if defined(_WIN32)
-  _putenv_s("OSTREL_PLUGIN_PATH", value.c_str());
-#else
-  setenv("OSTREL_PLUGIN_PATH", value.c_str(), 1);
-#endif
+  SetEnvironment("OSTREL_PLUGIN_PATH", value.c_str());
 }
 
 // A relative name is looked for in the given folders, then in those OSTREL_PLUGIN_PATH

@@ -31,6 +31,24 @@ const char* Style(Ostrel::SBeanLink::EKind kind) {
   return "";
 }
 
+// Whether `from` reaches `to` over the links that make beans (all but service links).
+bool Reaches(const std::map<std::string, std::vector<std::string>>& next, const std::string& from,
+             const std::string& to) {
+  std::set<std::string> seen{from};
+  std::vector<std::string> open{from};
+  while (!open.empty()) {
+    const std::string name = open.back();
+    open.pop_back();
+    if (name == to) return true;
+    auto found = next.find(name);
+    if (found == next.end()) continue;
+    for (const std::string& target : found->second) {
+      if (seen.insert(target).second) open.push_back(target);
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void CDotWriter::Write(std::ostream& out) const {
@@ -57,6 +75,14 @@ void CDotWriter::Write(std::ostream& out) const {
     }
     out << "  }\n";
   }
+  std::map<std::string, std::vector<std::string>> next;
+  std::map<std::string, const Ostrel::SCheckedBean*> byName;
+  for (const Ostrel::SCheckedBean& bean : m_beans) {
+    byName.emplace(bean.name, &bean);
+    for (const Ostrel::SBeanLink& link : bean.links) {
+      if (link.kind != Ostrel::SBeanLink::eService) next[bean.name].push_back(link.target);
+    }
+  }
   std::set<std::string> missing;
   for (const Ostrel::SCheckedBean& bean : m_beans) {
     for (const Ostrel::SBeanLink& link : bean.links) {
@@ -79,8 +105,20 @@ void CDotWriter::Write(std::ostream& out) const {
               << (link.kind == Ostrel::SBeanLink::eService ? " [shape=ellipse];\n"
                                                            : " [color=red, fontcolor=red];\n");
         }
-        out << "  " << Quoted(bean.name) << " -> " << Quoted(target) << " [label=" << Quoted(label)
-            << Style(link.kind) << "];\n";
+        // A cycle and a reference the export rule refuses stand out in red.
+        std::string edgeLabel = label;
+        const char* alarm = "";
+        auto known = byName.find(target);
+        if (link.kind == Ostrel::SBeanLink::eReference && known != byName.end() &&
+            !known->second->exported && known->second->library != bean.library) {
+          edgeLabel += (edgeLabel.empty() ? "" : " ") + std::string("(refused: not exported)");
+          alarm = ", color=red, fontcolor=red, penwidth=2";
+        } else if (link.kind != Ostrel::SBeanLink::eService && Reaches(next, target, bean.name)) {
+          edgeLabel += (edgeLabel.empty() ? "" : " ") + std::string("(cycle)");
+          alarm = ", color=red, fontcolor=red, penwidth=2";
+        }
+        out << "  " << Quoted(bean.name) << " -> " << Quoted(target) << " [label="
+            << Quoted(edgeLabel) << Style(link.kind) << alarm << "];\n";
       }
     }
   }

@@ -1,4 +1,5 @@
 // CbCriticalSectionAuto: enters a CbCriticalSection for the life of a scope.
+// A guard lives in one thread's scope; the critical section it enters is shared.
 #pragma once
 
 #include <tamarack/CbCriticalSection.h>

@@ -1,5 +1,6 @@
 // CbException: the base library's exception, thrown by value. It records the throw
 // site; catch it as IException.
+// One exception object is used by the thread that caught it; its getters are const.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // CbExceptionOutOfMemory: thrown by value when a block of memory cannot be obtained.
+// One exception object is used by the thread that caught it.
 #pragma once
 
 #include <tamarack/CbException.h>

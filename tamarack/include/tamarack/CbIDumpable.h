@@ -1,4 +1,6 @@
 // CbIDumpable<N>: objects that can describe themselves as text for diagnostics.
+// Dump is const; whether it may run on several threads at once is the implementing
+// class's promise.
 #pragma once
 
 #include <string>

@@ -1,6 +1,7 @@
 // CbReferenceCounted: a ready base class that implements IReferenceCounted for bean and
 // service classes. It derives virtually, so a class may also implement interfaces that
 // derive virtually from IReferenceCounted and still has one counter record.
+// Counting is atomic: pointers to one object may be copied and dropped on any thread.
 #pragma once
 
 #include <tamarack/IReferenceCounted.h>

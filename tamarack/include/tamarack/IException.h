@@ -1,6 +1,7 @@
 // IException: the interface of every exception thrown by Ostrel and its base library.
 // An exception carries where it was raised; its message went to the log when it was
 // constructed. Catch `IException&` to catch them all.
+// One exception object is used by the thread that caught it; its getters are const.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // IReferenceCounted: base of every object held by CbSmartPointer (bean instances,
 // services, pools). The object owns a counter record; the count changes only
 // atomically, and the last release destroys the object (see CbSmartPointer).
+// AddRef and Release may be called from any thread at once.
 #pragma once
 
 #include <atomic>

@@ -4,6 +4,7 @@
 // deleted. Thread-safe: a singleton's creator runs once even when two threads ask first.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 
 #include <ostrel/ITypeRegistration.h>
@@ -35,9 +36,16 @@ public:
 private:
   CbSmartPointer<IReferenceCounted> m_instance;
   ServiceCreator m_creator;
-  bool m_singleton = false;
+  // Atomic rather than under m_mutex: a factory marks its new registrations while it
+  // holds its own lock, and a creator run under m_mutex takes that lock, so marking
+  // must not take m_mutex.
+  std::atomic<bool> m_singleton{false};
   ServiceReleaser m_releaser;
+  // Serialises creation; held across the creator, which may take its factory's lock.
   mutable std::recursive_mutex m_mutex;
+  // Guards m_instance for readers that must not wait for a creator (Holds, asked under a
+  // factory's lock); taken last and never held across a call out.
+  mutable std::mutex m_instanceMutex;
 };
 
 }  // namespace Ostrel
