@@ -126,4 +126,40 @@ void CDefinitionSet::Append(CDefinitionSet& loaded) {
   }
 }
 
+CDefinitionSet::SMark CDefinitionSet::Mark() const {
+  SMark mark;
+  mark.libraries = m_libraries.size();
+  mark.records.reserve(m_libraries.size());
+  for (const auto& library : m_libraries) {
+    mark.records.emplace_back(library->beans.size(), library->searchFolders.size());
+  }
+  mark.eager = m_eagerNames.size();
+  return mark;
+}
+
+std::vector<std::unique_ptr<SLibrary>> CDefinitionSet::TakeBackTo(const SMark& mark) {
+  std::vector<std::unique_ptr<SLibrary>> taken;
+  for (std::size_t i = mark.libraries; i < m_libraries.size(); ++i) {
+    m_libraryPaths.Remove(m_libraries[i]->path);
+    taken.push_back(std::move(m_libraries[i]));
+  }
+  m_libraries.resize(std::min(mark.libraries, m_libraries.size()));
+  for (std::size_t i = 0; i < m_libraries.size() && i < mark.records.size(); ++i) {
+    SLibrary& library = *m_libraries[i];
+    const auto [beans, folders] = mark.records[i];
+    if (library.searchFolders.size() > folders) library.searchFolders.resize(folders);
+    if (library.beans.size() <= beans) continue;
+    auto tail = std::make_unique<SLibrary>();
+    tail->path = library.path;
+    while (library.beans.size() > beans) {
+      tail->beans.push_front(std::move(library.beans.back()));
+      library.beans.pop_back();
+    }
+    taken.push_back(std::move(tail));
+  }
+  if (m_eagerNames.size() > mark.eager) m_eagerNames.resize(mark.eager);
+  m_namesStale = true;
+  return taken;
+}
+
 }  // namespace Ostrel

@@ -8,6 +8,7 @@
 #include <memory_resource>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "beans/CDefinitionArena.h"
@@ -43,6 +44,20 @@ public:
   void Merge(CDefinitionSet& loaded);
   // The same without the check, for a caller that has just made it.
   void Append(CDefinitionSet& loaded);
+
+  // Where the set ends, for taking back what is appended after it: the number of
+  // records, of definitions and search folders in each, and of load-time beans.
+  struct SMark {
+    std::size_t libraries = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> records;  // definitions, folders
+    std::size_t eager = 0;
+  };
+  SMark Mark() const;
+  // Takes out everything added since `mark`, which must describe this set before
+  // appends only. Returns the definitions taken out, in records of their own, so that
+  // what refers to them may be released first: nothing may read them through such a
+  // reference meanwhile, as those of older records have moved.
+  std::vector<std::unique_ptr<SLibrary>> TakeBackTo(const SMark& mark);
 
   // The library of the first definition of `name` in library order, then reading
   // order; null when no library defines it.
