@@ -24,6 +24,19 @@ SLibrary& CDefinitionSet::GetOrAddLibrary(const std::string& path) {
   return *m_libraries[entry->value];
 }
 
+std::pmr::memory_resource* CDefinitionSet::GetMemory() {
+  if (m_memory == nullptr) m_memory = std::make_unique<CDefinitionArena>();
+  return m_memory.get();
+}
+
+SBeanDefinition& CDefinitionSet::AddDefinition(SLibrary& library, SBeanDefinition&& definition) {
+  GetMemory();
+  SBeanDefinition* added = m_memory->Add(std::move(definition));
+  library.beans.Append(added);
+  m_namesStale = true;
+  return *added;
+}
+
 void CDefinitionSet::IndexNames() const {
   // The first definition of a name in library order, then reading order, is the one
   // that gets a configuration. Built when first needed: a set that is only merged
@@ -79,6 +92,10 @@ void CDefinitionSet::Merge(CDefinitionSet& loaded) {
 void CDefinitionSet::Append(CDefinitionSet& loaded) {
   IndexNames();
   m_eagerNames.insert(m_eagerNames.end(), loaded.m_eagerNames.begin(), loaded.m_eagerNames.end());
+  // The memory first: the records taken below refer to it.
+  if (loaded.m_memory != nullptr) m_appendedMemory.push_back(std::move(loaded.m_memory));
+  for (auto& memory : loaded.m_appendedMemory) m_appendedMemory.push_back(std::move(memory));
+  loaded.m_appendedMemory.clear();
   // Each record that receives definitions, with where they begin in it. Every name among
   // them is new here, so indexing just these, in library order, keeps "first in library
   // order, then reading order" without looking at the definitions held before.
@@ -96,10 +113,7 @@ void CDefinitionSet::Append(CDefinitionSet& loaded) {
     SLibrary& target = *m_libraries[entry->value];
     appended.emplace_back(entry->value, target.beans.size());
     for (const std::string& folder : library->searchFolders) AddSearchFolder(target, folder);
-    // No reservation to the exact size: many small merges into one record stay linear.
-    for (SBeanDefinition& bean : library->beans) {
-      target.beans.push_back(std::move(bean));
-    }
+    target.beans.Take(library->beans);
   }
   loaded.m_libraries.clear();
   loaded.m_libraryPaths.RemoveAll();

@@ -830,7 +830,7 @@ bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, const void* en
   return called;
 }
 
-void CBeanFactoryImpl::ResolveArguments(const std::vector<SArgument>& arguments,
+void CBeanFactoryImpl::ResolveArguments(const ArgumentList& arguments,
                                         const SLibrary* library, SArgumentBuffers& buffers) {
   // Room for every reference first: the addresses point into `references`.
   if (buffers.references.capacity() < arguments.size()) buffers.references.reserve(arguments.size());

@@ -170,7 +170,7 @@ private:
                    const SArgument*& unresolved);
   // Resolves `arguments` in order into `buffers`; the addresses stay valid while the
   // buffers are leased.
-  void ResolveArguments(const std::vector<SArgument>& arguments, const SLibrary* library,
+  void ResolveArguments(const ArgumentList& arguments, const SLibrary* library,
                         SArgumentBuffers& buffers);
   void* ResolveArgument(const SArgument& argument, const SLibrary* library,
                         SArgumentBuffers& buffers, SValueCopy& value);
