@@ -60,11 +60,12 @@ private:
   // wrapper threw.
   bool GetTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean, const std::string& method,
                 std::size_t count, std::vector<std::string>& types);
-  // Adds an error with `message` and returns false when the wrapper says it has no
-  // `method` taking `count` arguments (wrappers that cannot tell pass).
+  // Adds an error with the text `message()` makes and returns false when the wrapper
+  // says it has no `method` taking `count` arguments (wrappers that cannot tell pass).
+  template <class Message>
   bool ExpectMethod(const IBeanWrapper& wrapper, const SBeanDefinition& bean,
                     const std::string& method, std::size_t count, std::int32_t line,
-                    std::int32_t column, const std::string& message);
+                    std::int32_t column, const Message& message);
   bool IsRegistered(const std::string& interfaceName) const;
   void Add(ESeverity severity, const SPlace& place, std::int32_t line, std::int32_t column,
            const std::string& message, const std::string& bean);
@@ -84,7 +85,7 @@ private:
   std::unordered_map<std::string, SUsed> m_first;
   // The wrapper of each bean's class by bean name; null when the class has none. Beans
   // of one class in one library share it, as they do in a factory.
-  std::map<std::string, std::shared_ptr<IBeanWrapper>> m_wrappers;
+  std::unordered_map<std::string, std::shared_ptr<IBeanWrapper>> m_wrappers;
 };
 
 }  // namespace Ostrel
