@@ -180,19 +180,18 @@ void CConfigurationChecker::CheckBean(const SBeanDefinition& bean, const SLibrar
   for (const SPropertyDefinition& property : bean.properties) {
     CheckArguments(bean, library, property.arguments, property.line, property.column,
                    property.name);
-    std::vector<std::string> types;
-    if (wrapper == m_wrappers.end() || wrapper->second == nullptr || property.arguments.empty() ||
-        !GetTypes(*wrapper->second, bean, property.name, property.arguments.size(), types)) {
+    if (wrapper == m_wrappers.end() || wrapper->second == nullptr || property.arguments.empty()) {
       continue;
     }
-    // Entries the wrapper did not fill count as empty, as when the bean is configured.
-    types.resize(property.arguments.size());
+    const std::vector<std::string>* types =
+        PropertyTypes(*wrapper->second, bean, property.name, property.arguments.size());
+    if (types == nullptr) continue;
     std::string problem;
-    for (const std::string& type : types) {
+    for (const std::string& type : *types) {
       if (type.empty()) problem = "missing argument type for property " + Quoted(property.name);
     }
     if (problem.empty()) {
-      problem = CBeanConfig::ArgumentMismatch(bean.name, property.name, property.arguments, types);
+      problem = CBeanConfig::ArgumentMismatch(bean.name, property.name, property.arguments, *types);
     }
     if (!problem.empty()) {
       Add(ESeverity::eError, bean.place, property.line, property.column, problem, bean.name);
@@ -296,6 +295,22 @@ void CConfigurationChecker::CheckArguments(const SBeanDefinition& bean, const SL
       }
     }
   }
+}
+
+const std::vector<std::string>* CConfigurationChecker::PropertyTypes(IBeanWrapper& wrapper,
+                                                                     const SBeanDefinition& bean,
+                                                                     const std::string& method,
+                                                                     std::size_t count) {
+  TypesByCount& known = m_types[&wrapper][method];
+  for (const auto& entry : known) {
+    if (entry.first == count) return &entry.second;
+  }
+  std::vector<std::string> types;
+  if (!GetTypes(wrapper, bean, method, count, types)) return nullptr;
+  // Entries the wrapper did not fill count as empty, as when the bean is configured.
+  types.resize(count);
+  known.emplace_back(count, std::move(types));
+  return &known.back().second;
 }
 
 bool CConfigurationChecker::GetTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean,
