@@ -758,10 +758,18 @@ bool CBeanFactoryImpl::SetProperties(SBeanSlot& slot, IReferenceCounted* instanc
     if (m_trace) {
       Trace(__LINE__, L"Setting property '%s' of bean '%s'", property.GetName(), definition.name);
     }
+    const SArgument* unresolved = nullptr;
     if (!SetProperty(property, slot.propertyEntries[i], instance, *slot.own,
-                     slot.config.GetLibrary())) {
-      Warn(__LINE__, SAbout{&definition, &property.GetDefinition()},
-           L"Could not set property '%s' of bean '%s'", property.GetName(), definition.name);
+                     slot.config.GetLibrary(), unresolved)) {
+      const SAbout about{&definition, &property.GetDefinition()};
+      if (unresolved != nullptr) {
+        Warn(__LINE__, about, L"%s",
+             "reference '" + unresolved->value + "' of property '" + property.GetName() +
+                 "' of bean '" + definition.name + "' resolved to nothing");
+      } else {
+        Warn(__LINE__, about, L"Could not set property '%s' of bean '%s'", property.GetName(),
+             definition.name);
+      }
       return false;
     }
   }
@@ -796,16 +804,30 @@ bool CBeanFactoryImpl::CallInitMethod(SBeanSlot& slot, IReferenceCounted* instan
 
 bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, const void* entry,
                                    IReferenceCounted* instance, const IBeanWrapper& wrapper,
-                                   const SLibrary* library) {
+                                   const SLibrary* library, const SArgument*& unresolved) {
   const auto& arguments = property.GetArguments();
   CArgumentLease lease;
-  const ArgumentVector* addresses = nullptr;
+  ArgumentVector* addresses = nullptr;
   if (!arguments.empty()) {
     ResolveArguments(arguments, library, lease.Buffers());
     addresses = &lease.Buffers().addresses;
+    addresses->push_back(const_cast<void*>(NullsReportedMarker()));
   }
-  if (entry != nullptr) return wrapper.InvokeMethod(instance, entry, arguments.size(), addresses);
-  return wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(), addresses);
+  const bool called =
+      entry != nullptr ? wrapper.InvokeMethod(instance, entry, arguments.size(), addresses)
+                       : wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(),
+                                        addresses);
+  if (!called) {
+    // A failed call with a reference that resolved to nothing is reported by its name.
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+      if ((*addresses)[i] == nullptr && (arguments[i].kind == SArgument::eBean ||
+                                         arguments[i].kind == SArgument::eService)) {
+        unresolved = &arguments[i];
+        break;
+      }
+    }
+  }
+  return called;
 }
 
 void CBeanFactoryImpl::ResolveArguments(const ArgumentList& arguments,

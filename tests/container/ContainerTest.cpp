@@ -164,11 +164,13 @@ TEST_F(ContainerTest, FailedStrictLoadsChangeNothing) {
 struct CTracked : CbReferenceCounted {
   static inline int s_exits = 0;
   void Close() { ++s_exits; }
+  void SetPeer(CbSmartPointer<CTracked>) {}
 };
 struct CTrackedWrapper : Ostrel::CBeanWrapper<CTracked> {
   CTrackedWrapper() : CBeanWrapper("CTracked") {
     Constructor<>("CTracked");
     Method("Close", &CTracked::Close);
+    Method("SetPeer", &CTracked::SetPeer);
   }
 };
 
@@ -217,6 +219,20 @@ TEST_F(ContainerTest, StrictLoadWhoseLoadTimeBeanFailsPutsTheFactoryBack) {
     base.Reset();
   }
   CHook::s_made = nullptr;
+}
+
+// The toolkit refuses a reference that resolved to nothing; the factory names it, once,
+// at the property, and hands out no bean.
+TEST_F(ContainerTest, AReferenceThatResolvedToNothingIsNamedAtItsProperty) {
+  Ostrel::RegisterBeanClass<CTrackedWrapper>("CTracked");
+  CContainer alone(Beans(Bean("b", "CTracked", "", RefProperty("SetPeer", "x"))).c_str(), false);
+  EXPECT_FALSE(alone.GetBean<CTracked>("b"));
+  std::vector<std::wstring> warnings;
+  for (const auto& r : CaptureLog::Records())
+    if (r.level == Logging::Warn && r.message.rfind(L"  at ", 0) != 0) warnings.push_back(r.message);
+  EXPECT_EQ(warnings, (std::vector<std::wstring>{
+                          L"Bean 'x' requested, but not configured",
+                          L"reference 'x' of property 'SetPeer' of bean 'b' resolved to nothing"}));
 }
 
 // Its configuration text for step 1 is `text` (null: it throws an int), after loading

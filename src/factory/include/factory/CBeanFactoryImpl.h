@@ -163,8 +163,11 @@ private:
   bool PrepareWrappers(SBeanSlot& slot, const char* name);
   // Works out what `argument` is (converting a literal once); under the lock.
   void BindArgument(const SArgument& argument);
+  // Calls a property's setter; when the call fails, `unresolved` is set to its first bean
+  // or service reference that resolved to nothing, if any.
   bool SetProperty(const CBeanProperty& property, const void* entry, IReferenceCounted* instance,
-                   const IBeanWrapper& wrapper, const SLibrary* library);
+                   const IBeanWrapper& wrapper, const SLibrary* library,
+                   const SArgument*& unresolved);
   // Resolves `arguments` in order into `buffers`; the addresses stay valid while the
   // buffers are leased.
   void ResolveArguments(const ArgumentList& arguments, const SLibrary* library,
