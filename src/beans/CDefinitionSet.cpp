@@ -113,7 +113,7 @@ void CDefinitionSet::Append(CDefinitionSet& loaded) {
     SLibrary& target = *m_libraries[entry->value];
     appended.emplace_back(entry->value, target.beans.size());
     for (const std::string& folder : library->searchFolders) AddSearchFolder(target, folder);
-    target.beans.Take(library->beans);
+    target.beans.TakeTail(library->beans);
   }
   loaded.m_libraries.clear();
   loaded.m_libraryPaths.RemoveAll();
@@ -151,7 +151,7 @@ std::vector<std::unique_ptr<SLibrary>> CDefinitionSet::TakeBackTo(const SMark& m
     if (library.beans.size() <= beans) continue;
     auto tail = std::make_unique<SLibrary>();
     tail->path = library.path;
-    tail->beans.Take(library.beans, beans);
+    tail->beans.TakeTail(library.beans, beans);
     taken.push_back(std::move(tail));
   }
   if (m_eagerNames.size() > mark.eager) m_eagerNames.resize(mark.eager);

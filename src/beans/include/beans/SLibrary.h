@@ -54,12 +54,11 @@ public:
 
   // Takes over a definition made in an arena that outlives this list.
   void Append(SBeanDefinition* definition) { m_items.push_back(definition); }
-  // Moves the definitions of `other` from its `from`-th on to the end of this list.
-  void Take(CDefinitionList& other, std::size_t from = 0) {
-    if (from >= other.m_items.size()) return;
-    const auto first = other.m_items.begin() + static_cast<std::ptrdiff_t>(from);
-    m_items.insert(m_items.end(), first, other.m_items.end());
-    other.m_items.erase(first, other.m_items.end());
+  // Moves the definitions of `other` after its first `keep` to the end of this list.
+  void TakeTail(CDefinitionList& other, std::size_t keep = 0) {
+    if (other.m_items.size() <= keep) return;
+    m_items.insert(m_items.end(), other.m_items.begin() + keep, other.m_items.end());
+    other.m_items.resize(keep);
   }
 
   std::size_t size() const { return m_items.size(); }
