@@ -15,14 +15,21 @@ struct SDistance {
   std::ptrdiff_t offset = 0;
 };
 
-// The last few distances found on this thread, replaced in turn.
+// The distances found on this thread, one place per hash of the key: a bean with many
+// references of different classes finds each of them again.
 struct SDistances {
-  static constexpr std::size_t kCount = 8;
+  static constexpr std::size_t kCount = 64;
   SDistance entries[kCount];
-  std::size_t next = 0;
 };
 
 thread_local SDistances t_distances;
+
+std::size_t PlaceOf(const std::type_info* source, const std::type_info* target,
+                    std::ptrdiff_t base) {
+  const auto key = reinterpret_cast<std::uintptr_t>(source) * 31u +
+                   reinterpret_cast<std::uintptr_t>(target) + static_cast<std::uintptr_t>(base);
+  return static_cast<std::size_t>(key ^ (key >> 7) ^ (key >> 13)) % SDistances::kCount;
+}
 
 }  // namespace
 
@@ -48,20 +55,17 @@ bool ReadCounted(void* address, const std::type_info& type, void* (*cast)(IRefer
   char* const at = reinterpret_cast<char*>(source);
   const std::type_info* const sourceType = &typeid(*source);
   const std::ptrdiff_t base = at - static_cast<char*>(dynamic_cast<void*>(source));
-  SDistances& distances = t_distances;
-  for (const SDistance& known : distances.entries) {
-    if (known.source == sourceType && known.target == &type && known.base == base) {
-      object = at + known.offset;
-      return true;
-    }
+  SDistance& known = t_distances.entries[PlaceOf(sourceType, &type, base)];
+  if (known.source == sourceType && known.target == &type && known.base == base) {
+    object = at + known.offset;
+    return true;
   }
   object = cast(source);
   if (object == nullptr) {
     error = "is an object of another class";
     return false;
   }
-  distances.entries[distances.next] = {sourceType, &type, base, static_cast<char*>(object) - at};
-  distances.next = (distances.next + 1) % SDistances::kCount;
+  known = {sourceType, &type, base, static_cast<char*>(object) - at};
   return true;
 }
 
