@@ -113,6 +113,7 @@ void CBeanWrapperBase::GetArgumentTypes(const char* method, std::size_t count,
                                         std::vector<std::string>& types) {
   const SEntry* entry = Find(m_methods, method, count);
   if (entry == nullptr) entry = Find(m_creators, method, count);
+  types.reserve(types.size() + count);
   for (std::size_t i = 0; i < count; ++i) {
     types.push_back(entry != nullptr && i < entry->types.size() ? entry->types[i] : std::string());
   }
