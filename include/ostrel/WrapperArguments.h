@@ -94,6 +94,10 @@ void* CastTo(IReferenceCounted* source) {
   return dynamic_cast<U*>(source);
 }
 
+// Why a reference that resolved to nothing is refused.
+constexpr const char* kResolvedToNothing =
+    "resolved to nothing (declare the parameter Optional<U> to accept that)";
+
 // Reads a reference; an object of another class is an error, and so is nothing at all
 // unless the parameter is optional.
 template <class U>

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include <ostrel/Logger.h>
+#include <ostrel/WrapperArguments.h>
 
 #include "platform/TextConversion.h"
 
@@ -199,7 +200,11 @@ bool CBeanWrapperBase::CallOn(void* object, const SEntry& method,
                               const ArgumentVector* arguments) const {
   std::string error;
   if (!method.call(method, object, arguments, error)) {
-    Fail("Invoke", "could not call '" + method.name + "': " + error);
+    const std::size_t count = method.types.size();
+    const bool reported = arguments != nullptr && arguments->size() > count &&
+                          (*arguments)[count] == NullsReportedMarker() &&
+                          error.find(WrapperDetail::kResolvedToNothing) != std::string::npos;
+    if (!reported) Fail("Invoke", "could not call '" + method.name + "': " + error);
     return false;
   }
   return true;

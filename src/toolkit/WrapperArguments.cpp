@@ -49,7 +49,7 @@ bool ReadCounted(void* address, const std::type_info& type, void* (*cast)(IRefer
   const auto* held = static_cast<const CbSmartPointer<IReferenceCounted>*>(address);
   IReferenceCounted* source = held != nullptr ? held->Get() : nullptr;
   if (source == nullptr) {
-    if (!optional) error = "resolved to nothing (declare the parameter Optional<U> to accept that)";
+    if (!optional) error = kResolvedToNothing;
     return optional;
   }
   char* const at = reinterpret_cast<char*>(source);
