@@ -1,26 +1,29 @@
-// The wrapper toolkit: declare a bean class's wrapper in a few lines instead of
-// writing IBeanWrapper by hand.
-//
-//   class CBasketWrapper : public Ostrel::CBeanWrapper<shop::CBasket> {
-//   public:
-//     CBasketWrapper() : CBeanWrapper("shop::CBasket") {
-//       Constructor<>("CBasket");
-//       Constructor<int, std::string>("CBasket");
-//       Method("SetCustomer", &shop::CBasket::SetCustomer);
-//       Method("Open", &shop::CBasket::Open);
-//       Method("Close", &shop::CBasket::Close);
-//     }
-//   };
-//   OSTREL_EXPORT_WRAPPER_MAKER(shop_CBasket, CBasketWrapper)
-//
-// Creation methods and methods are found by name and argument count, so overloads by
-// count work. Arguments are converted to the parameter types (see
-// WrapperArguments.h); a bean reference to an object of another class, or a missing
-// value, makes Create or Invoke fail and log why. An exit method named in the
-// configuration runs once, when an instance whose creation the container completed is
-// destroyed: instances made by Constructor are of a class derived from T whose
-// destructor calls it. Wrappers are immutable after construction and may be used from
-// any thread.
+/// @class Ostrel::CBeanWrapper
+/// The wrapper toolkit: declare a bean class's wrapper in a few lines instead of
+/// writing IBeanWrapper by hand.
+///
+/// @code
+///   class CBasketWrapper : public Ostrel::CBeanWrapper<shop::CBasket> {
+///   public:
+///     CBasketWrapper() : CBeanWrapper("shop::CBasket") {
+///       Constructor<>("CBasket");
+///       Constructor<int, std::string>("CBasket");
+///       Method("SetCustomer", &shop::CBasket::SetCustomer);
+///       Method("Open", &shop::CBasket::Open);
+///       Method("Close", &shop::CBasket::Close);
+///     }
+///   };
+///   OSTREL_EXPORT_WRAPPER_MAKER(shop_CBasket, CBasketWrapper)
+/// @endcode
+///
+/// Creation methods and methods are found by name and argument count, so overloads by
+/// count work. Arguments are converted to the parameter types (see
+/// WrapperArguments.h); a bean reference to an object of another class, or a missing
+/// value, makes Create or Invoke fail and log why. An exit method named in the
+/// configuration runs once, when an instance whose creation the container completed is
+/// destroyed: instances made by Constructor are of a class derived from T whose
+/// destructor calls it. Wrappers are immutable after construction and may be used from
+/// any thread.
 #pragma once
 
 #include <atomic>
@@ -135,9 +138,14 @@ class CBeanWrapper : public IBeanWrapper {
                 "bean classes derive from IReferenceCounted (e.g. CbReferenceCounted)");
 
 public:
+  /// A wrapper for the class that configurations call `className`; a derived wrapper's
+  /// constructor then declares its creation methods and methods.
   explicit CBeanWrapper(std::string className) : m_className(std::move(className)) {}
 
+  /// @copydoc IBeanWrapper::GetClassName
   const char* GetClassName() const override { return m_className.c_str(); }
+
+  /// @copydoc IBeanWrapper::Create
 
   CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
                                            const ArgumentVector* arguments,
@@ -172,6 +180,7 @@ public:
     return instance;
   }
 
+  /// @copydoc IBeanWrapper::Invoke
   bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
               const ArgumentVector* arguments) const override {
     const std::string_view name = method != nullptr ? method : "";
@@ -200,10 +209,12 @@ public:
     return Call(*object, *entry, arguments);
   }
 
+  /// @copydoc IBeanWrapper::FindMethod
   const void* FindMethod(const char* method, std::size_t count) const override {
     return Find(m_methods, method != nullptr ? method : "", count);
   }
 
+  /// @copydoc IBeanWrapper::InvokeMethod
   bool InvokeMethod(IReferenceCounted* instance, const void* entry, std::size_t,
                     const ArgumentVector* arguments) const override {
     const SMethod& method = *static_cast<const SMethod*>(entry);
@@ -215,12 +226,14 @@ public:
     return Call(*object, method, arguments);
   }
 
+  /// @copydoc IBeanWrapper::DeclaresMethod
   int DeclaresMethod(const char* method, std::size_t count) const override {
     if (count == kRevisionQuery) return IBeanWrapper::DeclaresMethod(method, count);
     const std::string_view name = method != nullptr ? method : "";
     return Find(m_methods, name, count) != nullptr || Find(m_creators, name, count) != nullptr;
   }
 
+  /// @copydoc IBeanWrapper::GetArgumentTypes
   void GetArgumentTypes(const char* method, std::size_t count,
                         std::vector<std::string>& types) override {
     const std::string_view name = method != nullptr ? method : "";
@@ -234,8 +247,9 @@ public:
   }
 
 protected:
-  // A creation method that constructs T from parameters P...; exit methods bind to
-  // instances made this way.
+  /// Declares a creation method `name` that constructs T from parameters P...; exit
+  /// methods bind to instances made this way (unless T is final). Returns the wrapper,
+  /// so declarations can be chained.
   template <class... P>
   CBeanWrapper& Constructor(std::string name) {
     SCreator creator;
@@ -267,9 +281,10 @@ protected:
     return *this;
   }
 
-  // A creation method served by a function (a static member or free function) taking
-  // P... and returning a pointer or CbSmartPointer to a counted object; used for
-  // factory beans, whose creation methods make objects of other classes.
+  /// Declares a creation method `name` served by `function` (a static member or free
+  /// function) taking P... and returning a pointer or CbSmartPointer to a counted object;
+  /// used for factory beans, whose creation methods make objects of other classes. No
+  /// exit method binds to what it makes.
   template <class R, class... P>
   CBeanWrapper& Creator(std::string name, R (*function)(P...)) {
     SCreator creator;
@@ -289,11 +304,14 @@ protected:
     return *this;
   }
 
-  // A method of T (a property setter, an init or exit method, ...) by member pointer.
+  /// Declares a method `name` of T (a property setter, an init or exit method, ...) by
+  /// member pointer; its result is ignored. A later declaration with the same name and
+  /// argument count replaces an earlier one.
   template <class R, class C, class... P>
   CBeanWrapper& Method(std::string name, R (C::*method)(P...)) {
     return AddMethod<P...>(std::move(name), [method](T& object, auto&... v) { (object.*method)(v...); });
   }
+  /// The same for a const member function.
   template <class R, class C, class... P>
   CBeanWrapper& Method(std::string name, R (C::*method)(P...) const) {
     return AddMethod<P...>(std::move(name), [method](T& object, auto&... v) { (object.*method)(v...); });
@@ -402,27 +420,27 @@ private:
   mutable std::atomic<std::ptrdiff_t> m_madeOffset{kUnknownOffset};
 };
 
-// Creates a new W; use as a wrapper maker.
+/// Creates a new W; use as a wrapper maker (the caller owns the result).
 template <class W>
 IBeanWrapper* MakeWrapper() {
   return new W();
 }
 
-// Registers W as the wrapper of `className` with the local library of this process.
+/// Registers W as the wrapper of `className` with the local library of this process.
 template <class W>
 void RegisterBeanClass(const char* className) {
   GetLocalLibrary().RegisterWrapperMaker(MakeMakerName(className).c_str(),
                                          reinterpret_cast<void*>(&MakeWrapper<W>));
 }
 
-// The type id text of interface I: the same in every shared object of the process.
+/// The type id text of interface I: the same in every shared object of the process.
 template <class I>
 const char* TypeIdOf() {
   return typeid(I).name();
 }
 
-// Registers the type id of interface I for the name `className` that configurations
-// write in "provides" and service references.
+/// Registers the type id of interface I for the name `className` that configurations
+/// write in "provides" and service references.
 template <class I>
 void RegisterInterface(const char* className) {
   GetLocalLibrary().RegisterTypeID(className, TypeIdOf<I>());
