@@ -4,14 +4,18 @@
 
 #include <ostrel/Ostrel.h>
 
+#include "BenchBeans.h"
+
 namespace bench {
 
 // A bean with a constructor argument, two literal properties, a reference to another
 // node and an init method; the members are written so that no call is optimised away.
-class CNode : public CbReferenceCounted {
+class CNode : public CbReferenceCounted, public INode {
  public:
   CNode() = default;
   explicit CNode(int id) : m_id(id) {}
+
+  int GetId() const override { return m_id; }
 
   void SetLimit(double limit) { m_limit = limit; }
   void SetLabel(const std::string& label) { m_label = label; }

@@ -131,6 +131,7 @@ void CBeanFactoryImpl::ClearCaches() {
   // that code run by a release may still use the factory (and find the singletons not
   // yet released); one it makes again meanwhile is released in turn.
   CReaderFlags::CWrite write(*m_readers);
+  m_resets.fetch_add(1, std::memory_order_release);
   ReleaseCaches(m_made, m_slots, m_wrappers);
 }
 
@@ -199,6 +200,7 @@ void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
     {
       // The swap: readers without the lock wait for it and then take the lock.
       CReaderFlags::CWrite write(*m_readers);
+      m_resets.fetch_add(1, std::memory_order_release);
       m_made.Swap(made);
       m_slots.Swap(slots);
       m_wrappers.Swap(wrappers);
@@ -315,15 +317,17 @@ std::shared_ptr<const IBeanWrapper>* CBeanFactoryImpl::GetWrapperEntry(const CBe
 
 bool CBeanFactoryImpl::FindSingletonUnlocked(const char* name, const SLibrary* requester,
                                              CbSmartPointer<IReferenceCounted>* instance,
-                                             BeanResult* result) {
+                                             BeanResult* result, SSlotHint& hint) {
   CReaderFlags::CRead read(*m_readers);
   if (!read.Valid()) {
     return false;
   }
   const auto* entry = m_slots.Lookup(name);
+  if (entry == nullptr) return false;
   // A refusal is left to Resolve, which reports it.
-  if (entry == nullptr || !entry->value->ready.load(std::memory_order_acquire) ||
+  if (!entry->value->ready.load(std::memory_order_acquire) ||
       !MayUse(entry->value->config, requester)) {
+    hint = SSlotHint{entry->value.get(), m_resets.load(std::memory_order_relaxed)};
     return false;
   }
   if (result != nullptr) {
@@ -337,8 +341,9 @@ bool CBeanFactoryImpl::FindSingletonUnlocked(const char* name, const SLibrary* r
 BeanResult CBeanFactoryImpl::GetBeanWrapper(const char* name, const SLibrary* requester) {
   const char* beanName = name != nullptr ? name : "";
   BeanResult result;
-  if (!FindSingletonUnlocked(beanName, requester, nullptr, &result)) {
-    Request(beanName, requester, &result);
+  SSlotHint hint;
+  if (!FindSingletonUnlocked(beanName, requester, nullptr, &result, hint)) {
+    Request(beanName, requester, &result, hint);
   }
   return result;
 }
@@ -347,21 +352,23 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::GetBean(const char* name,
                                                             const SLibrary* requester) {
   const char* beanName = name != nullptr ? name : "";
   CbSmartPointer<IReferenceCounted> instance;
-  if (!FindSingletonUnlocked(beanName, requester, &instance, nullptr)) {
-    instance = Request(beanName, requester, nullptr);
+  SSlotHint hint;
+  if (!FindSingletonUnlocked(beanName, requester, &instance, nullptr, hint)) {
+    instance = Request(beanName, requester, nullptr, hint);
   }
   return instance;
 }
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Request(const char* name,
                                                             const SLibrary* requester,
-                                                            BeanResult* result) {
+                                                            BeanResult* result,
+                                                            const SSlotHint& hint) {
   // A thread inside the factory already passed the gate: passing again could wait for
   // a Reset that waits for this thread.
   CSharedGate::CPass pass(m_gate, !CActiveScope::IsActive(this));
   CActiveScope active(this);
   try {
-    return Resolve(name, requester, result);
+    return Resolve(name, requester, result, hint);
   } catch (...) {
     const SBeanDefinition* definition = nullptr;
     {
@@ -376,8 +383,9 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Request(const char* name,
 
 CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(const char* name,
                                                             const SLibrary* requester,
-                                                            BeanResult* result) {
-  SBeanSlot* slot = FindSlot(name);
+                                                            BeanResult* result,
+                                                            const SSlotHint& hint) {
+  SBeanSlot* slot = FindSlot(name, hint);
   if (slot == nullptr || !MayHave(*slot, requester, name)) return nullptr;
   if (slot->ready.load(std::memory_order_acquire)) return Served(*slot, result);
   const SBeanDefinition& definition = slot->definition;
@@ -416,7 +424,11 @@ CbSmartPointer<IReferenceCounted> CBeanFactoryImpl::Resolve(const char* name,
   return instance;
 }
 
-SBeanSlot* CBeanFactoryImpl::FindSlot(const char* name) {
+SBeanSlot* CBeanFactoryImpl::FindSlot(const char* name, const SSlotHint& hint) {
+  // Inside the gate, no reset comes between here and the end of the request.
+  if (hint.slot != nullptr && hint.resets == m_resets.load(std::memory_order_acquire)) {
+    return hint.slot;
+  }
   {
     CReaderFlags::CRead read(*m_readers);
     if (read.Valid()) {

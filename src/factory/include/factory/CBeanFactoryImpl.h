@@ -111,18 +111,24 @@ private:
   void NoteUnregistered(const char* typeId);
   enum class EClaim { eMine, eMade, eRefused };
 
+  // A slot found without the gate, valid while no reset came in between.
+  struct SSlotHint {
+    SBeanSlot* slot = nullptr;
+    unsigned resets = 0;
+  };
   // The singleton `name` when it is made and `requester` may have it, read without the
-  // gate or the lock; false when the caller must resolve.
+  // gate or the lock; false when the caller must resolve (with the slot found, if any).
   bool FindSingletonUnlocked(const char* name, const SLibrary* requester,
-                             CbSmartPointer<IReferenceCounted>* instance, BeanResult* result);
+                             CbSmartPointer<IReferenceCounted>* instance, BeanResult* result,
+                             SSlotHint& hint);
   // A request past the singleton fast path: passes the gate (unless this thread is in
   // the factory already) and catches what resolution throws.
   CbSmartPointer<IReferenceCounted> Request(const char* name, const SLibrary* requester,
-                                            BeanResult* result);
+                                            BeanResult* result, const SSlotHint& hint);
   CbSmartPointer<IReferenceCounted> Resolve(const char* name, const SLibrary* requester,
-                                            BeanResult* result);
+                                            BeanResult* result, const SSlotHint& hint);
   // The steps of Resolve, in order.
-  SBeanSlot* FindSlot(const char* name);
+  SBeanSlot* FindSlot(const char* name, const SSlotHint& hint);
   bool MayHave(const SBeanSlot& slot, const SLibrary* requester, const char* name);
   EClaim ClaimSingleton(SBeanSlot& slot, const char* name);
   DependencyList ResolveDependencies(const SBeanDefinition& definition, const SLibrary* requester);
@@ -170,6 +176,9 @@ private:
   // inside a read section. Slots stay in place until the factory is emptied.
   SlotTable m_slots{128};
   std::unique_ptr<CReaderFlags> m_readers;
+  // Counts the times the slot table was emptied or replaced; changed inside its write
+  // sections while the gate is held alone.
+  std::atomic<unsigned> m_resets{0};
   // Singletons' creation: the made ones (released in this table's order), and what
   // each waiting thread waits for (to find cycles between threads).
   mutable std::mutex m_singletonMutex;
