@@ -31,8 +31,8 @@ public:
   /// A copy holds a container of its own on the same factory (configuration and
   /// singletons are shared); Exit on each copy releases that copy's container.
   AApplication(const AApplication& other);
-  /// Replaces the container held (without Exit's logging or exception guard) by one of
-  /// its own on `other`'s factory.
+  /// Replaces the container held (deleting it, as Exit would) by one of its own on
+  /// `other`'s factory.
   AApplication& operator=(const AApplication& other);
   /// Does not release the container; Exit does.
   virtual ~AApplication();

@@ -420,6 +420,9 @@ private:
   mutable std::atomic<std::ptrdiff_t> m_madeOffset{kUnknownOffset};
 };
 
+/// @file
+/// CBeanWrapper and the helpers that register wrappers and interfaces.
+
 /// Creates a new W; use as a wrapper maker (the caller owns the result).
 template <class W>
 IBeanWrapper* MakeWrapper() {

@@ -61,8 +61,9 @@ public:
   std::uint32_t GetConfigurationLine() const;
   /// Column of the element's start tag, from 1; 0 when the failure concerns no element.
   std::uint32_t GetConfigurationColumn() const;
-  /// Records the element the failure is about, and adds it to what(); an empty `file`
-  /// clears the place. Set by the configuration loader as the exception leaves it.
+  /// Records the element the failure is about and adds it to what() (with an empty
+  /// `file`, what() is the message alone). Set by the configuration loader as the
+  /// exception leaves it.
   void SetConfigurationPlace(const std::string& file, std::uint32_t line, std::uint32_t column);
 
   /// The message, followed by " (at <file>:<line>:<column>)" when the failure is about

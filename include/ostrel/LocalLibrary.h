@@ -25,6 +25,10 @@ protected:
   ~ILibraryConfiguration() = default;  // never deleted through this interface
 };
 
+/// @file
+/// ILibraryConfiguration, the local library that holds it and the macros that register
+/// wrapper makers.
+
 /// The process-wide local library, created on first use and destroyed at process exit.
 OSTREL_API ILibraryConfiguration& GetLocalLibrary();
 

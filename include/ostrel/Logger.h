@@ -1,8 +1,9 @@
-// Logging facade. Every record goes to one process-wide dispatcher chosen when the
-// library is loaded: the libNLogC.so back end when it can be loaded with all of its
-// entry points, otherwise a dispatcher that drops everything. The facade formats
-// nothing and takes no lock; all operations may be called from any thread and never
-// throw on their own.
+/// @file
+/// Logging facade. Every record goes to one process-wide dispatcher chosen when the
+/// library is loaded: the libNLogC.so back end when it can be loaded with all of its
+/// entry points, otherwise a dispatcher that drops everything. The facade formats
+/// nothing and takes no lock; all operations may be called from any thread and never
+/// throw on their own.
 #pragma once
 
 #include <cstdarg>

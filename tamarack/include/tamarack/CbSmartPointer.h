@@ -153,6 +153,9 @@ private:
   T* m_object = nullptr;
 };
 
+/// @file
+/// CbSmartPointer, its comparisons and DynamicPointerCast.
+
 /// True when both point to the same object (or both are empty).
 template <class T, class U>
 bool operator==(const CbSmartPointer<T>& a, const CbSmartPointer<U>& b) noexcept {

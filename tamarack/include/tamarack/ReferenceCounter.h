@@ -1,5 +1,6 @@
-// The lock that guards the final release of a reference counter.
-// The lock may be taken from any thread.
+/// @file
+/// The lock that guards the final release of a reference counter.
+/// The lock may be taken from any thread.
 #pragma once
 
 #include <tamarack/CbCriticalSection.h>
