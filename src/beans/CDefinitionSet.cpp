@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "beans/SPlace.h"
+#include "support/RecordFunctions.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -63,7 +64,7 @@ void CDefinitionSet::CheckMerge(const CDefinitionSet& loaded) const {
   for (const auto& library : loaded.m_libraries) {
     for (const SBeanDefinition& bean : library->beans) {
       if (m_names.Lookup(bean.name) != nullptr) {
-        OSTREL_THROW_AT("Ostrel::CXMLResource::Integrate", "Overriding bean '" + bean.name + "'",
+        OSTREL_THROW_AT(RecordFunction::kIntegrate, "Overriding bean '" + bean.name + "'",
                         bean.place, Internal::PlaceContext(bean.name));
       }
     }

@@ -6,16 +6,16 @@
 #include "CCycleFinder.h"
 #include "beans/CBeanConfig.h"
 #include "beans/CTypeManager.h"
+#include "beans/DefaultFactoryReference.h"
 #include "libraries/CDynamicLibrary.h"
 #include "libraries/CLocalLibrary.h"
+#include "libraries/WrapperMakerLookup.h"
 #include "platform/SharedLibrary.h"
 
 namespace Ostrel {
 namespace {
 
 std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-
-bool IsReferenceToDefaultFactory(const std::string& name) { return name.rfind("::", 0) == 0; }
 
 }  // namespace
 
@@ -131,11 +131,9 @@ void CConfigurationChecker::MakeWrappers(const SLibrary& library) {
       continue;
     }
     const std::string makerName = MakeMakerName(bean.className);
-    void* maker = loaded->GetFunction(makerName.c_str());
-    if (maker == nullptr) maker = CLocalLibrary::GetInstance().GetFunction(makerName.c_str());
+    void* maker = FindWrapperMaker(loaded->GetFunction(makerName.c_str()), makerName);
     if (maker == nullptr) {
-      Add(ESeverity::eError, bean,
-          "Getting wrapper maker failed for class " + Quoted(bean.className));
+      Add(ESeverity::eError, bean, NoWrapperMakerMessage(bean.className));
       continue;
     }
     std::shared_ptr<IBeanWrapper> wrapper;
@@ -265,8 +263,8 @@ void CConfigurationChecker::CheckArguments(const SBeanDefinition& bean, const SL
       }
     } else if (argument.type == "bean") {
       // A reference into the default factory is resolved there, at run time.
-      if (IsReferenceToDefaultFactory(argument.value)) {
-        const std::string name = argument.value.substr(2);
+      if (NamesDefaultFactoryBean(argument.value)) {
+        const std::string name(ReferencedBeanName(argument.value));
         if (m_context.inDefaultFactory && !m_context.inDefaultFactory(name)) {
           add("Bean " + Quoted(argument.value) + " requested, but not configured in the "
               "default factory");

@@ -17,11 +17,13 @@
 #include "beans/CBeanProperty.h"
 #include "beans/CDefinitionSet.h"
 #include "beans/CTypeManager.h"
+#include "beans/DefaultFactoryReference.h"
 #include "beans/SPlace.h"
 #include "factory/DefaultFactory.h"
 #include "libraries/CLocalLibrary.h"
 #include "platform/TextConversion.h"
 #include "support/CReaderFlags.h"
+#include "support/RecordFunctions.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -159,7 +161,7 @@ void CBeanFactoryImpl::ReleaseCaches(MadeTable& made, SlotTable& slots, WrapperC
 }
 
 void CBeanFactoryImpl::Reset() {
-  CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Reset");
+  CActiveScope::Refuse(this, RecordFunction::kFactoryReset);
   CSharedGate::CAlone alone(m_gate);
   Lock lock(m_lock);
   {
@@ -175,7 +177,7 @@ void CBeanFactoryImpl::Reset() {
 }
 
 void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
-  constexpr const char* kFunction = "Ostrel::CBeanFactoryImpl::Reset";
+  constexpr const char* kFunction = RecordFunction::kFactoryReset;
   CActiveScope::Refuse(this, kFunction);
   // Aside: nothing here is reachable from another thread yet.
   auto store = std::make_unique<CDefinitionStore>();
@@ -710,9 +712,10 @@ void CBeanFactoryImpl::BindArgument(const SArgument& argument) {
     return;
   }
   const bool bean = argument.type == "bean";
-  // A name written "::name" lives in the default factory.
-  argument.inDefaultFactory = bean && argument.value.compare(0, 2, "::") == 0;
-  argument.reference = argument.value.substr(argument.inDefaultFactory ? 2 : 0);
+  argument.inDefaultFactory = bean && NamesDefaultFactoryBean(argument.value);
+  argument.reference = argument.inDefaultFactory
+                           ? std::string(ReferencedBeanName(argument.value))
+                           : argument.value;
   argument.kind = bean ? SArgument::eBean : SArgument::eService;
 }
 

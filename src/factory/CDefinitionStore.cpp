@@ -4,7 +4,8 @@
 
 #include "beans/SPlace.h"
 #include "libraries/CDynamicLibrary.h"
-#include "libraries/CLocalLibrary.h"
+#include "libraries/WrapperMakerLookup.h"
+#include "support/RecordFunctions.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -63,14 +64,9 @@ void CDefinitionStore::ProcessBean(const SBeanDefinition& definition, ILibrary& 
     cached->value.first = MakeMakerName(definition.className);
     cached->value.second = library.GetFunction(cached->value.first.c_str());
   }
-  const std::string& makerName = cached->value.first;
-  void* maker = cached->value.second;
+  void* maker = FindWrapperMaker(cached->value.second, cached->value.first);
   if (maker == nullptr) {
-    maker = CLocalLibrary::GetInstance().GetFunction(makerName.c_str());
-  }
-  if (maker == nullptr) {
-    OSTREL_THROW_AT("Ostrel::CXMLResource::processBean",
-                    "Getting wrapper maker failed for class '" + definition.className + "'",
+    OSTREL_THROW_AT(RecordFunction::kProcessBean, NoWrapperMakerMessage(definition.className),
                     definition.place, Internal::PlaceContext(definition.name));
   }
   auto config = std::make_unique<CBeanConfig>(

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "beans/CServiceConfig.h"
+#include "support/RecordFunctions.h"
 #include "support/Throw.h"
 
 namespace Ostrel {
@@ -34,7 +35,7 @@ std::shared_ptr<ITypeRegistration> CServiceRegistry::RegisterInstance(
     for (const auto& existing : list) {
       CServiceConfig* config = AsServiceConfig(existing);
       if (config != nullptr && config->Holds(instance.Get())) {
-        OSTREL_THROW("Ostrel::CXMLResource::RegisterInstance",
+        OSTREL_THROW(RecordFunction::kRegisterInstance,
                      "Service instance is already registered for interface '" + id + "'");
       }
     }
@@ -68,7 +69,7 @@ void CServiceRegistry::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& 
   bool removed = false;
   std::vector<std::string> emptied;
   if (!instance) {
-    OSTREL_THROW("Ostrel::CXMLResource::ReleaseInstance", "Service instance was not registered");
+    OSTREL_THROW(RecordFunction::kReleaseInstance, "Service instance was not registered");
   }
   for (auto& entry : m_services) {
     RegistrationList& list = entry.value;
@@ -88,7 +89,7 @@ void CServiceRegistry::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& 
     m_services.Remove(id);
   }
   if (!removed) {
-    OSTREL_THROW("Ostrel::CXMLResource::ReleaseInstance", "Service instance was not registered");
+    OSTREL_THROW(RecordFunction::kReleaseInstance, "Service instance was not registered");
   }
 }
 

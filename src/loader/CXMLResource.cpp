@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <unordered_set>
 
 #include "CDocumentLint.h"
 #include "CXMLResourceState.h"
@@ -98,10 +99,8 @@ CXMLResource::~CXMLResource() = default;
 
 namespace {
 
-// A file being read: its parsed document, where its include elements stand, and the
-// resource its own definitions go to (null: the resource being loaded).
+// A file being read: its parsed document and where its include elements stand.
 struct SIncludeFrame {
-  std::unique_ptr<CXMLResource> resource;
   XMLNode root;
   std::wstring file;
   std::shared_ptr<const std::string> name;  // the file as places name it
@@ -112,11 +111,27 @@ struct SIncludeFrame {
 
 }  // namespace
 
+void CXMLResource::SState::NoteRead(std::string_view name) {
+  const std::int64_t at = read++;
+  bool inserted = false;
+  auto* last = lastRead.GetOrInsert(name, &inserted);
+  SSpan& span = spans.back();
+  if (!inserted && last->value < span.start) span.reach = std::max(span.reach, last->value);
+  last->value = at;
+}
+
+// Every file is read straight into this resource's one definition set, includes before
+// the including file's own libraries, so the set holds the definitions in the order a
+// depth-first reading meets them. An included file may not define a name that its
+// includer defined before including it (its earlier includes counted): each file's span
+// of positions records how far back its names reach, and a reach into the includer's
+// span is such a name, found when the included file is done.
 void CXMLResource::LoadFile(const std::wstring& top) {
   Internal::SLoadBudget budget;
   std::vector<SIncludeFrame> open;
+  SState& state = *m_state;
   // Reads `file`, included by the element at `includedAt` (unknown for the top file).
-  auto read = [&open, &budget](const std::wstring& file, const SPlace& includedAt) {
+  auto read = [&open, &budget, &state](const std::wstring& file, const SPlace& includedAt) {
     auto name = std::make_shared<const std::string>(Platform::WideToUtf8(file));
     const std::string& narrowPath = *name;
     std::string canonical = Platform::CanonicalPath(narrowPath);
@@ -150,6 +165,12 @@ void CXMLResource::LoadFile(const std::wstring& top) {
     frame.directory = Directory(file);
     frame.canonical = std::move(canonical);
     open.push_back(std::move(frame));
+    SState::SSpan span;
+    span.start = state.read;
+    for (const auto& library : state.definitions.GetLibraries()) {
+      span.sizes.push_back(library->beans.size());
+    }
+    state.spans.push_back(std::move(span));
   };
   read(top, SPlace());
   while (!open.empty()) {
@@ -164,22 +185,45 @@ void CXMLResource::LoadFile(const std::wstring& top) {
       std::wstring relative = Platform::Utf8ToWide(path);
       std::replace(relative.begin(), relative.end(), L'\\', L'/');
       read(frame.directory + relative, includeAt);
-      open.back().resource = std::make_unique<CXMLResource>("");  // empty
-      open.back().resource->m_state->interfaces = m_state->interfaces;
       continue;
     }
-    if (m_state->keepNotices) CDocumentLint(frame.name, m_state->notices).Run(frame.root);
-    CXMLResource& target = frame.resource != nullptr ? *frame.resource : *this;
-    target.m_state->path = frame.file;
-    target.m_state->folder = Folder(frame.canonical);
-    target.m_state->file = frame.name;
-    target.parseLibrary(frame.root, budget);
-    std::unique_ptr<CXMLResource> done = std::move(frame.resource);
+    if (state.keepNotices) CDocumentLint(frame.name, state.notices).Run(frame.root);
+    state.path = frame.file;
+    state.folder = Folder(frame.canonical);
+    state.file = frame.name;
+    parseLibrary(frame.root, budget);
     open.pop_back();
-    if (done != nullptr) {
-      SIncludeFrame& including = open.back();
-      (including.resource != nullptr ? *including.resource : *this)
-          .m_state->definitions.Merge(done->m_state->definitions);
+    SState::SSpan done = std::move(state.spans.back());
+    state.spans.pop_back();
+    if (state.spans.empty()) break;
+    SState::SSpan& includer = state.spans.back();
+    if (done.reach >= includer.start) RefuseRedefinition(includer.sizes, done.sizes);
+    includer.reach = std::max(includer.reach, done.reach);
+  }
+  state.lastRead.RemoveAll();
+}
+
+void CXMLResource::RefuseRedefinition(const std::vector<std::size_t>& includerStart,
+                                      const std::vector<std::size_t>& includedStart) const {
+  // The names the includer defined before the include, then the first definition of the
+  // included file (library order, then reading order) that repeats one.
+  const auto& libraries = m_state->definitions.GetLibraries();
+  auto at = [](const std::vector<std::size_t>& sizes, std::size_t i) {
+    return i < sizes.size() ? sizes[i] : 0;
+  };
+  std::unordered_set<std::string_view> before;
+  for (std::size_t i = 0; i < libraries.size(); ++i) {
+    for (std::size_t b = at(includerStart, i); b < at(includedStart, i); ++b) {
+      before.insert(libraries[i]->beans[b].name);
+    }
+  }
+  for (std::size_t i = 0; i < libraries.size(); ++i) {
+    for (std::size_t b = at(includedStart, i); b < libraries[i]->beans.size(); ++b) {
+      const SBeanDefinition& bean = libraries[i]->beans[b];
+      if (before.count(bean.name) != 0) {
+        OSTREL_THROW_AT("Ostrel::CXMLResource::Integrate", "Overriding bean '" + bean.name + "'",
+                        bean.place, Internal::PlaceContext(bean.name));
+      }
     }
   }
 }

@@ -88,6 +88,9 @@ std::string LastComponent(const std::string& name) {
 
 void CXMLResource::AddDefinition(SLibrary& owner, SBeanDefinition&& definition) {
   owner.beans.push_back(std::move(definition));
+  // Outside includes (a text, or the top file's own definitions, read last) nothing is
+  // checked against what follows.
+  if (m_state->spans.size() > 1) m_state->NoteRead(owner.beans.back().name);
 }
 
 // One step of the walk over a "beans" element: a container ("beans", "properties", or

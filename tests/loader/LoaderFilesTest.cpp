@@ -198,6 +198,14 @@ TEST_F(LoaderFilesTest, IncludeFailures) {
   EXPECT_EQ(error.message, "Overriding bean 'dup'");
   EXPECT_EQ(error.function, "Ostrel::CXMLResource::Integrate");
   EXPECT_EQ(error.place, dir + "/y.xml:1:39 (bean 'dup')");
+  // Deeper down: a name two includes below repeats one of an earlier include of the top
+  // file; a file's own name may repeat one of its own includes, and a later file's.
+  Write("n/deep.xml", "", "dup");
+  Write("n/mid.xml", "<include path='deep.xml'/>", "dup");
+  const std::string top = Write("n/top.xml", "<include path='../x.xml'/><include path='mid.xml'/>");
+  EXPECT_EQ(Thrown([&] { Names(top); }).place, dir + "/n/deep.xml:1:39 (bean 'dup')");
+  EXPECT_EQ(Names(Write("n/ok.xml", "<include path='mid.xml'/>", "dup")),
+            "lib.so:[dup,dup,dup] eager:dup,dup,dup,");
 }
 
 // Includes nest without a depth limit (a chain of 1,500 files loads on a small stack),

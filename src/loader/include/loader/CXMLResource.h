@@ -63,10 +63,15 @@ public:
 private:
   struct SState;
 
-  // Reads a file and its includes, each include loaded completely and merged before the
-  // including file's own libraries are read. Includes are followed with a stack of their
-  // own, not by recursion.
+  // Reads a file and its includes, each include read completely before the including
+  // file's own libraries. Includes are followed with a stack of their own, not by
+  // recursion.
   void LoadFile(const std::wstring& file);
+  // Throws "Overriding bean" for the first definition read since `includedStart` (the
+  // record sizes when an included file began) whose name was defined between
+  // `includerStart` and then.
+  void RefuseRedefinition(const std::vector<std::size_t>& includerStart,
+                          const std::vector<std::size_t>& includedStart) const;
 
   void parseLibrary(const XMLNode& root, Internal::SLoadBudget& budget);
   SLibrary* GetOrAddLibrary(const char* path);
