@@ -339,7 +339,11 @@ private:
   bool Call(T& object, const SMethod& method, const ArgumentVector* arguments) const {
     std::string error;
     if (!method.call(object, arguments, error)) {
-      Fail("Invoke", "could not call '" + method.name + "': " + error);
+      const std::size_t count = method.types.size();
+      const bool reported = arguments != nullptr && arguments->size() > count &&
+                            (*arguments)[count] == NullsReportedMarker() &&
+                            error.find(WrapperDetail::kResolvedToNothing) != std::string::npos;
+      if (!reported) Fail("Invoke", "could not call '" + method.name + "': " + error);
       return false;
     }
     return true;

@@ -94,6 +94,10 @@ U* CastReference(IReferenceCounted* source) {
   return object;
 }
 
+// Why a reference that resolved to nothing is refused.
+constexpr const char* kResolvedToNothing =
+    "resolved to nothing (declare the parameter Optional<U> to accept that)";
+
 // Reads a reference; an object of another class is an error, and so is nothing at all
 // unless the parameter is optional.
 template <class U>
@@ -102,7 +106,7 @@ bool ReadReference(void* address, CbSmartPointer<U>& out, std::string& error,
   out = nullptr;
   const auto* source = static_cast<const CbSmartPointer<IReferenceCounted>*>(address);
   if (source == nullptr || !*source) {
-    if (!optional) error = "resolved to nothing (declare the parameter Optional<U> to accept that)";
+    if (!optional) error = kResolvedToNothing;
     return optional;
   }
   out = CbSmartPointer<U>(CastReference<U>(source->Get()));

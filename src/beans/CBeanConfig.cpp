@@ -50,7 +50,7 @@ std::string CreationMismatch(const SBeanDefinition& definition, IBeanWrapper& wr
 
 // The wrapper receives untyped addresses, so a value of another type would be misread.
 std::string CBeanConfig::ArgumentMismatch(const std::string& bean, const std::string& method,
-                                          const std::vector<SArgument>& arguments,
+                                          const ArgumentList& arguments,
                                           const std::vector<std::string>& types) {
   for (std::size_t i = 0; i < arguments.size() && i < types.size(); ++i) {
     const char* configured = CTypeManager::CanonicalTypeName(arguments[i].type.c_str());

@@ -24,6 +24,19 @@ SLibrary& CDefinitionSet::GetOrAddLibrary(const std::string& path) {
   return *m_libraries[entry->value];
 }
 
+std::pmr::memory_resource* CDefinitionSet::GetMemory() {
+  if (m_memory == nullptr) m_memory = std::make_unique<CDefinitionArena>();
+  return m_memory.get();
+}
+
+SBeanDefinition& CDefinitionSet::AddDefinition(SLibrary& library, SBeanDefinition&& definition) {
+  GetMemory();
+  SBeanDefinition* added = m_memory->Add(std::move(definition));
+  library.beans.Append(added);
+  m_namesStale = true;
+  return *added;
+}
+
 void CDefinitionSet::IndexNames() const {
   // The first definition of a name in library order, then reading order, is the one
   // that gets a configuration. Built when first needed: a set that is only merged
@@ -79,6 +92,10 @@ void CDefinitionSet::Merge(CDefinitionSet& loaded) {
 void CDefinitionSet::Append(CDefinitionSet& loaded) {
   IndexNames();
   m_eagerNames.insert(m_eagerNames.end(), loaded.m_eagerNames.begin(), loaded.m_eagerNames.end());
+  // The memory first: the records taken below refer to it.
+  if (loaded.m_memory != nullptr) m_appendedMemory.push_back(std::move(loaded.m_memory));
+  for (auto& memory : loaded.m_appendedMemory) m_appendedMemory.push_back(std::move(memory));
+  loaded.m_appendedMemory.clear();
   // Each record that receives definitions, with where they begin in it. Every name among
   // them is new here, so indexing just these, in library order, keeps "first in library
   // order, then reading order" without looking at the definitions held before.
@@ -96,10 +113,7 @@ void CDefinitionSet::Append(CDefinitionSet& loaded) {
     SLibrary& target = *m_libraries[entry->value];
     appended.emplace_back(entry->value, target.beans.size());
     for (const std::string& folder : library->searchFolders) AddSearchFolder(target, folder);
-    // No reservation to the exact size: many small merges into one record stay linear.
-    for (SBeanDefinition& bean : library->beans) {
-      target.beans.push_back(std::move(bean));
-    }
+    target.beans.Take(library->beans);
   }
   loaded.m_libraries.clear();
   loaded.m_libraryPaths.RemoveAll();
@@ -110,6 +124,42 @@ void CDefinitionSet::Append(CDefinitionSet& loaded) {
   for (const auto& [index, from] : appended) {
     IndexNames(*m_libraries[index], from);
   }
+}
+
+CDefinitionSet::SMark CDefinitionSet::Mark() const {
+  SMark mark;
+  mark.libraries = m_libraries.size();
+  mark.records.reserve(m_libraries.size());
+  for (const auto& library : m_libraries) {
+    mark.records.emplace_back(library->beans.size(), library->searchFolders.size());
+  }
+  mark.eager = m_eagerNames.size();
+  return mark;
+}
+
+std::vector<std::unique_ptr<SLibrary>> CDefinitionSet::TakeBackTo(const SMark& mark) {
+  std::vector<std::unique_ptr<SLibrary>> taken;
+  for (std::size_t i = mark.libraries; i < m_libraries.size(); ++i) {
+    m_libraryPaths.Remove(m_libraries[i]->path);
+    taken.push_back(std::move(m_libraries[i]));
+  }
+  m_libraries.resize(std::min(mark.libraries, m_libraries.size()));
+  for (std::size_t i = 0; i < m_libraries.size() && i < mark.records.size(); ++i) {
+    SLibrary& library = *m_libraries[i];
+    const auto [beans, folders] = mark.records[i];
+    if (library.searchFolders.size() > folders) library.searchFolders.resize(folders);
+    if (library.beans.size() <= beans) continue;
+    auto tail = std::make_unique<SLibrary>();
+    tail->path = library.path;
+    while (library.beans.size() > beans) {
+      tail->beans.push_front(std::move(library.beans.back()));
+      library.beans.pop_back();
+    }
+    taken.push_back(std::move(tail));
+  }
+  if (m_eagerNames.size() > mark.eager) m_eagerNames.resize(mark.eager);
+  m_namesStale = true;
+  return taken;
 }
 
 }  // namespace Ostrel

@@ -249,7 +249,7 @@ void CConfigurationChecker::CheckCreation(const SBeanDefinition& bean) {
 }
 
 void CConfigurationChecker::CheckArguments(const SBeanDefinition& bean, const SLibrary& library,
-                                           const std::vector<SArgument>& arguments,
+                                           const ArgumentList& arguments,
                                            std::int32_t line, std::int32_t column,
                                            const std::string& method) {
   for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -54,7 +54,7 @@ private:
   void CheckBean(const SBeanDefinition& bean, const SLibrary& library);
   void CheckCreation(const SBeanDefinition& bean);
   void CheckArguments(const SBeanDefinition& bean, const SLibrary& library,
-                      const std::vector<SArgument>& arguments, std::int32_t line,
+                      const ArgumentList& arguments, std::int32_t line,
                       std::int32_t column, const std::string& method);
   // The wrapper's types for `method` with `count` arguments; false (reported) when the
   // wrapper threw.

@@ -43,21 +43,33 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
 // Merges a parsed configuration into the factory, then creates its non-lazy beans. The
 // merge checks every name before it changes anything; no library is loaded and no
 // client code runs before that check has passed. A bean that cannot be made is logged
-// by resolution and fails only a strict load. Called under the loading mutex.
+// by resolution; a strict load then fails and takes back what it merged. Called under
+// the loading mutex.
 void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options,
            const char* function) {
-  factory.Integrate(resource.GetDefinitions());
-  const std::vector<std::string> failed = factory.CreateEagerBeans();
-  if (options.strict) Internal::RefuseFailedBeans(failed, function);
+  if (!options.strict) {
+    factory.Integrate(resource.GetDefinitions());
+    factory.CreateEagerBeans();
+    return;
+  }
+  const std::vector<std::string> eager = resource.GetDefinitions().GetEagerNames();
+  factory.Integrate(resource.GetDefinitions(), CBeanFactoryImpl::ELoad::eStrict);
+  Internal::MakeEagerBeansStrictly(factory, eager, function);
 }
 
 // Puts a parsed configuration in the place of the factory's whole configuration in one
 // step, then creates its non-lazy beans. What failed to parse never gets here, so a
-// failed reset leaves the configuration as it was. Called under the loading mutex.
+// failed reset leaves the configuration as it was; so does a strict one whose
+// non-lazy beans fail. Called under the loading mutex.
 void Swap(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options) {
-  factory.Replace(resource.GetDefinitions());
-  const std::vector<std::string> failed = factory.CreateEagerBeans();
-  if (options.strict) Internal::RefuseFailedBeans(failed, kReset);
+  if (!options.strict) {
+    factory.Replace(resource.GetDefinitions());
+    factory.CreateEagerBeans();
+    return;
+  }
+  const std::vector<std::string> eager = resource.GetDefinitions().GetEagerNames();
+  factory.Replace(resource.GetDefinitions(), CBeanFactoryImpl::ELoad::eStrict);
+  Internal::MakeEagerBeansStrictly(factory, eager, kReset);
 }
 
 const char* CheckedText(const char* xml, const char* function) {

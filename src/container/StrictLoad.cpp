@@ -1,8 +1,10 @@
 #include "StrictLoad.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <unordered_set>
 
 #include <ostrel/Logger.h>
 
@@ -104,7 +106,6 @@ void CheckStrictly(CBeanFactoryImpl& factory, CXMLResource& resource, bool repla
                         (errors == 1 ? " error" : " errors") + "): " + first->message,
                     place, first->bean.empty() ? std::string() : PlaceContext(first->bean));
   }
-  factory.SetStrict(true);
   // Every name is registered now: the check has loaded the libraries.
   for (const auto& library : resource.GetDefinitions().GetLibraries()) {
     for (SBeanDefinition& bean : library->beans) {
@@ -115,7 +116,23 @@ void CheckStrictly(CBeanFactoryImpl& factory, CXMLResource& resource, bool repla
   }
 }
 
-void RefuseFailedBeans(const std::vector<std::string>& failed, const char* function) {
+void MakeEagerBeansStrictly(CBeanFactoryImpl& factory, const std::vector<std::string>& eager,
+                            const char* function) {
+  std::vector<std::string> failed;
+  try {
+    failed = factory.CreateEagerBeans();
+  } catch (...) {
+    factory.EndStrictLoad(false);
+    throw;
+  }
+  // Only this load's beans count: an older one that fails again was logged before.
+  if (!failed.empty()) {
+    const std::unordered_set<std::string> read(eager.begin(), eager.end());
+    failed.erase(std::remove_if(failed.begin(), failed.end(),
+                                [&read](const std::string& name) { return read.count(name) == 0; }),
+                 failed.end());
+  }
+  factory.EndStrictLoad(failed.empty());
   if (failed.empty()) return;
   std::string names;
   for (const std::string& name : failed) names += (names.empty() ? "'" : ", '") + name + "'";

@@ -36,8 +36,11 @@ std::unique_ptr<CXMLResource> ReadConfiguration(const wchar_t* file, const SLoad
 void CheckStrictly(CBeanFactoryImpl& factory, CXMLResource& resource, bool replacing,
                    const char* function);
 
-// Throws a CException naming the load-time beans that could not be made (none: returns).
-void RefuseFailedBeans(const std::vector<std::string>& failed, const char* function);
+// Ends a strict load merged or swapped into `factory`: makes the load-time beans and,
+// when one of `eager` (those the load read) cannot be made, puts the factory back as it
+// was before the load and throws a CException naming them.
+void MakeEagerBeansStrictly(CBeanFactoryImpl& factory, const std::vector<std::string>& eager,
+                            const char* function);
 
 }  // namespace Internal
 }  // namespace Ostrel

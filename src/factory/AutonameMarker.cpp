@@ -8,4 +8,9 @@ const void* AutonameMarker() {
   return &marker;
 }
 
+const void* NullsReportedMarker() {
+  static const char marker = 0;
+  return &marker;
+}
+
 }  // namespace Ostrel

@@ -1,5 +1,6 @@
 #include "factory/CBeanFactoryImpl.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -114,6 +115,30 @@ bool MayUse(const CBeanConfig& config, const SLibrary* requester) {
 
 }  // namespace
 
+// A configuration held aside (the one a reset brings, then the one it replaced), or
+// where a strict integration began.
+struct CBeanFactoryImpl::SPendingLoad {
+  bool replacing = false;
+  std::unique_ptr<CDefinitionStore> store;
+  std::unique_ptr<CServiceRegistry> services;
+  std::unique_ptr<CTypeManager> types;
+  // Empty tables shaped as a new factory's, so that the order of a new configuration's
+  // singletons is the one a freshly loaded factory has.
+  MadeTable made{128};
+  SlotTable slots{128};
+  WrapperCache wrappers{128};
+  std::vector<std::string> eager;
+  std::uint32_t configured = 0;
+  std::uint32_t clientServices = 0;
+  // The factory's strictness before the load.
+  bool strict = false;
+  // An integration: where the definitions ended, the registrations it made, the classes
+  // that had a wrapper.
+  CDefinitionSet::SMark mark;
+  std::vector<std::shared_ptr<ITypeRegistration>> registrations;
+  std::unordered_set<std::string> wrapped;
+};
+
 CBeanFactoryImpl::CBeanFactoryImpl()
     : m_store(new CDefinitionStore),
       m_services(new CServiceRegistry),
@@ -122,6 +147,9 @@ CBeanFactoryImpl::CBeanFactoryImpl()
       m_trace(s_logger.IsDebugEnabled()) {}
 
 CBeanFactoryImpl::~CBeanFactoryImpl() {
+  // A strict load cut short keeps the factory's configuration; the one aside goes first.
+  if (m_pending != nullptr && m_pending->replacing) ReleaseConfiguration(*m_pending, 0);
+  m_pending.reset();
   ClearCaches();
   m_services.reset();
   m_types.reset();
@@ -176,75 +204,168 @@ void CBeanFactoryImpl::Reset() {
   m_store.reset(new CDefinitionStore);
 }
 
-void CBeanFactoryImpl::Replace(CDefinitionSet& loaded) {
-  constexpr const char* kFunction = RecordFunction::kFactoryReset;
-  CActiveScope::Refuse(this, kFunction);
+void CBeanFactoryImpl::Replace(CDefinitionSet& loaded, ELoad load) {
+  CActiveScope::Refuse(this, RecordFunction::kFactoryReset);
   // Aside: nothing here is reachable from another thread yet.
-  auto store = std::make_unique<CDefinitionStore>();
-  auto services = std::make_unique<CServiceRegistry>();
-  auto types = std::make_unique<CTypeManager>();
-  RegisterProvided(*services, loaded);
-  const std::uint32_t configured = services->GetRegistrationCount();
-  std::vector<std::string> eager = loaded.GetEagerNames();
-  store->GetDefinitions().Append(loaded);
-
-  // Empty tables shaped as a new factory's, so that the order of the new configuration's
-  // singletons is the one a freshly loaded factory has.
-  MadeTable made(128);
-  SlotTable slots(128);
-  WrapperCache wrappers(128);
-  std::uint32_t clientServices = 0;
-  {
-    // No creation is under way while the configuration changes hands.
-    CSharedGate::CAlone alone(m_gate);
+  auto next = std::make_unique<SPendingLoad>();
+  next->replacing = true;
+  next->store = std::make_unique<CDefinitionStore>();
+  next->services = std::make_unique<CServiceRegistry>();
+  next->types = std::make_unique<CTypeManager>();
+  RegisterProvided(*next->services, loaded);
+  next->configured = next->services->GetRegistrationCount();
+  next->eager = loaded.GetEagerNames();
+  next->store->GetDefinitions().Append(loaded);
+  const std::uint32_t clientServices = SwapConfiguration(*next);  // `next` holds the old one now
+  if (load == ELoad::eStrict) {
     Lock lock(m_lock);
-    m_trace = s_logger.IsDebugEnabled();
-    {
-      // The swap: readers without the lock wait for it and then take the lock.
-      CReaderFlags::CWrite write(*m_readers);
-      m_resets.fetch_add(1, std::memory_order_release);
-      m_made.Swap(made);
-      m_slots.Swap(slots);
-      m_wrappers.Swap(wrappers);
-    }
-    const std::uint32_t held = m_services->GetRegistrationCount();
-    clientServices = held > m_configuredServices ? held - m_configuredServices : 0;
-    m_store.swap(store);
-    m_services.swap(services);
-    m_types.swap(types);
-    m_eager.swap(eager);
-    m_configuredServices = configured;
+    next->clientServices = clientServices;
+    next->strict = m_strict;
+    m_strict = true;
+    m_pending = std::move(next);
+    return;
   }
+  ReleaseConfiguration(*next, clientServices);
+}
+
+std::uint32_t CBeanFactoryImpl::SwapConfiguration(SPendingLoad& other) {
+  // No creation is under way while the configuration changes hands.
+  CSharedGate::CAlone alone(m_gate);
+  Lock lock(m_lock);
+  m_trace = s_logger.IsDebugEnabled();
+  {
+    // The swap: readers without the lock wait for it and then take the lock.
+    CReaderFlags::CWrite write(*m_readers);
+    m_resets.fetch_add(1, std::memory_order_release);
+    std::lock_guard<std::mutex> singletons(m_singletonMutex);
+    m_made.Swap(other.made);
+    m_slots.Swap(other.slots);
+    m_wrappers.Swap(other.wrappers);
+  }
+  const std::uint32_t held = m_services->GetRegistrationCount();
+  const std::uint32_t clientServices = held > m_configuredServices ? held - m_configuredServices : 0;
+  m_store.swap(other.store);
+  m_services.swap(other.services);
+  m_types.swap(other.types);
+  m_eager.swap(other.eager);
+  std::swap(m_configuredServices, other.configured);
+  return clientServices;
+}
+
+void CBeanFactoryImpl::ReleaseConfiguration(SPendingLoad& former, std::uint32_t clientServices) {
   if (clientServices != 0) {
-    s_logger.Info(__FILE__, __LINE__, kFunction,
+    s_logger.Info(__FILE__, __LINE__, RecordFunction::kFactoryReset,
                   L"Reset drops %s service registration(s) made by client code",
                   std::to_wstring(clientServices).c_str());
   }
-  // The old configuration goes as Reset empties one, now out of every reader's sight;
-  // code run by a release meets the new configuration.
+  // It goes as Reset empties a configuration, now out of every reader's sight; code run
+  // by a release meets the factory's configuration.
   Lock lock(m_lock);
   CActiveScope active(this);
-  ReleaseCaches(made, slots, wrappers);
-  services.reset();
-  types.reset();
-  store.reset();
+  ReleaseCaches(former.made, former.slots, former.wrappers);
+  former.services.reset();
+  former.types.reset();
+  former.store.reset();
 }
 
-void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded) {
+void CBeanFactoryImpl::Integrate(CDefinitionSet& loaded, ELoad load) {
   CActiveScope::Refuse(this, "Ostrel::CBeanFactoryImpl::Integrate");
   CSharedGate::CAlone alone(m_gate);
   Lock lock(m_lock);
   m_trace = s_logger.IsDebugEnabled();
   CDefinitionSet& definitions = m_store->GetDefinitions();
   definitions.CheckMerge(loaded);
+  std::unique_ptr<SPendingLoad> pending;
+  if (load == ELoad::eStrict) {
+    pending = std::make_unique<SPendingLoad>();
+    pending->mark = definitions.Mark();
+    pending->configured = m_configuredServices;
+    pending->strict = m_strict;
+    for (const auto& entry : m_wrappers) pending->wrapped.insert(entry.key);
+  }
   const std::uint32_t before = m_services->GetRegistrationCount();
-  RegisterProvided(*m_services, loaded);
+  RegisterProvided(*m_services, loaded, pending ? &pending->registrations : nullptr);
   m_configuredServices += m_services->GetRegistrationCount() - before;
   m_eager.insert(m_eager.end(), loaded.GetEagerNames().begin(), loaded.GetEagerNames().end());
   definitions.Append(loaded);
+  if (pending) {
+    m_strict = true;
+    m_pending = std::move(pending);
+  }
 }
 
-void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded) {
+void CBeanFactoryImpl::EndStrictLoad(bool keep) {
+  std::unique_ptr<SPendingLoad> pending;
+  {
+    Lock lock(m_lock);
+    pending = std::move(m_pending);
+    if (pending != nullptr && !keep) m_strict = pending->strict;
+  }
+  if (pending == nullptr) return;
+  if (!pending->replacing) {
+    if (!keep) TakeBack(*pending);
+    return;
+  }
+  if (!keep) {
+    // Client code's registrations in the configuration that failed go with it, silently.
+    SwapConfiguration(*pending);
+    pending->clientServices = 0;
+  }
+  ReleaseConfiguration(*pending, pending->clientServices);
+}
+
+void CBeanFactoryImpl::TakeBack(SPendingLoad& pending) {
+  CSharedGate::CAlone alone(m_gate);
+  Lock lock(m_lock);
+  CActiveScope active(this);
+  // Out of every table first, so that code run by a release (an exit method) finds
+  // none of it; then released: singletons, slots, configurations, definitions, in
+  // the order in which they refer to each other.
+  std::vector<std::unique_ptr<SLibrary>> definitions;
+  std::vector<std::unique_ptr<CBeanConfig>> configs = m_store->TakeBackTo(pending.mark, definitions);
+  std::unordered_set<std::string> names;
+  for (const auto& library : definitions) {
+    for (const SBeanDefinition& bean : library->beans) names.insert(bean.name);
+  }
+  MadeTable made(16);
+  SlotTable slots(16);
+  {
+    CReaderFlags::CWrite write(*m_readers);
+    m_resets.fetch_add(1, std::memory_order_release);
+    std::lock_guard<std::mutex> singletons(m_singletonMutex);
+    for (const std::string& name : names) {
+      if (auto* entry = m_made.Lookup(name)) {
+        made.GetOrInsert(name)->value = entry->value;
+        m_made.Remove(name);
+      }
+      if (auto* entry = m_slots.Lookup(name)) {
+        slots.GetOrInsert(name)->value = std::move(entry->value);
+        m_slots.Remove(name);
+      }
+    }
+  }
+  m_eager.erase(std::remove_if(m_eager.begin(), m_eager.end(),
+                               [&names](const std::string& name) { return names.count(name) != 0; }),
+                m_eager.end());
+  m_services->Remove(pending.registrations);
+  m_configuredServices = pending.configured;
+  WrapperCache none(1);
+  ReleaseCaches(made, slots, none);
+  pending.registrations.clear();
+  configs.clear();
+  definitions.clear();
+  // The wrappers first made for this load, unless a bean kept still uses one.
+  std::vector<std::string> unused;
+  for (const auto& entry : m_wrappers) {
+    if (pending.wrapped.count(entry.key) == 0 && entry.value.use_count() <= 1) {
+      unused.push_back(entry.key);
+    }
+  }
+  for (const std::string& name : unused) m_wrappers.Remove(name);
+}
+
+void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded,
+                                        std::vector<std::shared_ptr<ITypeRegistration>>* made) {
   // In library order, then reading order, each at the front of its interfaces' lists:
   // the last such bean answers first.
   for (const auto& library : loaded.GetLibraries()) {
@@ -259,6 +380,7 @@ void CBeanFactoryImpl::RegisterProvided(CServiceRegistry& services, const CDefin
       if (registration != nullptr && bean.singleton) {
         registration->SetSingleton();
       }
+      if (made != nullptr && registration != nullptr) made->push_back(registration);
     }
   }
 }
@@ -636,10 +758,18 @@ bool CBeanFactoryImpl::SetProperties(SBeanSlot& slot, IReferenceCounted* instanc
     if (m_trace) {
       Trace(__LINE__, L"Setting property '%s' of bean '%s'", property.GetName(), definition.name);
     }
+    const SArgument* unresolved = nullptr;
     if (!SetProperty(property, slot.propertyEntries[i], instance, *slot.own,
-                     slot.config.GetLibrary())) {
-      Warn(__LINE__, SAbout{&definition, &property.GetDefinition()},
-           L"Could not set property '%s' of bean '%s'", property.GetName(), definition.name);
+                     slot.config.GetLibrary(), unresolved)) {
+      const SAbout about{&definition, &property.GetDefinition()};
+      if (unresolved != nullptr) {
+        Warn(__LINE__, about, L"%s",
+             "reference '" + unresolved->value + "' of property '" + property.GetName() +
+                 "' of bean '" + definition.name + "' resolved to nothing");
+      } else {
+        Warn(__LINE__, about, L"Could not set property '%s' of bean '%s'", property.GetName(),
+             definition.name);
+      }
       return false;
     }
   }
@@ -674,19 +804,33 @@ bool CBeanFactoryImpl::CallInitMethod(SBeanSlot& slot, IReferenceCounted* instan
 
 bool CBeanFactoryImpl::SetProperty(const CBeanProperty& property, const void* entry,
                                    IReferenceCounted* instance, const IBeanWrapper& wrapper,
-                                   const SLibrary* library) {
+                                   const SLibrary* library, const SArgument*& unresolved) {
   const auto& arguments = property.GetArguments();
   CArgumentLease lease;
-  const ArgumentVector* addresses = nullptr;
+  ArgumentVector* addresses = nullptr;
   if (!arguments.empty()) {
     ResolveArguments(arguments, library, lease.Buffers());
     addresses = &lease.Buffers().addresses;
+    addresses->push_back(const_cast<void*>(NullsReportedMarker()));
   }
-  if (entry != nullptr) return wrapper.InvokeMethod(instance, entry, arguments.size(), addresses);
-  return wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(), addresses);
+  const bool called =
+      entry != nullptr ? wrapper.InvokeMethod(instance, entry, arguments.size(), addresses)
+                       : wrapper.Invoke(instance, property.GetName().c_str(), arguments.size(),
+                                        addresses);
+  if (!called) {
+    // A failed call with a reference that resolved to nothing is reported by its name.
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+      if ((*addresses)[i] == nullptr && (arguments[i].kind == SArgument::eBean ||
+                                         arguments[i].kind == SArgument::eService)) {
+        unresolved = &arguments[i];
+        break;
+      }
+    }
+  }
+  return called;
 }
 
-void CBeanFactoryImpl::ResolveArguments(const std::vector<SArgument>& arguments,
+void CBeanFactoryImpl::ResolveArguments(const ArgumentList& arguments,
                                         const SLibrary* library, SArgumentBuffers& buffers) {
   // Room for every reference first: the addresses point into `references`.
   if (buffers.references.capacity() < arguments.size()) buffers.references.reserve(arguments.size());

@@ -33,6 +33,31 @@ CBeanConfig* CDefinitionStore::FindBeanConfig(const char* name) {
   return entry != nullptr ? entry->value.get() : nullptr;
 }
 
+std::vector<std::unique_ptr<CBeanConfig>> CDefinitionStore::TakeBackTo(
+    const CDefinitionSet::SMark& mark, std::vector<std::unique_ptr<SLibrary>>& definitions) {
+  const auto& libraries = m_definitions.GetLibraries();
+  for (std::size_t i = 0; i < libraries.size(); ++i) {
+    auto* state = m_libraryStates.Lookup(libraries[i].get());
+    if (state == nullptr) continue;
+    if (i >= mark.libraries) {
+      m_libraryStates.Remove(libraries[i].get());
+    } else if (state->value.processed > mark.records[i].first) {
+      state->value.processed = mark.records[i].first;
+    }
+  }
+  definitions = m_definitions.TakeBackTo(mark);
+  std::vector<std::unique_ptr<CBeanConfig>> configs;
+  for (const auto& library : definitions) {
+    for (const SBeanDefinition& bean : library->beans) {
+      if (auto* entry = m_configs.Lookup(bean.name)) {
+        configs.push_back(std::move(entry->value));
+        m_configs.Remove(bean.name);
+      }
+    }
+  }
+  return configs;
+}
+
 void CDefinitionStore::ProcessLibrary(SLibrary& library) {
   auto* state = m_libraryStates.GetOrInsert(&library);
   if (state->value.loaded == nullptr) {

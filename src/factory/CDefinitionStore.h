@@ -32,6 +32,14 @@ public:
   // loading and building throw; the configurations built before stay.
   CBeanConfig* FindBeanConfig(const char* name);
 
+  // Takes out what was merged since `mark` (see CDefinitionSet::TakeBackTo): the
+  // definitions, into `definitions`, and their configurations, returned; the libraries'
+  // processing goes back to the mark. Libraries loaded for them stay loaded: what they
+  // made may still be alive. The caller releases the configurations before the
+  // definitions, and whatever refers to the configurations before either.
+  std::vector<std::unique_ptr<CBeanConfig>> TakeBackTo(
+      const CDefinitionSet::SMark& mark, std::vector<std::unique_ptr<SLibrary>>& definitions);
+
   std::size_t GetLoadedLibraryCount() const { return m_loadedLibraries.size(); }
   std::uint32_t GetConfigCount() const { return m_configs.GetCount(); }
 

@@ -1,5 +1,6 @@
 #include "CServiceRegistry.h"
 
+#include <unordered_set>
 #include <vector>
 
 #include "beans/CServiceConfig.h"
@@ -91,6 +92,26 @@ void CServiceRegistry::ReleaseInstance(const CbSmartPointer<IReferenceCounted>& 
   if (!removed) {
     OSTREL_THROW(RecordFunction::kReleaseInstance, "Service instance was not registered");
   }
+}
+
+void CServiceRegistry::Remove(const std::vector<std::shared_ptr<ITypeRegistration>>& registrations) {
+  if (registrations.empty()) return;
+  const std::unordered_set<const ITypeRegistration*> removed = [&] {
+    std::unordered_set<const ITypeRegistration*> set;
+    for (const auto& registration : registrations) set.insert(registration.get());
+    return set;
+  }();
+  std::vector<std::string> emptied;
+  for (auto& entry : m_services) {
+    RegistrationList& list = entry.value;
+    for (auto* node = list.GetHead(); node != nullptr;) {
+      auto* next = node->next;
+      if (removed.count(node->value.get()) != 0) list.Remove(node);
+      node = next;
+    }
+    if (list.IsEmpty()) emptied.push_back(entry.key);
+  }
+  for (const std::string& id : emptied) m_services.Remove(id);
 }
 
 std::shared_ptr<ITypeRegistration> CServiceRegistry::Find(const char* typeId,

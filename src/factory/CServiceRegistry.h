@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <ostrel/IBeanFactory.h>
 
@@ -27,6 +28,8 @@ public:
                                                      ServiceCreator creator,
                                                      std::shared_ptr<ITypeRegistration> registration);
   void ReleaseInstance(const CbSmartPointer<IReferenceCounted>& instance);
+  // Takes `registrations` out of every list they stand in.
+  void Remove(const std::vector<std::shared_ptr<ITypeRegistration>>& registrations);
   // The index-th registration of `typeId`; empty when there is none.
   std::shared_ptr<ITypeRegistration> Find(const char* typeId, std::uint32_t index) const;
   // The instance of a registration, made by its creator if need be; empty for none.

@@ -87,10 +87,10 @@ std::string LastComponent(const std::string& name) {
 }  // namespace
 
 void CXMLResource::AddDefinition(SLibrary& owner, SBeanDefinition&& definition) {
-  owner.beans.push_back(std::move(definition));
+  const SBeanDefinition& added = m_state->definitions.AddDefinition(owner, std::move(definition));
   // Outside includes (a text, or the top file's own definitions, read last) nothing is
   // checked against what follows.
-  if (m_state->spans.size() > 1) m_state->NoteRead(owner.beans.back().name);
+  if (m_state->spans.size() > 1) m_state->NoteRead(added.name);
 }
 
 // One step of the walk over a "beans" element: a container ("beans", "properties", or
@@ -100,8 +100,11 @@ struct CXMLResource::SFrame {
   enum EKind { eBeans, eProperties, eBean, eProperty };
   enum EPart { ePartConstructorArg, ePartProperties, ePartProvides, ePartDependsOn, ePartCount };
 
-  SFrame(EKind k, const XMLNode& n, const SubstitutionMap* v, SLibrary* l, std::int64_t r)
-      : kind(k), node(n), variables(v), library(l), repeats(r) {}
+  // Definitions and properties keep their arrays in `memory`, the set's.
+  SFrame(EKind k, const XMLNode& n, const SubstitutionMap* v, SLibrary* l, std::int64_t r,
+         std::pmr::memory_resource* memory)
+      : kind(k), node(n), variables(v), library(l), repeats(r), definition(memory),
+        property{std::string(), ArgumentList(memory)} {}
 
   EKind kind;
   XMLNode node;
@@ -191,8 +194,9 @@ struct CXMLResource::SWalk {
     stack.pop_back();
   }
   std::unique_ptr<SFrame> Inside(const SFrame& f, SFrame::EKind kind, const XMLNode& node) {
-    return std::make_unique<SFrame>(kind, node, f.variables, f.library, f.repeats);
+    return std::make_unique<SFrame>(kind, node, f.variables, f.library, f.repeats, Memory());
   }
+  std::pmr::memory_resource* Memory() { return resource.m_state->definitions.GetMemory(); }
 
   // The next pass of the loop a container is reading, as a container frame of its own;
   // false when no loop is open or its passes are done.
@@ -204,7 +208,7 @@ struct CXMLResource::SWalk {
     }
     budget.EnterNesting("ParseContainer");
     auto pass = std::make_unique<SFrame>(f.kind, f.loopNode, &f.loop->Variables(), f.library,
-                                         Times(f.repeats, f.loop->GetPassesLeft()));
+                                         Times(f.repeats, f.loop->GetPassesLeft()), Memory());
     pass->nested = true;
     pass->bean = f.bean;
     Push(std::move(pass));
@@ -255,7 +259,7 @@ struct CXMLResource::SWalk {
   // One value of `f` read into `arguments`; an inline bean in it is opened to be read
   // before the next value. False when `argumentNode` is empty.
   bool ReadArgument(SFrame& f, const XMLNode& argumentNode, const SBeanDefinition& bean,
-                    std::vector<SArgument>& arguments) {
+                    ArgumentList& arguments) {
     if (argumentNode.IsEmpty()) return false;
     current = argumentNode.GetData();
     std::string inlineName;
@@ -343,7 +347,8 @@ struct CXMLResource::SWalk {
 void CXMLResource::parseBeans(const XMLNode& node, SLibrary* library,
                               const SubstitutionMap& variables, Internal::SLoadBudget& budget) {
   SWalk walk{*this, budget, FrameStack(), node.GetData()};
-  walk.Push(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library, 1));
+  walk.Push(std::make_unique<SFrame>(SFrame::eBeans, node, &variables, library, 1,
+                                     m_state->definitions.GetMemory()));
   try {
     walk.Run();
   } catch (CException& e) {

@@ -26,7 +26,7 @@ Ostrel::IBeanWrapper* MakeBasket() {
 Ostrel::SBeanDefinition Basket(const std::string& method, const std::vector<std::string>& types) {
   Ostrel::SBeanDefinition definition;
   definition.name = "basket";
-  std::vector<Ostrel::SArgument> arguments;
+  Ostrel::ArgumentList arguments;
   for (const std::string& type : types) arguments.emplace_back(type, "1");
   if (method.compare(0, 3, "Set") == 0) {
     definition.properties.push_back({method, arguments});

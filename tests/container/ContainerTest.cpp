@@ -160,6 +160,81 @@ TEST_F(ContainerTest, FailedStrictLoadsChangeNothing) {
   SetEnvironment("OSTREL_STRICT", nullptr);
 }
 
+// A bean whose exit method counts, made at load time.
+struct CTracked : CbReferenceCounted {
+  static inline int s_exits = 0;
+  void Close() { ++s_exits; }
+  void SetPeer(CbSmartPointer<CTracked>) {}
+};
+struct CTrackedWrapper : Ostrel::CBeanWrapper<CTracked> {
+  CTrackedWrapper() : CBeanWrapper("CTracked") {
+    Constructor<>("CTracked");
+    Method("Close", &CTracked::Close);
+    Method("SetPeer", &CTracked::SetPeer);
+  }
+};
+
+// A strict load whose load-time bean fails puts the factory back as it was, merged into
+// the default factory or swapped in by a reset: the singletons it made are released
+// (exit methods run), its definitions and service registrations go, and what was there
+// before stays (singletons, client registrations); the same names load again. A
+// passed strict reset releases the old configuration as a default one does.
+TEST_F(ContainerTest, StrictLoadWhoseLoadTimeBeanFailsPutsTheFactoryBack) {
+  Ostrel::RegisterBeanClass<CHookWrapper>("CHook");
+  Ostrel::RegisterBeanClass<CTrackedWrapper>("CTracked");
+  Ostrel::RegisterInterface<CTracked>("CTracked");
+  const Ostrel::SLoadOptions strict{true};
+  const std::string eager = "singleton=\"true\" lazy=\"false\" exit-method=\"Close\"";
+  const std::string provides = "<provides><interface>CTracked</interface></provides>";
+  const std::string kept = Beans(Bean("kept", "CTracked", eager) + Bean("basket", "CBasket"));
+  const std::string failing = Beans(Bean("made", "CTracked", eager, provides) +
+                                    Bean("hook", "CHook", "lazy=\"false\""));
+  struct CClientService : CbReferenceCounted {};
+  const std::string type = typeid(CTracked).name();
+  for (bool reset : {false, true}) {
+    SCOPED_TRACE(reset ? "reset" : "integrated");
+    CContainer base(kept.c_str(), !reset);
+    base.GetFactory()->RegisterInstance("{client}", false, new CClientService, nullptr);
+    CbSmartPointer<CTracked> before = base.GetBean<CTracked>("kept");
+    CTracked::s_exits = 0;
+    CHook::s_made = [] { throw 1; };
+    const auto load = [&] {
+      if (reset) base.Reset(failing.c_str(), strict);
+      else CContainer(failing.c_str(), true, strict);
+    };
+    EXPECT_EQ(Message(load), "Strict load failed: load-time bean 'hook' could not be made");
+    EXPECT_EQ(CTracked::s_exits, 1);  // "made", not "kept"
+    EXPECT_EQ(base.GetBean<CTracked>("kept").Get(), before.Get());
+    before.Reset();
+    EXPECT_TRUE(base.Exists("basket") && !base.Exists("made") && !base.Exists("hook"));
+    EXPECT_EQ(base.GetServiceCount(type.c_str()), 0u);
+    EXPECT_EQ(base.GetServiceCount("{client}"), 1u);
+    CHook::s_made = [] {};
+    CTracked::s_exits = 0;
+    if (reset) base.Reset(failing.c_str(), strict);
+    else CContainer(failing.c_str(), true, strict);
+    EXPECT_TRUE(base.Exists("made") && base.GetService<CTracked>());
+    EXPECT_EQ(CTracked::s_exits, reset ? 1 : 0);  // the old "kept" with its configuration
+    EXPECT_EQ(base.GetServiceCount("{client}"), reset ? 0u : 1u);
+    base.Reset();
+  }
+  CHook::s_made = nullptr;
+}
+
+// The toolkit refuses a reference that resolved to nothing; the factory names it, once,
+// at the property, and hands out no bean.
+TEST_F(ContainerTest, AReferenceThatResolvedToNothingIsNamedAtItsProperty) {
+  Ostrel::RegisterBeanClass<CTrackedWrapper>("CTracked");
+  CContainer alone(Beans(Bean("b", "CTracked", "", RefProperty("SetPeer", "x"))).c_str(), false);
+  EXPECT_FALSE(alone.GetBean<CTracked>("b"));
+  std::vector<std::wstring> warnings;
+  for (const auto& r : CaptureLog::Records())
+    if (r.level == Logging::Warn && r.message.rfind(L"  at ", 0) != 0) warnings.push_back(r.message);
+  EXPECT_EQ(warnings, (std::vector<std::wstring>{
+                          L"Bean 'x' requested, but not configured",
+                          L"reference 'x' of property 'SetPeer' of bean 'b' resolved to nothing"}));
+}
+
 // Its configuration text for step 1 is `text` (null: it throws an int), after loading
 // kBasket; its fallback is a failing load.
 struct CApplication : Ostrel::AApplication {

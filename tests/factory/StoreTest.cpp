@@ -31,8 +31,9 @@ std::unique_ptr<CDefinitionSet> Set(const std::string& layout) {
     for (std::string name; std::getline(names, name, ',');) {
       const bool eager = name.back() == '*';
       if (eager) set->AddEager(name = name.substr(0, name.size() - 1));
-      library.beans.emplace_back();
-      library.beans.back().name = name;
+      Ostrel::SBeanDefinition definition;
+      definition.name = name;
+      set->AddDefinition(library, std::move(definition));
     }
   }
   return set;

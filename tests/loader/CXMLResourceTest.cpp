@@ -29,7 +29,7 @@ const SBeanDefinition& Bean(const CXMLResource& resource, std::size_t library, s
 }
 
 // "type:value" for each argument, separated by blanks.
-std::string Describe(const std::vector<Ostrel::SArgument>& arguments) {
+std::string Describe(const Ostrel::ArgumentList& arguments) {
   std::string text;
   for (const auto& a : arguments) text += (text.empty() ? "" : " ") + a.type + ":" + a.value;
   return text;

@@ -92,6 +92,9 @@ TEST_F(WrapperTest, MethodsAreFoundByNameAndArgumentCountOrRefusedWithAWarning) 
   EXPECT_EQ(made->GetReferenceCounter()->count, 1u);
   Pointer none;
   EXPECT_FALSE(Invoke(plain, "SetPeer", {&none}));
+  // Refused without a record when the container says it reports the reference itself.
+  const ArgumentVector reported{&none, const_cast<void*>(Ostrel::NullsReportedMarker())};
+  EXPECT_FALSE(m_gadgets.Invoke(plain.Get(), "SetPeer", 1, &reported));
   EXPECT_TRUE(Invoke(plain, "SetOptionalPeer", {nullptr}));
   EXPECT_EQ(Gadget(plain).text, "none");
   EXPECT_TRUE(Invoke(plain, "SetOptionalPeer", {&plain}));

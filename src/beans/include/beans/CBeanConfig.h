@@ -41,7 +41,7 @@ public:
 
   const SBeanDefinition& GetDefinition() const { return m_definition; }
   const std::vector<CBeanProperty*>& GetProperties() const { return m_properties; }
-  const std::vector<SArgument>& GetConstructorArguments() const {
+  const ArgumentList& GetConstructorArguments() const {
     return m_definition.constructorArguments;
   }
   SLibrary* GetLibrary() const { return m_library; }
@@ -58,7 +58,7 @@ public:
   // '<bean>' is configured as ..."); "" when none does. Empty and unknown type names are
   // not compared.
   static std::string ArgumentMismatch(const std::string& bean, const std::string& method,
-                                      const std::vector<SArgument>& arguments,
+                                      const ArgumentList& arguments,
                                       const std::vector<std::string>& types);
 
   // The process-wide pool of properties (first block 1000, growing by half).

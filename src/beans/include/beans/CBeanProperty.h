@@ -17,7 +17,7 @@ public:
   explicit CBeanProperty(const SPropertyDefinition& definition) : m_definition(definition) {}
 
   const std::string& GetName() const { return m_definition.name; }
-  const std::vector<SArgument>& GetArguments() const { return m_definition.arguments; }
+  const ArgumentList& GetArguments() const { return m_definition.arguments; }
   const SPropertyDefinition& GetDefinition() const { return m_definition; }
 
 private:

@@ -5,10 +5,13 @@
 #pragma once
 
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "beans/CDefinitionArena.h"
 #include "beans/SLibrary.h"
 #include "support/CbMap.h"
 
@@ -23,6 +26,12 @@ public:
 
   // The record of the library at `path`, added at the end when there is none yet.
   SLibrary& GetOrAddLibrary(const std::string& path);
+  // Moves `definition` into this set's memory, at the end of the definitions of
+  // `library` (a record of this set); returns it where it stays.
+  SBeanDefinition& AddDefinition(SLibrary& library, SBeanDefinition&& definition);
+  // Where a definition being read for this set keeps its arguments and properties
+  // (SBeanDefinition's constructor): the memory of the set's own definitions.
+  std::pmr::memory_resource* GetMemory();
   // Marks a bean to be made at load time (in the order of the calls).
   void AddEager(const std::string& name) { m_eagerNames.push_back(name); }
 
@@ -30,11 +39,25 @@ public:
   // already defined here.
   void CheckMerge(const CDefinitionSet& loaded) const;
   // Moves every definition of `loaded` here (into the record of the same path, else
-  // into a new record at the end) and appends its load-time beans; `loaded` is left
-  // empty. Checks first, as CheckMerge, and changes nothing when that throws.
+  // into a new record at the end), with the memory they live in, and appends its
+  // load-time beans; `loaded` is left empty. Checks first, as CheckMerge, and changes nothing when that throws.
   void Merge(CDefinitionSet& loaded);
   // The same without the check, for a caller that has just made it.
   void Append(CDefinitionSet& loaded);
+
+  // Where the set ends, for taking back what is appended after it: the number of
+  // records, of definitions and search folders in each, and of load-time beans.
+  struct SMark {
+    std::size_t libraries = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> records;  // definitions, folders
+    std::size_t eager = 0;
+  };
+  SMark Mark() const;
+  // Takes out everything added since `mark`, which must describe this set before
+  // appends only. Returns the definitions taken out, in records of their own, so that
+  // what refers to them may be released first: nothing may read them through such a
+  // reference meanwhile, as those of older records have moved.
+  std::vector<std::unique_ptr<SLibrary>> TakeBackTo(const SMark& mark);
 
   // The library of the first definition of `name` in library order, then reading
   // order; null when no library defines it.
@@ -51,6 +74,10 @@ private:
   void IndexNames() const;
   void IndexNames(SLibrary& library, std::size_t from) const;
 
+  // The memory of the definitions: the set's own, and that of the sets appended to it.
+  // Declared before the records, whose lists destroy the definitions: it goes after them.
+  std::unique_ptr<CDefinitionArena> m_memory;
+  std::vector<std::unique_ptr<CDefinitionArena>> m_appendedMemory;
   std::vector<std::unique_ptr<SLibrary>> m_libraries;
   std::vector<std::string> m_eagerNames;
   CbMap<std::string, std::size_t> m_libraryPaths{8};  // index in m_libraries; grows

@@ -7,7 +7,9 @@
 #pragma once
 
 #include <memory>
+#include <memory_resource>
 #include <string>
+#include <vector>
 
 #include "beans/IValuePointer.h"
 
@@ -44,5 +46,9 @@ struct SArgument {
   }
   SArgument& operator=(SArgument&&) noexcept = default;
 };
+
+// The arguments of a constructor or a property, in the memory of the load that read them
+// (CDefinitionArena), or on the heap for arguments made otherwise.
+using ArgumentList = std::pmr::vector<SArgument>;
 
 }  // namespace Ostrel

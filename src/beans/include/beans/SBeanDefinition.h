@@ -3,6 +3,7 @@
 // read from any thread (its arguments' worked-out members aside, see SArgument).
 #pragma once
 
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -13,14 +14,19 @@
 namespace Ostrel {
 
 struct SBeanDefinition {
+  SBeanDefinition() = default;
+  // Arguments and properties in `memory`, which must outlive the definition.
+  explicit SBeanDefinition(std::pmr::memory_resource* memory)
+      : constructorArguments(memory), properties(memory) {}
+
   std::string name;
   std::string className;
   std::string creationMethod;  // the class name's last component unless configured
-  std::vector<SArgument> constructorArguments;
+  ArgumentList constructorArguments;
   std::string initMethod;
   std::string exitMethod;
   std::vector<std::string> providedInterfaces;  // type ids
-  std::vector<SPropertyDefinition> properties;
+  std::pmr::vector<SPropertyDefinition> properties;
   std::vector<std::string> dependsOn;
   bool singleton = false;
   bool exported = true;

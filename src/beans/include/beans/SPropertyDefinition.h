@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "beans/SArgument.h"
 
@@ -13,7 +12,7 @@ namespace Ostrel {
 
 struct SPropertyDefinition {
   std::string name;
-  std::vector<SArgument> arguments;
+  ArgumentList arguments;
   std::int32_t line = 0;  // of the property element, in its bean's file
   std::int32_t column = 0;
 };

@@ -73,16 +73,28 @@ public:
   // before the wrapper of its class, then the services, then the configuration; every
   // reference to the factory stays valid.
   void Reset();
+  // How a load goes in. A strict one keeps what it needs to put the factory back as it
+  // was until EndStrictLoad, and from then on a service look-up of a type id that no one
+  // registered is a Warn record (once per id) instead of a Debug record.
+  enum class ELoad { eDefault, eStrict };
   // Replaces the whole configuration by `loaded` (left empty): a new store and its
   // service registrations are built aside, without the lock, then swapped in under it in
   // one step, so a reader meets the old configuration or the new one, never an empty
   // factory. The old singletons, wrappers, services (those client code registered
-  // too: logged at Info level) and store are then released as Reset releases them.
-  void Replace(CDefinitionSet& loaded);
+  // too: logged at Info level) and store are then released as Reset releases them; by
+  // a strict load only when it ends, kept.
+  void Replace(CDefinitionSet& loaded, ELoad load = ELoad::eDefault);
   // Merges loaded definitions into the store and registers the interfaces they provide;
   // `loaded` is left empty. Throws "Overriding bean '<name>'" and changes nothing when
   // a name of `loaded` is defined already.
-  void Integrate(CDefinitionSet& loaded);
+  void Integrate(CDefinitionSet& loaded, ELoad load = ELoad::eDefault);
+  // Ends a strict load (none under way: does nothing). Kept, the configuration a reset
+  // replaced is released now. Not kept, the factory goes back to what it was before the
+  // load: a reset's old configuration is swapped back in, its singletons untouched; an
+  // integration's definitions and service registrations are taken out, and the
+  // singletons made of them released (exit methods run). Singletons of older
+  // definitions made meanwhile stay, as a request would have made them.
+  void EndStrictLoad(bool keep);
   // Resolves the non-lazy beans in reading order: those merged since the last pass,
   // and every earlier one that is not a cached singleton. Results are dropped; returns
   // the names of those that could not be made.
@@ -98,15 +110,18 @@ public:
   CDefinitionStore& GetStore() const { return *m_store; }
   // The definition records the factory holds; read under the factory's lock.
   const CDefinitionSet& GetDefinitions() const;
-  // Makes a service look-up of a type id that no one registered a Warn record (once per
-  // id) instead of a Debug record; set by strict loads.
-  void SetStrict(bool strict) {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
-    m_strict = strict;
-  }
   std::recursive_mutex& GetLock() const { return m_lock; }
 
 private:
+  // What a strict load keeps until it ends; see EndStrictLoad.
+  struct SPendingLoad;
+  // Swaps the configuration held in `other` with the factory's, in one step under the
+  // gate and the lock; returns how many registrations of the outgoing one client code made.
+  std::uint32_t SwapConfiguration(SPendingLoad& other);
+  // Releases the configuration that `former` holds, as Reset releases one.
+  void ReleaseConfiguration(SPendingLoad& former, std::uint32_t clientServices);
+  // Takes out what a strict integration added.
+  void TakeBack(SPendingLoad& pending);
   // Records a look-up of `typeId` that found no registration; called under the lock.
   void NoteUnregistered(const char* typeId);
   enum class EClaim { eMine, eMade, eRefused };
@@ -148,17 +163,22 @@ private:
   bool PrepareWrappers(SBeanSlot& slot, const char* name);
   // Works out what `argument` is (converting a literal once); under the lock.
   void BindArgument(const SArgument& argument);
+  // Calls a property's setter; when the call fails, `unresolved` is set to its first bean
+  // or service reference that resolved to nothing, if any.
   bool SetProperty(const CBeanProperty& property, const void* entry, IReferenceCounted* instance,
-                   const IBeanWrapper& wrapper, const SLibrary* library);
+                   const IBeanWrapper& wrapper, const SLibrary* library,
+                   const SArgument*& unresolved);
   // Resolves `arguments` in order into `buffers`; the addresses stay valid while the
   // buffers are leased.
-  void ResolveArguments(const std::vector<SArgument>& arguments, const SLibrary* library,
+  void ResolveArguments(const ArgumentList& arguments, const SLibrary* library,
                         SArgumentBuffers& buffers);
   void* ResolveArgument(const SArgument& argument, const SLibrary* library,
                         SArgumentBuffers& buffers, SValueCopy& value);
   void ClearCaches();
-  // Registers the interfaces that beans of `loaded` provide, into `services`.
-  void RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded);
+  // Registers the interfaces that beans of `loaded` provide, into `services`; adds the
+  // registrations to `made` when given.
+  void RegisterProvided(CServiceRegistry& services, const CDefinitionSet& loaded,
+                        std::vector<std::shared_ptr<ITypeRegistration>>* made = nullptr);
   using SlotTable = CbMap<std::string, std::unique_ptr<SBeanSlot>>;
   using MadeTable = CbMap<std::string, SBeanSlot*>;
   using WrapperCache = CbMap<std::string, std::shared_ptr<const IBeanWrapper>>;
@@ -176,8 +196,8 @@ private:
   // inside a read section. Slots stay in place until the factory is emptied.
   SlotTable m_slots{128};
   std::unique_ptr<CReaderFlags> m_readers;
-  // Counts the times the slot table was emptied or replaced; changed inside its write
-  // sections while the gate is held alone.
+  // Counts the times the slot table was emptied, replaced or had slots taken out (a
+  // failed strict load); changed inside its write sections while the gate is held alone.
   std::atomic<unsigned> m_resets{0};
   // Singletons' creation: the made ones (released in this table's order), and what
   // each waiting thread waits for (to find cycles between threads).
@@ -192,6 +212,8 @@ private:
   // Set by strict loads: unregistered service type ids are warned of, each once.
   bool m_strict = false;
   std::unordered_set<std::string> m_unregisteredWarned;
+  // The strict load under way, if any; loads of a factory never overlap.
+  std::unique_ptr<SPendingLoad> m_pending;
   // Whether resolution writes Debug records: asked when the factory is made and at each
   // load, not for every bean, which would cost a call into the back end each time.
   std::atomic<bool> m_trace{false};
