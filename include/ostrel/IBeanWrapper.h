@@ -99,10 +99,10 @@ public:
 /// The last entry of the argument vector of the container's autoname call (see Invoke).
 OSTREL_API const void* AutonameMarker();
 
-// The entry past `count` in the argument vector of the container's property calls: the
-// container itself reports a bean or service reference that resolved to nothing, by
-// name at the property, when the call fails; a wrapper that refuses such an argument
-// need not log it.
+/// The entry past `count` in the argument vector of the container's property calls: the
+/// container itself reports a bean or service reference that resolved to nothing, by
+/// name at the property, when the call fails; a wrapper that refuses such an argument
+/// need not log it.
 OSTREL_API const void* NullsReportedMarker();
 
 }  // namespace Ostrel
