@@ -25,8 +25,6 @@ step configure cmake --preset windows
 step build cmake --build --preset windows -j "$(nproc 2>/dev/null || echo 2)"
 # Created once, before tests start Wine side by side.
 step "wine prefix" "${wine}" cmd /c exit
-# StressTest is left out under Wine until its time-out there (300 s, no result) is understood;
-# it runs in the default, asan and tsan stages.
-step test ctest --preset windows -j "$(nproc 2>/dev/null || echo 2)" -E "^StressTest$"
+step test ctest --preset windows -j "$(nproc 2>/dev/null || echo 2)"
 step example env NLOGC_LEVEL=warn WINEPATH="Z:${PWD}/${build}/bin" \
   "${wine}" "${build}/bin/shop_app.exe" "Z:${PWD}/examples/config/shop.xml"

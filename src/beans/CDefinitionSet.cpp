@@ -151,10 +151,7 @@ std::vector<std::unique_ptr<SLibrary>> CDefinitionSet::TakeBackTo(const SMark& m
     if (library.beans.size() <= beans) continue;
     auto tail = std::make_unique<SLibrary>();
     tail->path = library.path;
-    while (library.beans.size() > beans) {
-      tail->beans.push_front(std::move(library.beans.back()));
-      library.beans.pop_back();
-    }
+    tail->beans.TakeTail(library.beans, beans);
     taken.push_back(std::move(tail));
   }
   if (m_eagerNames.size() > mark.eager) m_eagerNames.resize(mark.eager);

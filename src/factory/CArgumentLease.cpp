@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/FastThreadLocal.h"
+#include "platform/ThreadSlot.h"
 
 namespace Ostrel {
 namespace {
@@ -12,6 +13,26 @@ struct SThreadBuffers {
   std::size_t depth = 0;
 };
 
+#if defined(_WIN32)
+// mingw-w64 may free thread_local storage before thread_local destructors run: a
+// fiber-local slot owns this thread's buffers there, freed when the thread ends.
+SThreadBuffers& ThreadBuffers() {
+  static const Platform::CThreadSlot slot(
+      [](void* buffers) { delete static_cast<SThreadBuffers*>(buffers); });
+  auto* buffers = static_cast<SThreadBuffers*>(slot.Get());
+  if (buffers == nullptr) {
+    buffers = new SThreadBuffers;
+    if (!slot.Set(buffers)) {
+      // No slot to be had: this thread keeps buffers that are never freed.
+      thread_local SThreadBuffers* unowned = nullptr;
+      delete buffers;
+      if (unowned == nullptr) unowned = new SThreadBuffers;
+      buffers = unowned;
+    }
+  }
+  return *buffers;
+}
+#else
 OSTREL_FAST_THREAD_LOCAL SThreadBuffers* t_buffers = nullptr;
 
 // This thread's buffers, made at its first lease and freed when it ends. A lease taken
@@ -33,6 +54,7 @@ SThreadBuffers& ThreadBuffers() {
   }
   return *t_buffers;
 }
+#endif
 
 }  // namespace
 
@@ -47,7 +69,7 @@ CArgumentLease::CArgumentLease() {
 CArgumentLease::~CArgumentLease() {
   m_buffers->addresses.clear();
   m_buffers->references.clear();
-  --t_buffers->depth;
+  --ThreadBuffers().depth;
 }
 
 }  // namespace Ostrel

@@ -54,9 +54,9 @@ public:
   };
   SMark Mark() const;
   // Takes out everything added since `mark`, which must describe this set before
-  // appends only. Returns the definitions taken out, in records of their own, so that
-  // what refers to them may be released first: nothing may read them through such a
-  // reference meanwhile, as those of older records have moved.
+  // appends only. Returns the definitions taken out, in records of their own (in place:
+  // their memory stays with this set), so that what refers to them may be released
+  // before them.
   std::vector<std::unique_ptr<SLibrary>> TakeBackTo(const SMark& mark);
 
   // The library of the first definition of `name` in library order, then reading

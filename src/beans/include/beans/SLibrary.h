@@ -63,6 +63,13 @@ public:
     other.m_items.clear();
   }
 
+  // Moves the definitions of `other` after its first `keep` to the end of this list.
+  void TakeTail(CDefinitionList& other, std::size_t keep) {
+    if (other.m_items.size() <= keep) return;
+    m_items.insert(m_items.end(), other.m_items.begin() + keep, other.m_items.end());
+    other.m_items.resize(keep);
+  }
+
   std::size_t size() const { return m_items.size(); }
   bool empty() const { return m_items.empty(); }
   SBeanDefinition& operator[](std::size_t i) { return *m_items[i]; }
