@@ -238,20 +238,20 @@ std::string CTypeManager::LiteralProblem(const char* type, const std::string& te
     return std::string();
   }
   const std::string_view literal = Trimmed(text);
-  const std::string quoted = "'" + text + "'";
-  const std::string invalid = "Value " + quoted + " is no valid '" + type + "'";
-  const std::string outside = "Value " + quoted + " is outside the range of '" + type + "'";
+  // The texts of the two problems, made only for a literal that has one.
+  const auto invalid = [&] { return "Value '" + text + "' is no valid '" + type + "'"; };
+  const auto outside = [&] { return "Value '" + text + "' is outside the range of '" + type + "'"; };
   if (std::strcmp(group, "bool") == 0) {
-    return text == "true" || text == "false" ? std::string() : invalid + " (true or false)";
+    return text == "true" || text == "false" ? std::string() : invalid() + " (true or false)";
   }
   if (std::strcmp(group, "char") == 0) {
-    return text.size() == 1 ? std::string() : invalid + " (one character)";
+    return text.size() == 1 ? std::string() : invalid() + " (one character)";
   }
   if (std::strcmp(group, "float") == 0 || std::strcmp(group, "double") == 0) {
-    if (!IsDecimal(literal)) return invalid;
+    if (!IsDecimal(literal)) return invalid();
     const double value = Platform::ParseDecimal(Platform::Utf8ToWide(std::string(literal)).c_str());
     const double limit = group[0] == 'f' ? FLT_MAX : DBL_MAX;
-    return std::isfinite(value) && std::fabs(value) <= limit ? std::string() : outside;
+    return std::isfinite(value) && std::fabs(value) <= limit ? std::string() : outside();
   }
   // Integral: "unsigned long" also reads hexadecimal ("0x") and octal forms.
   const bool unsignedLong = std::strcmp(group, "unsigned long") == 0;
@@ -263,15 +263,15 @@ std::string CTypeManager::LiteralProblem(const char* type, const std::string& te
     char* end = nullptr;
     errno = 0;
     const unsigned long long read = std::strtoull(whole.c_str(), &end, 0);
-    if (*end != '\0' || whole[0] == '-') return invalid;
-    if (errno == ERANGE) return outside;
+    if (*end != '\0' || whole[0] == '-') return invalid();
+    if (errno == ERANGE) return outside();
     value = static_cast<long double>(read);
   } else {
-    return invalid;
+    return invalid();
   }
   for (const SRange& range : kRanges) {
     if (std::strcmp(group, range.group) == 0 && (value < range.low || value > range.high)) {
-      return outside;
+      return outside();
     }
   }
   return std::string();

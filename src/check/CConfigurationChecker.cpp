@@ -30,6 +30,10 @@ CConfigurationChecker::~CConfigurationChecker() = default;
 void CConfigurationChecker::Run() {
   // Only the first definition of a name is ever made; later ones are reported and skipped.
   std::vector<std::pair<const SBeanDefinition*, const SLibrary*>> used;
+  std::size_t count = 0;
+  for (const auto& library : m_definitions.GetLibraries()) count += library->beans.size();
+  m_first.reserve(count);
+  m_wrappers.reserve(count);
   if (m_context.existing != nullptr) {
     for (const auto& library : m_context.existing->GetLibraries()) {
       for (const SBeanDefinition& bean : library->beans) {
@@ -162,31 +166,32 @@ void CConfigurationChecker::CheckBean(const SBeanDefinition& bean, const SLibrar
   if (own != nullptr) {
     const std::string& className = bean.className;
     if (!bean.initMethod.empty()) {
-      ExpectMethod(*own, bean, bean.initMethod, 0, bean.place.line, bean.place.column,
-                   "Init method of class " + Quoted(className) + " does not exist or is not valid");
+      ExpectMethod(*own, bean, bean.initMethod, 0, bean.place.line, bean.place.column, [&] {
+        return "Init method of class " + Quoted(className) + " does not exist or is not valid";
+      });
     }
     if (!bean.exitMethod.empty()) {
-      ExpectMethod(*own, bean, bean.exitMethod, 0, bean.place.line, bean.place.column,
-                   "Exit method " + Quoted(bean.exitMethod) + " of class " + Quoted(className) +
-                       " does not exist");
+      ExpectMethod(*own, bean, bean.exitMethod, 0, bean.place.line, bean.place.column, [&] {
+        return "Exit method " + Quoted(bean.exitMethod) + " of class " + Quoted(className) +
+               " does not exist";
+      });
     }
   }
   for (const SPropertyDefinition& property : bean.properties) {
     CheckArguments(bean, library, property.arguments, property.line, property.column,
                    property.name);
-    std::vector<std::string> types;
-    if (wrapper == m_wrappers.end() || wrapper->second == nullptr || property.arguments.empty() ||
-        !GetTypes(*wrapper->second, bean, property.name, property.arguments.size(), types)) {
+    if (wrapper == m_wrappers.end() || wrapper->second == nullptr || property.arguments.empty()) {
       continue;
     }
-    // Entries the wrapper did not fill count as empty, as when the bean is configured.
-    types.resize(property.arguments.size());
+    const std::vector<std::string>* types =
+        PropertyTypes(*wrapper->second, bean, property.name, property.arguments.size());
+    if (types == nullptr) continue;
     std::string problem;
-    for (const std::string& type : types) {
+    for (const std::string& type : *types) {
       if (type.empty()) problem = "missing argument type for property " + Quoted(property.name);
     }
     if (problem.empty()) {
-      problem = CBeanConfig::ArgumentMismatch(bean.name, property.name, property.arguments, types);
+      problem = CBeanConfig::ArgumentMismatch(bean.name, property.name, property.arguments, *types);
     }
     if (!problem.empty()) {
       Add(ESeverity::eError, bean.place, property.line, property.column, problem, bean.name);
@@ -205,24 +210,26 @@ void CConfigurationChecker::CheckBean(const SBeanDefinition& bean, const SLibrar
 }
 
 void CConfigurationChecker::CheckCreation(const SBeanDefinition& bean) {
-  std::string creator = bean.name;  // the bean whose class's wrapper creates this one
+  const std::string* creator = &bean.name;  // the bean whose class's wrapper creates this one
   if (!bean.factoryBean.empty()) {
     if (m_first.count(bean.factoryBean) == 0) {
       Add(ESeverity::eError, bean,
           "Factory bean " + Quoted(bean.factoryBean) + " requested, but not configured");
       return;
     }
-    creator = bean.factoryBean;
+    creator = &bean.factoryBean;
   }
-  auto wrapper = m_wrappers.find(creator);
+  auto wrapper = m_wrappers.find(*creator);
   if (wrapper != m_wrappers.end() && wrapper->second != nullptr) {
     const std::size_t count = bean.constructorArguments.size();
-    const bool declared = ExpectMethod(*wrapper->second, bean, bean.creationMethod, count, bean.place.line,
-                 bean.place.column,
-                 "Could not create bean " + Quoted(bean.name) + ": class " +
-                     Quoted(wrapper->second->GetClassName()) + " has no creation method " +
-                     Quoted(bean.creationMethod) + " with " + std::to_string(count) +
-                     (count == 1 ? " argument" : " arguments"));
+    const IBeanWrapper& creating = *wrapper->second;
+    const bool declared = ExpectMethod(
+        creating, bean, bean.creationMethod, count, bean.place.line, bean.place.column, [&] {
+          return "Could not create bean " + Quoted(bean.name) + ": class " +
+                 Quoted(creating.GetClassName()) + " has no creation method " +
+                 Quoted(bean.creationMethod) + " with " + std::to_string(count) +
+                 (count == 1 ? " argument" : " arguments");
+        });
     if (!declared) return;
   }
   std::vector<std::string> types;
@@ -290,6 +297,22 @@ void CConfigurationChecker::CheckArguments(const SBeanDefinition& bean, const SL
   }
 }
 
+const std::vector<std::string>* CConfigurationChecker::PropertyTypes(IBeanWrapper& wrapper,
+                                                                     const SBeanDefinition& bean,
+                                                                     const std::string& method,
+                                                                     std::size_t count) {
+  TypesByCount& known = m_types[&wrapper][method];
+  for (const auto& entry : known) {
+    if (entry.first == count) return &entry.second;
+  }
+  std::vector<std::string> types;
+  if (!GetTypes(wrapper, bean, method, count, types)) return nullptr;
+  // Entries the wrapper did not fill count as empty, as when the bean is configured.
+  types.resize(count);
+  known.emplace_back(count, std::move(types));
+  return &known.back().second;
+}
+
 bool CConfigurationChecker::GetTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean,
                                      const std::string& method, std::size_t count,
                                      std::vector<std::string>& types) {
@@ -304,17 +327,18 @@ bool CConfigurationChecker::GetTypes(IBeanWrapper& wrapper, const SBeanDefinitio
   }
 }
 
+template <class Message>
 bool CConfigurationChecker::ExpectMethod(const IBeanWrapper& wrapper, const SBeanDefinition& bean,
                                          const std::string& method, std::size_t count,
                                          std::int32_t line, std::int32_t column,
-                                         const std::string& message) {
+                                         const Message& message) {
   int declared = -1;
   try {
     declared = wrapper.DeclaresMethod(method.c_str(), count);
   } catch (...) {
     declared = -1;  // a wrapper that cannot answer is not held against the configuration
   }
-  if (declared == 0) Add(ESeverity::eError, bean.place, line, column, message, bean.name);
+  if (declared == 0) Add(ESeverity::eError, bean.place, line, column, message(), bean.name);
   return declared != 0;
 }
 

@@ -60,11 +60,16 @@ private:
   // wrapper threw.
   bool GetTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean, const std::string& method,
                 std::size_t count, std::vector<std::string>& types);
-  // Adds an error with `message` and returns false when the wrapper says it has no
-  // `method` taking `count` arguments (wrappers that cannot tell pass).
+  // GetTypes for a property, asked once per wrapper, method and count: the types, as
+  // many as `count`; null when the wrapper threw.
+  const std::vector<std::string>* PropertyTypes(IBeanWrapper& wrapper, const SBeanDefinition& bean,
+                                                const std::string& method, std::size_t count);
+  // Adds an error with the text `message()` makes and returns false when the wrapper
+  // says it has no `method` taking `count` arguments (wrappers that cannot tell pass).
+  template <class Message>
   bool ExpectMethod(const IBeanWrapper& wrapper, const SBeanDefinition& bean,
                     const std::string& method, std::size_t count, std::int32_t line,
-                    std::int32_t column, const std::string& message);
+                    std::int32_t column, const Message& message);
   bool IsRegistered(const std::string& interfaceName) const;
   void Add(ESeverity severity, const SPlace& place, std::int32_t line, std::int32_t column,
            const std::string& message, const std::string& bean);
@@ -84,7 +89,10 @@ private:
   std::unordered_map<std::string, SUsed> m_first;
   // The wrapper of each bean's class by bean name; null when the class has none. Beans
   // of one class in one library share it, as they do in a factory.
-  std::map<std::string, std::shared_ptr<IBeanWrapper>> m_wrappers;
+  std::unordered_map<std::string, std::shared_ptr<IBeanWrapper>> m_wrappers;
+  // What PropertyTypes found, by wrapper and method name, then per argument count.
+  using TypesByCount = std::vector<std::pair<std::size_t, std::vector<std::string>>>;
+  std::unordered_map<const IBeanWrapper*, std::unordered_map<std::string, TypesByCount>> m_types;
 };
 
 }  // namespace Ostrel

@@ -46,18 +46,36 @@ const std::vector<SChild>& Children(int context) {
 }
 
 // Attributes each element reads.
-std::vector<const char*> Attributes(const char* element) {
-  if (NameIs(element, "include") || NameIs(element, "library")) return {"path"};
-  if (NameIs(element, "bean") || NameIs(element, "service")) {
-    return {"name", "class", "singleton", "lazy", "autoname", "exported", "init-method",
-            "exit-method", "factory-bean", "factory-method"};
+const std::vector<const char*>& Attributes(const char* element) {
+  static const std::vector<const char*> kPath{"path"};
+  static const std::vector<const char*> kBean{"name", "class", "singleton", "lazy", "autoname",
+                                              "exported", "init-method", "exit-method",
+                                              "factory-bean", "factory-method"};
+  static const std::vector<const char*> kFor{"first", "last", "inc", "substitute"};
+  static const std::vector<const char*> kForeach{"set", "substitute"};
+  static const std::vector<const char*> kName{"name"};
+  static const std::vector<const char*> kType{"type"};
+  static const std::vector<const char*> kRef{"bean", "service"};
+  static const std::vector<const char*> kNone;
+  if (NameIs(element, "include") || NameIs(element, "library")) return kPath;
+  if (NameIs(element, "bean") || NameIs(element, "service")) return kBean;
+  if (NameIs(element, "for")) return kFor;
+  if (NameIs(element, "foreach")) return kForeach;
+  if (NameIs(element, "property")) return kName;
+  if (NameIs(element, "value")) return kType;
+  if (NameIs(element, "ref")) return kRef;
+  return kNone;
+}
+
+// Whether two names are alike but for the case of ASCII letters.
+bool SameName(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    char x = *a, y = *b;
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
   }
-  if (NameIs(element, "for")) return {"first", "last", "inc", "substitute"};
-  if (NameIs(element, "foreach")) return {"set", "substitute"};
-  if (NameIs(element, "property")) return {"name"};
-  if (NameIs(element, "value")) return {"type"};
-  if (NameIs(element, "ref")) return {"bean", "service"};
-  return {};
+  return *a == *b;
 }
 
 // Every element name of the format.
@@ -141,7 +159,7 @@ void CDocumentLint::Run(const XMLNode& root) {
     const XMLNode& element = step.element;
     const std::vector<SChild>& allowed = Children(step.context);
     const char* parent = element.GetName() != nullptr ? element.GetName() : "";
-    std::vector<int> seen(allowed.size(), 0);
+    int seen[8] = {};  // no context reads more kinds of children
     // The value an argument or property holds: "arguments" in a property, else the
     // first "value", else "ref", else "bean"; the other forms are ignored.
     const char* usedForm = nullptr;
@@ -154,7 +172,8 @@ void CDocumentLint::Run(const XMLNode& root) {
         }
       }
     }
-    std::vector<SStep> children;
+    // Document order: the children go on the stack, then their order is turned round.
+    const std::size_t first = stack.size();
     const int count = element.GetChildCount();
     for (int i = 0; i < count; ++i) {
       const XMLNode& child = element.ChildAt(i);
@@ -192,10 +211,9 @@ void CDocumentLint::Run(const XMLNode& root) {
       if (allowed[k].context == eLeaf) {
         CheckText(child, name, child.GetText(0));
       }
-      children.push_back({child, allowed[k].context});
+      stack.push_back({child, allowed[k].context});
     }
-    // Document order: the last child goes on the stack first.
-    for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back(*it);
+    std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
   }
 }
 
@@ -206,30 +224,30 @@ void CDocumentLint::CheckAttributes(const XMLNode& element,
   for (int i = 0; i < count; ++i) {
     const SXMLAttribute* attribute = element.GetAttributeAt(i);
     if (attribute == nullptr || attribute->name == nullptr) continue;
-    const std::string name = attribute->name;
-    if (!IsValidUtf8(name.c_str())) {
+    const char* name = attribute->name;
+    if (!IsValidUtf8(name)) {
       Add(element, "Attribute name of '" + std::string(elementName) + "' is not valid UTF-8");
       continue;
     }
     const bool known = std::any_of(allowed.begin(), allowed.end(),
-                                   [&name](const char* n) { return NameIs(name.c_str(), n); });
+                                   [name](const char* n) { return NameIs(name, n); });
     if (!known) {
-      Add(element, "Unknown attribute '" + name + "' of '" + elementName + "'" +
+      Add(element, "Unknown attribute '" + std::string(name) + "' of '" + elementName + "'" +
                        Suggestion(NearestName(name, allowed)));
       continue;
     }
     bool repeated = false;
     for (int j = 0; j < i && !repeated; ++j) {
       const SXMLAttribute* earlier = element.GetAttributeAt(j);
-      repeated = earlier != nullptr && NameIs(earlier->name, Lower(name).c_str());
+      repeated = earlier != nullptr && earlier->name != nullptr && SameName(earlier->name, name);
     }
     if (repeated) {
-      Add(element, "Attribute '" + name + "' of '" + elementName +
+      Add(element, "Attribute '" + std::string(name) + "' of '" + elementName +
                        "' is repeated: only the first is read");
       continue;
     }
     if (attribute->value != nullptr && !IsValidUtf8(attribute->value)) {
-      Add(element, "Value of attribute '" + name + "' of '" + elementName +
+      Add(element, "Value of attribute '" + std::string(name) + "' of '" + elementName +
                        "' is not valid UTF-8");
     }
   }
