@@ -113,7 +113,7 @@ void CDefinitionSet::Append(CDefinitionSet& loaded) {
     SLibrary& target = *m_libraries[entry->value];
     appended.emplace_back(entry->value, target.beans.size());
     for (const std::string& folder : library->searchFolders) AddSearchFolder(target, folder);
-    target.beans.Take(library->beans);
+    target.beans.TakeTail(library->beans);
   }
   loaded.m_libraries.clear();
   loaded.m_libraryPaths.RemoveAll();

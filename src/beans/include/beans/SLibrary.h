@@ -57,14 +57,8 @@ public:
 
   // Takes over a definition made in an arena that outlives this list.
   void Append(SBeanDefinition* definition) { m_items.push_back(definition); }
-  // Moves every definition of `other` to the end of this list.
-  void Take(CDefinitionList& other) {
-    m_items.insert(m_items.end(), other.m_items.begin(), other.m_items.end());
-    other.m_items.clear();
-  }
-
   // Moves the definitions of `other` after its first `keep` to the end of this list.
-  void TakeTail(CDefinitionList& other, std::size_t keep) {
+  void TakeTail(CDefinitionList& other, std::size_t keep = 0) {
     if (other.m_items.size() <= keep) return;
     m_items.insert(m_items.end(), other.m_items.begin() + keep, other.m_items.end());
     other.m_items.resize(keep);
