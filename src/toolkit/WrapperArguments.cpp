@@ -6,12 +6,11 @@ namespace Ostrel {
 namespace WrapperDetail {
 namespace {
 
-// The distance from a counted base to a class, for one class of object, one counted
-// base inside it (a class may have several) and one target class.
+// The distance from the counted base (a virtual base, so one per object) to a target
+// class, for one class of object.
 struct SDistance {
   const std::type_info* source = nullptr;
   const std::type_info* target = nullptr;
-  std::ptrdiff_t base = 0;
   std::ptrdiff_t offset = 0;
 };
 
@@ -24,10 +23,9 @@ struct SDistances {
 
 thread_local SDistances t_distances;
 
-std::size_t PlaceOf(const std::type_info* source, const std::type_info* target,
-                    std::ptrdiff_t base) {
+std::size_t PlaceOf(const std::type_info* source, const std::type_info* target) {
   const auto key = reinterpret_cast<std::uintptr_t>(source) * 31u +
-                   reinterpret_cast<std::uintptr_t>(target) + static_cast<std::uintptr_t>(base);
+                   reinterpret_cast<std::uintptr_t>(target);
   return static_cast<std::size_t>(key ^ (key >> 7) ^ (key >> 13)) % SDistances::kCount;
 }
 
@@ -54,9 +52,8 @@ bool ReadCounted(void* address, const std::type_info& type, void* (*cast)(IRefer
   }
   char* const at = reinterpret_cast<char*>(source);
   const std::type_info* const sourceType = &typeid(*source);
-  const std::ptrdiff_t base = at - static_cast<char*>(dynamic_cast<void*>(source));
-  SDistance& known = t_distances.entries[PlaceOf(sourceType, &type, base)];
-  if (known.source == sourceType && known.target == &type && known.base == base) {
+  SDistance& known = t_distances.entries[PlaceOf(sourceType, &type)];
+  if (known.source == sourceType && known.target == &type) {
     object = at + known.offset;
     return true;
   }
@@ -65,7 +62,7 @@ bool ReadCounted(void* address, const std::type_info& type, void* (*cast)(IRefer
     error = "is an object of another class";
     return false;
   }
-  known = {sourceType, &type, base, static_cast<char*>(object) - at};
+  known = {sourceType, &type, static_cast<char*>(object) - at};
   return true;
 }
 
