@@ -1,56 +1,48 @@
-// The wrapper toolkit: declare a bean class's wrapper in a few lines instead of
-// writing IBeanWrapper by hand.
-//
-//   class CBasketWrapper : public Ostrel::CBeanWrapper<shop::CBasket> {
-//   public:
-//     CBasketWrapper() : CBeanWrapper("shop::CBasket") {
-//       Constructor<>("CBasket");
-//       Constructor<int, std::string>("CBasket");
-//       Method("SetCustomer", &shop::CBasket::SetCustomer);
-//       Method("Open", &shop::CBasket::Open);
-//       Method("Close", &shop::CBasket::Close);
-//     }
-//   };
-//   OSTREL_EXPORT_WRAPPER_MAKER(shop_CBasket, CBasketWrapper)
-//
-// Creation methods and methods are found by name and argument count, so overloads by
-// count work. Arguments are converted to the parameter types (see
-// WrapperArguments.h); a bean reference to an object of another class, or a missing
-// value, makes Create or Invoke fail and log why. An exit method named in the
-// configuration runs once, when an instance whose creation the container completed is
-// destroyed: instances made by Constructor are of a class derived from T whose
-// destructor calls it. Wrappers are immutable after construction and may be used from
-// any thread.
+/// @class Ostrel::CBeanWrapper
+/// The wrapper toolkit: declare a bean class's wrapper in a few lines instead of
+/// writing IBeanWrapper by hand.
+///
+/// @code
+///   class CBasketWrapper : public Ostrel::CBeanWrapper<shop::CBasket> {
+///   public:
+///     CBasketWrapper() : CBeanWrapper("shop::CBasket") {
+///       Constructor<>("CBasket");
+///       Constructor<int, std::string>("CBasket");
+///       Method("SetCustomer", &shop::CBasket::SetCustomer);
+///       Method("Open", &shop::CBasket::Open);
+///       Method("Close", &shop::CBasket::Close);
+///     }
+///   };
+///   OSTREL_EXPORT_WRAPPER_MAKER(shop_CBasket, CBasketWrapper)
+/// @endcode
+///
+/// Creation methods and methods are found by name and argument count, so overloads by
+/// count work. Arguments are converted to the parameter types (see
+/// WrapperArguments.h); a bean reference to an object of another class, or a missing
+/// value, makes Create or Invoke fail and log why. An exit method named in the
+/// configuration runs once, when an instance whose creation the container completed is
+/// destroyed: instances made by Constructor are of a class derived from T whose
+/// destructor calls it. Wrappers are immutable after construction and may be used from
+/// any thread.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
-#include <cstdint>
-#include <functional>
+#include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <tuple>
 #include <type_traits>
 #include <typeinfo>
 #include <utility>
-#include <vector>
 
+#include <ostrel/BeanWrapperBase.h>
 #include <ostrel/IBeanWrapper.h>
 #include <ostrel/LocalLibrary.h>
-#include <ostrel/Logger.h>
 #include <ostrel/WrapperArguments.h>
 
 namespace Ostrel {
 
 namespace WrapperDetail {
-
-inline const Logging::CLogger& Logger() {
-  static const Logging::CLogger logger(L"Ostrel");
-  return logger;
-}
-
-inline std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
 // An instance of T whose destructor first runs the exit method bound to it, but only
 // when the container completed the bean's creation. The container signals that by
@@ -65,23 +57,13 @@ public:
   explicit CBoundBean(A&&... arguments)
       : T(std::forward<A>(arguments)...), m_madeWith(this->GetReferenceCounter()->deleter) {}
   ~CBoundBean() override {
-    if (m_exit && this->GetReferenceCounter()->deleter != m_madeWith) {
-      // The count is 0 by now. Hold it at 1 while the exit method runs, so that a
-      // reference the method takes and drops again (handing the bean on to unregister
-      // it, say) does not end the bean a second time.
-      auto& count = this->GetReferenceCounter()->count;
-      count.fetch_add(1, std::memory_order_relaxed);
-      try {
-        m_exit(static_cast<T&>(*this));
-      } catch (...) {
-        Logger().Warn(__FILE__, __LINE__, "Ostrel::CBeanWrapper::~CBoundBean",
-                      L"The exit method of a bean threw an exception");
-      }
-      count.fetch_sub(1, std::memory_order_relaxed);
+    if (m_exit != nullptr) {
+      CBeanWrapperBase::EndInstance(*this->GetReferenceCounter(), m_madeWith, *m_exit,
+                                    static_cast<T*>(this));
     }
   }
-  std::function<void(T&)> m_exit;
-  std::shared_ptr<const void> m_keep;  // what m_exit needs, kept alive with the instance
+  const CBeanWrapperBase::SEntry* m_exit = nullptr;
+  std::shared_ptr<const void> m_keep;  // the wrapper that holds m_exit
   const ReferenceDeleter m_madeWith;
 };
 
@@ -92,10 +74,9 @@ bool ReadAll([[maybe_unused]] const ArgumentVector& arguments,
              [[maybe_unused]] std::tuple<Stored<P>...>& values, std::string& error,
              std::index_sequence<I...>) {
   std::size_t index = 0;
-  bool ok = ((index = I, SArgument<Stored<P>>::Read(arguments[I], std::get<I>(values), error)) && ...);
-  if (!ok) {
-    error = "argument " + std::to_string(index + 1) + " " + error;
-  }
+  const bool ok =
+      ((index = I, SArgument<Stored<P>>::Read(arguments[I], std::get<I>(values), error)) && ...);
+  if (!ok) NumberArgumentError(index, error);
   return ok;
 }
 
@@ -104,17 +85,16 @@ bool Read(const ArgumentVector* arguments, std::tuple<Stored<P>...>& values, std
   if constexpr (sizeof...(P) == 0) {
     return true;
   } else {
-    if (arguments == nullptr || arguments->size() < sizeof...(P)) {
-      error = "received too few arguments";
-      return false;
-    }
-    return ReadAll<P...>(*arguments, values, error, std::index_sequence_for<P...>{});
+    return HasArguments(arguments, sizeof...(P), error) &&
+           ReadAll<P...>(*arguments, values, error, std::index_sequence_for<P...>{});
   }
 }
 
+// The configuration's type names of parameters P..., followed by a null.
 template <class... P>
-std::vector<std::string> Names() {
-  return {SArgument<Stored<P>>::Name()...};
+const char* const* Names() {
+  static constexpr const char* names[] = {SArgument<Stored<P>>::Name()..., nullptr};
+  return names;
 }
 
 template <class R>
@@ -127,306 +107,154 @@ CbSmartPointer<IReferenceCounted> AsInstance(R&& result) {
   }
 }
 
+template <class F>
+F TargetOf(const CBeanWrapperBase::SEntry& entry) {
+  F target;
+  std::memcpy(&target, entry.target, sizeof target);
+  return target;
+}
+
+template <class F, class V, std::size_t... I>
+decltype(auto) CallWith(F function, [[maybe_unused]] V& values, std::index_sequence<I...>) {
+  return function(std::get<I>(values)...);
+}
+
+// A creation method served by a function: shared by every wrapper whose function has
+// this signature.
+template <class R, class... P>
+CbSmartPointer<IReferenceCounted> CallCreator(const CBeanWrapperBase::SEntry& entry,
+                                              const ArgumentVector* arguments,
+                                              CBeanWrapperBase::SExit&, std::string& error) {
+  std::tuple<Stored<P>...> values;
+  if (!Read<P...>(arguments, values, error)) return nullptr;
+  return AsInstance(
+      CallWith(TargetOf<R (*)(P...)>(entry), values, std::index_sequence_for<P...>{}));
+}
+
 }  // namespace WrapperDetail
 
 template <class T>
-class CBeanWrapper : public IBeanWrapper {
+class CBeanWrapper : public CBeanWrapperBase {
   static_assert(std::is_base_of<IReferenceCounted, T>::value,
                 "bean classes derive from IReferenceCounted (e.g. CbReferenceCounted)");
+  using Made = std::conditional_t<std::is_final<T>::value, T, WrapperDetail::CBoundBean<T>>;
 
 public:
-  explicit CBeanWrapper(std::string className) : m_className(std::move(className)) {}
-
-  const char* GetClassName() const override { return m_className.c_str(); }
-
-  CbSmartPointer<IReferenceCounted> Create(const char* method, std::size_t count,
-                                           const ArgumentVector* arguments,
-                                           std::shared_ptr<const IBeanWrapper> self,
-                                           const char* exitMethod,
-                                           const DependencyList&) const override {
-    const std::string_view name = method != nullptr ? method : "";
-    const SCreator* creator = Find(m_creators, name, count);
-    if (creator == nullptr) {
-      return Fail("Create", "has no creation method '" + std::string(name) + "' with " +
-                                std::to_string(count) + " arguments");
-    }
-    const SMethod* exit = nullptr;
-    const std::string_view exitName = exitMethod != nullptr ? exitMethod : "";
-    if (!exitName.empty()) {
-      exit = Find(m_methods, exitName, 0);
-      if (exit == nullptr || !creator->bindsExit) {
-        return Fail("Create", exit == nullptr
-                                  ? "has no exit method '" + std::string(exitName) + "'"
-                                  : "cannot bind exit method '" + std::string(exitName) +
-                                        "' to creation method '" + std::string(name) + "'");
-      }
-    }
-    std::string error;
-    // The exit method's entry lives in this wrapper, which the instance keeps alive.
-    CbSmartPointer<IReferenceCounted> instance =
-        creator->create(arguments, exit != nullptr ? SExit{exit, std::move(self)} : SExit(), error);
-    if (!instance) {
-      return Fail("Create", "could not create '" + std::string(name) + "': " +
-                                (error.empty() ? "no instance" : error));
-    }
-    return instance;
-  }
-
-  bool Invoke(IReferenceCounted* instance, const char* method, std::size_t count,
-              const ArgumentVector* arguments) const override {
-    const std::string_view name = method != nullptr ? method : "";
-    T* object = Cast(instance);
-    if (object == nullptr) {
-      Fail("Invoke", "was asked to call '" + std::string(name) + "' on an object of another class");
-      return false;
-    }
-    const SMethod* entry = Find(m_methods, name, count);
-    if (entry == nullptr) {
-      Fail("Invoke", "has no method '" + std::string(name) + "' with " + std::to_string(count) +
-                         " arguments");
-      return false;
-    }
-    // The container's autoname call passes the address of a const char* and marks it
-    // (see IBeanWrapper::Invoke); hand the method a string like every other text
-    // argument. A configured "SetName" property converts like any property.
-    std::string beanName;
-    ArgumentVector nameArgument;
-    if (count == 1 && arguments != nullptr && arguments->size() > count &&
-        (*arguments)[count] == AutonameMarker() && (*arguments)[0] != nullptr) {
-      beanName = *static_cast<const char* const*>((*arguments)[0]);
-      nameArgument.push_back(&beanName);
-      arguments = &nameArgument;
-    }
-    return Call(*object, *entry, arguments);
-  }
-
-  const void* FindMethod(const char* method, std::size_t count) const override {
-    return Find(m_methods, method != nullptr ? method : "", count);
-  }
-
-  bool InvokeMethod(IReferenceCounted* instance, const void* entry, std::size_t,
-                    const ArgumentVector* arguments) const override {
-    const SMethod& method = *static_cast<const SMethod*>(entry);
-    T* object = Cast(instance);
-    if (object == nullptr) {
-      Fail("Invoke", "was asked to call '" + method.name + "' on an object of another class");
-      return false;
-    }
-    return Call(*object, method, arguments);
-  }
-
-  int DeclaresMethod(const char* method, std::size_t count) const override {
-    if (count == kRevisionQuery) return IBeanWrapper::DeclaresMethod(method, count);
-    const std::string_view name = method != nullptr ? method : "";
-    return Find(m_methods, name, count) != nullptr || Find(m_creators, name, count) != nullptr;
-  }
-
-  void GetArgumentTypes(const char* method, std::size_t count,
-                        std::vector<std::string>& types) override {
-    const std::string_view name = method != nullptr ? method : "";
-    const SMethod* entry = Find(m_methods, name, count);
-    const SCreator* creator = entry == nullptr ? Find(m_creators, name, count) : nullptr;
-    const std::vector<std::string>* names =
-        entry != nullptr ? &entry->types : creator != nullptr ? &creator->types : nullptr;
-    for (std::size_t i = 0; i < count; ++i) {
-      types.push_back(names != nullptr && i < names->size() ? (*names)[i] : std::string());
-    }
-  }
+  /// A wrapper for the class that configurations call `className`; a derived wrapper's
+  /// constructor then declares its creation methods and methods.
+  explicit CBeanWrapper(std::string className)
+      : CBeanWrapperBase(std::move(className), typeid(Made), &ToClass) {}
 
 protected:
-  // A creation method that constructs T from parameters P...; exit methods bind to
-  // instances made this way.
+  /// Declares a creation method `name` that constructs T from parameters P...; exit
+  /// methods bind to instances made this way (unless T is final). Returns the wrapper,
+  /// so declarations can be chained.
   template <class... P>
   CBeanWrapper& Constructor(std::string name) {
-    SCreator creator;
-    creator.name = std::move(name);
-    creator.types = WrapperDetail::Names<P...>();
-    creator.bindsExit = !std::is_final<T>::value;
-    creator.create = [](const ArgumentVector* arguments, SExit exit,
-                        std::string& error) -> CbSmartPointer<IReferenceCounted> {
-      std::tuple<WrapperDetail::Stored<P>...> values;
-      if (!WrapperDetail::Read<P...>(arguments, values, error)) {
-        return nullptr;
-      }
-      return std::apply(
-          [&exit](auto&... v) -> CbSmartPointer<IReferenceCounted> {
-            if constexpr (std::is_final<T>::value) {
-              return CbSmartPointer<IReferenceCounted>(new T(v...));
-            } else {
-              auto* bean = new WrapperDetail::CBoundBean<T>(v...);
-              if (exit.method != nullptr) {
-                bean->m_exit = [method = exit.method](T& instance) { RunExit(*method, instance); };
-                bean->m_keep = std::move(exit.wrapper);
-              }
-              return CbSmartPointer<IReferenceCounted>(bean);
-            }
-          },
-          values);
-    };
-    m_creators.push_back(std::move(creator));
+    AddCreator(std::move(name), WrapperDetail::Names<P...>(), sizeof...(P),
+               !std::is_final<T>::value, &Construct<P...>, nullptr, 0);
     return *this;
   }
 
-  // A creation method served by a function (a static member or free function) taking
-  // P... and returning a pointer or CbSmartPointer to a counted object; used for
-  // factory beans, whose creation methods make objects of other classes.
+  /// Declares a creation method `name` served by `function` (a static member or free
+  /// function) taking P... and returning a pointer or CbSmartPointer to a counted object;
+  /// used for factory beans, whose creation methods make objects of other classes. No
+  /// exit method binds to what it makes.
   template <class R, class... P>
   CBeanWrapper& Creator(std::string name, R (*function)(P...)) {
-    SCreator creator;
-    creator.name = std::move(name);
-    creator.types = WrapperDetail::Names<P...>();
-    creator.bindsExit = false;
-    creator.create = [function](const ArgumentVector* arguments, SExit,
-                                std::string& error) -> CbSmartPointer<IReferenceCounted> {
-      std::tuple<WrapperDetail::Stored<P>...> values;
-      if (!WrapperDetail::Read<P...>(arguments, values, error)) {
-        return nullptr;
-      }
-      return WrapperDetail::AsInstance(
-          std::apply([function](auto&... v) { return function(v...); }, values));
-    };
-    m_creators.push_back(std::move(creator));
+    AddCreator(std::move(name), WrapperDetail::Names<P...>(), sizeof...(P), false,
+               &WrapperDetail::CallCreator<R, P...>, &function, sizeof function);
     return *this;
   }
 
-  // A method of T (a property setter, an init or exit method, ...) by member pointer.
+  /// Declares a method `name` of T (a property setter, an init or exit method, ...) by
+  /// member pointer; its result is ignored. A later declaration with the same name and
+  /// argument count replaces an earlier one.
   template <class R, class C, class... P>
   CBeanWrapper& Method(std::string name, R (C::*method)(P...)) {
-    return AddMethod<P...>(std::move(name), [method](T& object, auto&... v) { (object.*method)(v...); });
+    return AddMember<R (C::*)(P...), P...>(std::move(name), method);
   }
+  /// The same for a const member function.
   template <class R, class C, class... P>
   CBeanWrapper& Method(std::string name, R (C::*method)(P...) const) {
-    return AddMethod<P...>(std::move(name), [method](T& object, auto&... v) { (object.*method)(v...); });
+    return AddMember<R (C::*)(P...) const, P...>(std::move(name), method);
   }
 
 private:
-  struct SMethod {
-    std::string name;
-    std::vector<std::string> types;
-    std::function<bool(T&, const ArgumentVector*, std::string&)> call;
-  };
-  // The exit method bound to an instance, and the wrapper that holds its entry.
-  struct SExit {
-    const SMethod* method = nullptr;
-    std::shared_ptr<const IBeanWrapper> wrapper;
-  };
-  struct SCreator {
-    std::string name;
-    std::vector<std::string> types;
-    bool bindsExit = false;
-    std::function<CbSmartPointer<IReferenceCounted>(const ArgumentVector*, SExit, std::string&)>
-        create;
-  };
+  static void* ToClass(IReferenceCounted* instance) { return dynamic_cast<T*>(instance); }
 
-  bool Call(T& object, const SMethod& method, const ArgumentVector* arguments) const {
-    std::string error;
-    if (!method.call(object, arguments, error)) {
-      const std::size_t count = method.types.size();
-      const bool reported = arguments != nullptr && arguments->size() > count &&
-                            (*arguments)[count] == NullsReportedMarker() &&
-                            error.find(WrapperDetail::kResolvedToNothing) != std::string::npos;
-      if (!reported) Fail("Invoke", "could not call '" + method.name + "': " + error);
-      return false;
-    }
-    return true;
+  template <class... P>
+  static CbSmartPointer<IReferenceCounted> Construct(const SEntry&, const ArgumentVector* arguments,
+                                                     SExit& exit, std::string& error) {
+    std::tuple<WrapperDetail::Stored<P>...> values;
+    if (!WrapperDetail::Read<P...>(arguments, values, error)) return nullptr;
+    return Make(values, exit, std::index_sequence_for<P...>{});
   }
 
-  // Runs the exit method bound to an instance.
-  static void RunExit(const SMethod& method, T& instance) {
-    const Logging::CLogger& logger = WrapperDetail::Logger();
-    if (logger.IsDebugEnabled()) {
-      logger.Debug(__FILE__, __LINE__, "Ostrel::CBeanWrapper::~CBoundBean",
-                   L"Calling exit method '%s'", WrapperDetail::Wide(method.name).c_str());
-    }
-    std::string ignored;
-    method.call(instance, nullptr, ignored);
-  }
-
-  template <class... P, class F>
-  CBeanWrapper& AddMethod(std::string name, F invoke) {
-    SMethod entry;
-    entry.name = std::move(name);
-    entry.types = WrapperDetail::Names<P...>();
-    entry.call = [invoke](T& object, const ArgumentVector* arguments, std::string& error) {
-      std::tuple<WrapperDetail::Stored<P>...> values;
-      if (!WrapperDetail::Read<P...>(arguments, values, error)) {
-        return false;
+  template <class V, std::size_t... I>
+  static CbSmartPointer<IReferenceCounted> Make([[maybe_unused]] V& values, SExit& exit,
+                                                std::index_sequence<I...>) {
+    if constexpr (std::is_final<T>::value) {
+      (void)exit;
+      return CbSmartPointer<IReferenceCounted>(new T(std::get<I>(values)...));
+    } else {
+      auto* bean = new WrapperDetail::CBoundBean<T>(std::get<I>(values)...);
+      if (exit.method != nullptr) {
+        bean->m_exit = exit.method;
+        bean->m_keep = std::move(exit.wrapper);
       }
-      std::apply([&](auto&... v) { invoke(object, v...); }, values);
-      return true;
-    };
-    m_methods.push_back(std::move(entry));
+      return CbSmartPointer<IReferenceCounted>(bean);
+    }
+  }
+
+  template <class M, class... P>
+  CBeanWrapper& AddMember(std::string name, M method) {
+    static_assert(sizeof(M) <= kTargetSize, "member function pointer too large");
+    AddMethod(std::move(name), WrapperDetail::Names<P...>(), sizeof...(P), &CallMember<M, P...>,
+              &method, sizeof method);
     return *this;
   }
 
-  // The last registration with this name and argument count.
-  template <class E>
-  static const E* Find(const std::vector<E>& entries, std::string_view name, std::size_t count) {
-    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-      // Length and last letter first: setters often share their first letters.
-      const std::string& candidate = it->name;
-      if (candidate.size() == name.size() && it->types.size() == count &&
-          (name.empty() || candidate.back() == name.back()) && candidate == name) {
-        return &*it;
-      }
-    }
-    return nullptr;
+  template <class M, class... P>
+  static bool CallMember(const SEntry& entry, void* object, const ArgumentVector* arguments,
+                         std::string& error) {
+    std::tuple<WrapperDetail::Stored<P>...> values;
+    if (!WrapperDetail::Read<P...>(arguments, values, error)) return false;
+    Apply(*static_cast<T*>(object), WrapperDetail::TargetOf<M>(entry), values,
+          std::index_sequence_for<P...>{});
+    return true;
   }
 
-  // `instance` as a T, or null. The instances this wrapper makes are all of one class, so
-  // the distance from their counted base to T is worked out once and reused.
-  T* Cast(IReferenceCounted* instance) const {
-    using Made = std::conditional_t<std::is_final<T>::value, T, WrapperDetail::CBoundBean<T>>;
-    if (instance == nullptr || typeid(*instance) != typeid(Made)) {
-      return dynamic_cast<T*>(instance);
-    }
-    std::ptrdiff_t offset = m_madeOffset.load(std::memory_order_relaxed);
-    if (offset == kUnknownOffset) {
-      T* object = dynamic_cast<T*>(instance);
-      if (object == nullptr) return nullptr;
-      offset = reinterpret_cast<char*>(object) - reinterpret_cast<char*>(instance);
-      m_madeOffset.store(offset, std::memory_order_relaxed);
-    }
-    return reinterpret_cast<T*>(reinterpret_cast<char*>(instance) + offset);
+  template <class M, class V, std::size_t... I>
+  static void Apply(T& object, M method, [[maybe_unused]] V& values, std::index_sequence<I...>) {
+    (object.*method)(std::get<I>(values)...);
   }
-
-  CbSmartPointer<IReferenceCounted> Fail(const char* operation, const std::string& why) const {
-    std::string function = std::string("Ostrel::CBeanWrapper::") + operation;
-    WrapperDetail::Logger().Warn(__FILE__, __LINE__, function.c_str(), L"Wrapper of class '%s' %s",
-                                 WrapperDetail::Wide(m_className).c_str(),
-                                 WrapperDetail::Wide(why).c_str());
-    return nullptr;
-  }
-
-  static constexpr std::ptrdiff_t kUnknownOffset = PTRDIFF_MIN;
-
-  std::string m_className;
-  std::vector<SCreator> m_creators;
-  std::vector<SMethod> m_methods;
-  mutable std::atomic<std::ptrdiff_t> m_madeOffset{kUnknownOffset};
 };
 
-// Creates a new W; use as a wrapper maker.
+/// @file
+/// CBeanWrapper and the helpers that register wrappers and interfaces.
+
+/// Creates a new W; use as a wrapper maker (the caller owns the result).
 template <class W>
 IBeanWrapper* MakeWrapper() {
   return new W();
 }
 
-// Registers W as the wrapper of `className` with the local library of this process.
+/// Registers W as the wrapper of `className` with the local library of this process.
 template <class W>
 void RegisterBeanClass(const char* className) {
   GetLocalLibrary().RegisterWrapperMaker(MakeMakerName(className).c_str(),
                                          reinterpret_cast<void*>(&MakeWrapper<W>));
 }
 
-// The type id text of interface I: the same in every shared object of the process.
+/// The type id text of interface I: the same in every shared object of the process.
 template <class I>
 const char* TypeIdOf() {
   return typeid(I).name();
 }
 
-// Registers the type id of interface I for the name `className` that configurations
-// write in "provides" and service references.
+/// Registers the type id of interface I for the name `className` that configurations
+/// write in "provides" and service references.
 template <class I>
 void RegisterInterface(const char* className) {
   GetLocalLibrary().RegisterTypeID(className, TypeIdOf<I>());

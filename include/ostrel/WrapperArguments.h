@@ -5,6 +5,8 @@
 // const char* ("char*", valid during the call), std::wstring ("wchar_t*"), and bean or
 // service references as CbSmartPointer<U> or U* ("bean"), which refuse a reference that
 // resolved to nothing, or as Optional<U>, which accepts it.
+// The readers keep no state: wrapper calls on different threads may convert their
+// arguments at once.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +16,9 @@
 
 #include <tamarack/CbSmartPointer.h>
 #include <tamarack/IReferenceCounted.h>
+
+#include <ostrel/BeanTypes.h>
+#include <ostrel/Export.h>
 
 #include <ostrel/Optional.h>
 
@@ -35,10 +40,10 @@ struct SValueArgument {
 template <class P, class Enable = void>
 struct SArgument;  // unsupported parameter types fail to compile here
 
-#define OSTREL_WRAPPER_VALUE_ARGUMENT(Type, TypeName)          \
-  template <>                                                  \
-  struct SArgument<Type> : SValueArgument<Type> {              \
-    static const char* Name() { return TypeName; }             \
+#define OSTREL_WRAPPER_VALUE_ARGUMENT(Type, TypeName)            \
+  template <>                                                    \
+  struct SArgument<Type> : SValueArgument<Type> {                \
+    static constexpr const char* Name() { return TypeName; }     \
   };
 
 OSTREL_WRAPPER_VALUE_ARGUMENT(bool, "bool")
@@ -60,7 +65,7 @@ OSTREL_WRAPPER_VALUE_ARGUMENT(std::wstring, "wchar_t*")
 
 template <>
 struct SArgument<const char*> {
-  static const char* Name() { return "char*"; }
+  static constexpr const char* Name() { return "char*"; }
   static bool Read(void* address, const char*& out, std::string& error) {
     if (address == nullptr) {
       error = "has no value";
@@ -71,25 +76,24 @@ struct SArgument<const char*> {
   }
 };
 
-// `source` as a U, or null. All objects of one class lie at one distance from their
-// counted base, so the distance found for the class last seen on this thread is reused.
+// Library functions the argument readers share, whatever the parameter types.
+// Whether `arguments` holds at least `count` entries; sets `error` when not.
+OSTREL_API bool HasArguments(const ArgumentVector* arguments, std::size_t count,
+                             std::string& error);
+// Puts the argument's number (from 0 at `index`) in front of `error`.
+OSTREL_API void NumberArgumentError(std::size_t index, std::string& error);
+// The object a reference argument at `address` holds, as the class `type` names (found
+// by `cast`, which gives null for an object of another class), in `object`: false with
+// `error` set when it holds nothing (unless `optional`) or an object of another class.
+// All objects of one class lie at one distance from their counted base, so the distance
+// found for a class is kept per thread and reused.
+OSTREL_API bool ReadCounted(void* address, const std::type_info& type,
+                            void* (*cast)(IReferenceCounted*), bool optional, void*& object,
+                            std::string& error);
+
 template <class U>
-U* CastReference(IReferenceCounted* source) {
-  struct SLast {
-    const std::type_info* type = nullptr;
-    std::ptrdiff_t offset = 0;
-  };
-  static thread_local SLast last;
-  if (source == nullptr) return nullptr;
-  const std::type_info& type = typeid(*source);
-  if (last.type == &type) {
-    return reinterpret_cast<U*>(reinterpret_cast<char*>(source) + last.offset);
-  }
-  U* object = dynamic_cast<U*>(source);
-  if (object != nullptr) {
-    last = {&type, reinterpret_cast<char*>(object) - reinterpret_cast<char*>(source)};
-  }
-  return object;
+void* CastTo(IReferenceCounted* source) {
+  return dynamic_cast<U*>(source);
 }
 
 // Why a reference that resolved to nothing is refused.
@@ -101,23 +105,15 @@ constexpr const char* kResolvedToNothing =
 template <class U>
 bool ReadReference(void* address, CbSmartPointer<U>& out, std::string& error,
                    bool optional = false) {
-  out = nullptr;
-  const auto* source = static_cast<const CbSmartPointer<IReferenceCounted>*>(address);
-  if (source == nullptr || !*source) {
-    if (!optional) error = kResolvedToNothing;
-    return optional;
-  }
-  out = CbSmartPointer<U>(CastReference<U>(source->Get()));
-  if (!out) {
-    error = "is an object of another class";
-    return false;
-  }
-  return true;
+  void* object = nullptr;
+  const bool ok = ReadCounted(address, typeid(U), &CastTo<U>, optional, object, error);
+  out = CbSmartPointer<U>(static_cast<U*>(object));
+  return ok;
 }
 
 template <class U>
 struct SArgument<CbSmartPointer<U>> {
-  static const char* Name() { return "bean"; }
+  static constexpr const char* Name() { return "bean"; }
   static bool Read(void* address, CbSmartPointer<U>& out, std::string& error) {
     return ReadReference(address, out, error);
   }
@@ -125,7 +121,7 @@ struct SArgument<CbSmartPointer<U>> {
 
 template <class U>
 struct SArgument<U*, std::enable_if_t<std::is_base_of<IReferenceCounted, U>::value>> {
-  static const char* Name() { return "bean"; }
+  static constexpr const char* Name() { return "bean"; }
   static bool Read(void* address, U*& out, std::string& error) {
     CbSmartPointer<U> pointer;
     bool ok = ReadReference(address, pointer, error);
@@ -136,7 +132,7 @@ struct SArgument<U*, std::enable_if_t<std::is_base_of<IReferenceCounted, U>::val
 
 template <class U>
 struct SArgument<Optional<U>> {
-  static const char* Name() { return "bean"; }
+  static constexpr const char* Name() { return "bean"; }
   static bool Read(void* address, Optional<U>& out, std::string& error) {
     CbSmartPointer<U> pointer;
     const bool ok = ReadReference(address, pointer, error, true);

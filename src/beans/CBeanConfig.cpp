@@ -53,6 +53,7 @@ std::string CBeanConfig::ArgumentMismatch(const std::string& bean, const std::st
                                           const ArgumentList& arguments,
                                           const std::vector<std::string>& types) {
   for (std::size_t i = 0; i < arguments.size() && i < types.size(); ++i) {
+    if (arguments[i].type == types[i]) continue;  // the common case, without the look-ups
     const char* configured = CTypeManager::CanonicalTypeName(arguments[i].type.c_str());
     const char* expected = CTypeManager::CanonicalTypeName(types[i].c_str());
     if (configured != nullptr && expected != nullptr && configured != expected) {

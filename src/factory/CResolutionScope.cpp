@@ -21,7 +21,11 @@ CResolutionScope::CResolutionScope(const CBeanFactoryImpl* factory, const char* 
     return;
   }
   for (const CResolutionScope* entry = m_outer; entry != nullptr; entry = entry->m_outer) {
-    if (entry->m_factory == factory && std::strcmp(entry->m_name, name) == 0) {
+    // One definition per name: comparing definitions spares the text comparison.
+    if (entry->m_factory == factory &&
+        (definition != nullptr && entry->m_definition != nullptr
+             ? entry->m_definition == definition
+             : std::strcmp(entry->m_name, name) == 0)) {
       m_cycle = true;
       return;
     }
