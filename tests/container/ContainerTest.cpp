@@ -3,6 +3,7 @@
 // failing loads, and the configuration phase of an application.
 #include <fstream>
 #include <functional>
+#include <random>
 #include <regex>
 
 #include "Environment.h"
@@ -39,7 +40,8 @@ class ContainerTest : public ::testing::Test {
 // a factory of their own, so the same name loads in both. Every load and reset logs its
 // source and mode.
 TEST_F(ContainerTest, ModesShareOrIsolateFactoriesAndLogLoadsAndResets) {
-  const std::string path = ::testing::TempDir() + "ostrel-container-orders.xml";
+  const std::string path = ::testing::TempDir() + "ostrel-container-orders-" +
+                           std::to_string(std::random_device()()) + ".xml";
   std::ofstream(path) << kOrder;
   const std::wstring file(path.begin(), path.end());
   CContainer integrated = CContainer::FromFile(path, true), alone(kBasket.c_str(), false),

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <string>
 #include <tuple>
 
@@ -179,7 +180,8 @@ TEST(XMLFileTest, EncodingsAndTheirFaults) {
       {"\xFF\xFE<\0\x00\xDC>\0", eXMLBadUtf16},
       {std::string("\xFE\xFF\0<\xD8\x00\0>", 8), eXMLBadUtf16},
       {std::string("<\0a\0/\0>\0<", 9), eXMLBadUtf16}};
-  const std::string path = ::testing::TempDir() + "ostrel_xml_file_test.xml";
+  const std::string path = ::testing::TempDir() + "ostrel_xml_file_test-" +
+                           std::to_string(std::random_device()()) + ".xml";
   const std::wstring widePath(path.begin(), path.end());
   for (const auto& [bytes, code] : cases) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
