@@ -150,7 +150,7 @@ void CBeanWrapperBase::AddCreator(std::string name, const char* const* types, st
   entry.types.assign(types, types + count);
   entry.create = create;
   entry.bindsExit = bindsExit;
-  std::memcpy(entry.target, target, size);
+  if (size != 0) std::memcpy(entry.target, target, size);
 }
 
 void CBeanWrapperBase::AddMethod(std::string name, const char* const* types, std::size_t count,
