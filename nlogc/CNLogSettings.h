@@ -1,6 +1,8 @@
 // The back end's settings, taken from the environment:
 //   NLOGC_LEVEL  trace, debug, info, warn, error, fatal or off, in any case (default info)
 //   NLOGC_FILE   file to append to (default: standard error)
+// A plain value, read once when the back end is created and not changed afterwards, so
+// any thread may read it; the static functions keep no state.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
 // Formats a wide printf-style format whose %s takes a wide string (the convention of
 // the logging facade) with the C library, whatever the length of the result.
+// Both functions keep no state and may run on any thread.
 #pragma once
 
 #include <cstdarg>

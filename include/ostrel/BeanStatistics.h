@@ -13,16 +13,17 @@
 
 namespace Ostrel {
 
+/// The instance counts of one bean name.
 struct SBeanStatisticsEntry {
-  std::string name;
-  std::uint64_t live;     // created and not yet released
-  std::uint64_t created;  // created since the entry was made
+  std::string name;       ///< The bean's name.
+  std::uint64_t live;     ///< Created and not yet released.
+  std::uint64_t created;  ///< Created since the entry was made.
 };
 
-// A snapshot of every bean name with live instances. Thread-safe.
+/// A snapshot of every bean name with live instances. Thread-safe.
 OSTREL_API std::vector<SBeanStatisticsEntry> GetBeanStatistics();
 
-// The entry of one bean name; false (and `entry` untouched) when it has none.
+/// The entry of one bean name; false (and `entry` untouched) when it has none.
 OSTREL_API bool GetBeanStatistics(const char* name, SBeanStatisticsEntry& entry);
 
 }  // namespace Ostrel

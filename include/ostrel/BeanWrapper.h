@@ -1,26 +1,29 @@
-// The wrapper toolkit: declare a bean class's wrapper in a few lines instead of
-// writing IBeanWrapper by hand.
-//
-//   class CBasketWrapper : public Ostrel::CBeanWrapper<shop::CBasket> {
-//   public:
-//     CBasketWrapper() : CBeanWrapper("shop::CBasket") {
-//       Constructor<>("CBasket");
-//       Constructor<int, std::string>("CBasket");
-//       Method("SetCustomer", &shop::CBasket::SetCustomer);
-//       Method("Open", &shop::CBasket::Open);
-//       Method("Close", &shop::CBasket::Close);
-//     }
-//   };
-//   OSTREL_EXPORT_WRAPPER_MAKER(shop_CBasket, CBasketWrapper)
-//
-// Creation methods and methods are found by name and argument count, so overloads by
-// count work. Arguments are converted to the parameter types (see
-// WrapperArguments.h); a bean reference to an object of another class, or a missing
-// value, makes Create or Invoke fail and log why. An exit method named in the
-// configuration runs once, when an instance whose creation the container completed is
-// destroyed: instances made by Constructor are of a class derived from T whose
-// destructor calls it. Wrappers are immutable after construction and may be used from
-// any thread.
+/// @class Ostrel::CBeanWrapper
+/// The wrapper toolkit: declare a bean class's wrapper in a few lines instead of
+/// writing IBeanWrapper by hand.
+///
+/// @code
+///   class CBasketWrapper : public Ostrel::CBeanWrapper<shop::CBasket> {
+///   public:
+///     CBasketWrapper() : CBeanWrapper("shop::CBasket") {
+///       Constructor<>("CBasket");
+///       Constructor<int, std::string>("CBasket");
+///       Method("SetCustomer", &shop::CBasket::SetCustomer);
+///       Method("Open", &shop::CBasket::Open);
+///       Method("Close", &shop::CBasket::Close);
+///     }
+///   };
+///   OSTREL_EXPORT_WRAPPER_MAKER(shop_CBasket, CBasketWrapper)
+/// @endcode
+///
+/// Creation methods and methods are found by name and argument count, so overloads by
+/// count work. Arguments are converted to the parameter types (see
+/// WrapperArguments.h); a bean reference to an object of another class, or a missing
+/// value, makes Create or Invoke fail and log why. An exit method named in the
+/// configuration runs once, when an instance whose creation the container completed is
+/// destroyed: instances made by Constructor are of a class derived from T whose
+/// destructor calls it. Wrappers are immutable after construction and may be used from
+/// any thread.
 #pragma once
 
 #include <cstddef>
@@ -137,12 +140,15 @@ class CBeanWrapper : public CBeanWrapperBase {
   using Made = std::conditional_t<std::is_final<T>::value, T, WrapperDetail::CBoundBean<T>>;
 
 public:
+  /// A wrapper for the class that configurations call `className`; a derived wrapper's
+  /// constructor then declares its creation methods and methods.
   explicit CBeanWrapper(std::string className)
       : CBeanWrapperBase(std::move(className), typeid(Made), &ToClass) {}
 
 protected:
-  // A creation method that constructs T from parameters P...; exit methods bind to
-  // instances made this way.
+  /// Declares a creation method `name` that constructs T from parameters P...; exit
+  /// methods bind to instances made this way (unless T is final). Returns the wrapper,
+  /// so declarations can be chained.
   template <class... P>
   CBeanWrapper& Constructor(std::string name) {
     AddCreator(std::move(name), WrapperDetail::Names<P...>(), sizeof...(P),
@@ -150,9 +156,10 @@ protected:
     return *this;
   }
 
-  // A creation method served by a function (a static member or free function) taking
-  // P... and returning a pointer or CbSmartPointer to a counted object; used for
-  // factory beans, whose creation methods make objects of other classes.
+  /// Declares a creation method `name` served by `function` (a static member or free
+  /// function) taking P... and returning a pointer or CbSmartPointer to a counted object;
+  /// used for factory beans, whose creation methods make objects of other classes. No
+  /// exit method binds to what it makes.
   template <class R, class... P>
   CBeanWrapper& Creator(std::string name, R (*function)(P...)) {
     AddCreator(std::move(name), WrapperDetail::Names<P...>(), sizeof...(P), false,
@@ -160,11 +167,14 @@ protected:
     return *this;
   }
 
-  // A method of T (a property setter, an init or exit method, ...) by member pointer.
+  /// Declares a method `name` of T (a property setter, an init or exit method, ...) by
+  /// member pointer; its result is ignored. A later declaration with the same name and
+  /// argument count replaces an earlier one.
   template <class R, class C, class... P>
   CBeanWrapper& Method(std::string name, R (C::*method)(P...)) {
     return AddMember<R (C::*)(P...), P...>(std::move(name), method);
   }
+  /// The same for a const member function.
   template <class R, class C, class... P>
   CBeanWrapper& Method(std::string name, R (C::*method)(P...) const) {
     return AddMember<R (C::*)(P...) const, P...>(std::move(name), method);
@@ -221,27 +231,30 @@ private:
   }
 };
 
-// Creates a new W; use as a wrapper maker.
+/// @file
+/// CBeanWrapper and the helpers that register wrappers and interfaces.
+
+/// Creates a new W; use as a wrapper maker (the caller owns the result).
 template <class W>
 IBeanWrapper* MakeWrapper() {
   return new W();
 }
 
-// Registers W as the wrapper of `className` with the local library of this process.
+/// Registers W as the wrapper of `className` with the local library of this process.
 template <class W>
 void RegisterBeanClass(const char* className) {
   GetLocalLibrary().RegisterWrapperMaker(MakeMakerName(className).c_str(),
                                          reinterpret_cast<void*>(&MakeWrapper<W>));
 }
 
-// The type id text of interface I: the same in every shared object of the process.
+/// The type id text of interface I: the same in every shared object of the process.
 template <class I>
 const char* TypeIdOf() {
   return typeid(I).name();
 }
 
-// Registers the type id of interface I for the name `className` that configurations
-// write in "provides" and service references.
+/// Registers the type id of interface I for the name `className` that configurations
+/// write in "provides" and service references.
 template <class I>
 void RegisterInterface(const char* className) {
   GetLocalLibrary().RegisterTypeID(className, TypeIdOf<I>());

@@ -13,53 +13,66 @@
 
 namespace Ostrel {
 
-enum class ESeverity { eError, eWarning };
+/// How bad a finding is.
+enum class ESeverity {
+  eError,   ///< Making the beans would fail.
+  eWarning  ///< Allowed, but probably not what was meant.
+};
 
-// One problem, at the element it is about.
+/// One problem, at the element it is about.
 struct SFinding {
-  std::string file;         // as the configuration names it; "" for no file
-  std::uint32_t line = 0;   // of the element's start tag, from 1; 0 when not known
-  std::uint32_t column = 0;
-  ESeverity severity = ESeverity::eError;
-  std::string message;
-  std::string bean;         // the bean concerned; "" for none
+  std::string file;         ///< As the configuration names it; "" for no file.
+  std::uint32_t line = 0;   ///< Of the element's start tag, from 1; 0 when not known.
+  std::uint32_t column = 0; ///< Of the element's start tag, from 1; 0 when not known.
+  ESeverity severity = ESeverity::eError;  ///< Whether the beans could not be made.
+  std::string message;      ///< What is wrong, in the words a container would use.
+  std::string bean;         ///< The bean concerned; "" for none.
 };
 
-// A use of another bean or of a service by a bean.
+/// A use of another bean or of a service by a bean.
 struct SBeanLink {
-  enum EKind { eReference, eService, eDependsOn, eFactoryBean };
-  EKind kind = eReference;
-  std::string target;  // a bean name, or an interface name for eService
-  std::string via;     // the property passing it; "" for the constructor and other kinds
+  /// What the bean uses the target for.
+  enum EKind {
+    eReference,   ///< A bean passed as an argument or a property value.
+    eService,     ///< A service looked up by interface, passed as an argument or property.
+    eDependsOn,   ///< A bean made first, named by depends-on.
+    eFactoryBean  ///< The bean whose method makes this one.
+  };
+  EKind kind = eReference;  ///< What the link is.
+  std::string target;  ///< A bean name, or an interface name for eService.
+  std::string via;     ///< The property passing it; "" for the constructor and other kinds.
 };
 
-// A bean as configured.
+/// A bean as configured.
 struct SCheckedBean {
-  std::string name;
-  std::string className;
-  std::string library;                  // path as configured
-  bool singleton = false;
-  bool lazy = true;
-  bool exported = true;
-  std::vector<std::string> interfaces;  // provided interface names
-  std::vector<SBeanLink> links;         // in the order of the definition
-  std::string file;
-  std::uint32_t line = 0;
-  std::uint32_t column = 0;
+  std::string name;                     ///< The bean's name (generated when unnamed).
+  std::string className;                ///< The class name its wrapper is found under.
+  std::string library;                  ///< Library path as configured.
+  bool singleton = false;               ///< Made once and shared.
+  bool lazy = true;                     ///< Made on first use, not when the container starts.
+  bool exported = true;                 ///< Beans of other libraries may use it.
+  std::vector<std::string> interfaces;  ///< Provided interface names.
+  std::vector<SBeanLink> links;         ///< In the order of the definition.
+  std::string file;                     ///< Configuration file defining it; "" for none.
+  std::uint32_t line = 0;               ///< Line of the bean element, from 1; 0 when not known.
+  std::uint32_t column = 0;             ///< Column of the bean element, from 1; 0 when not known.
 };
 
+/// What CheckConfiguration may assume about the process that will load the configuration.
 struct SCheckOptions {
-  // Interface names that count as registered besides those registered in the process.
+  /// Interface names that count as registered besides those registered in the process.
   std::vector<std::string> interfaces;
-  // Libraries loaded before the configuration, such as one that registers interfaces
-  // when it is loaded.
+  /// Libraries loaded before the configuration, such as one that registers interfaces
+  /// when it is loaded.
   std::vector<std::string> preload;
 };
 
+/// The outcome of CheckConfiguration.
 struct SCheckResult {
-  std::vector<SFinding> findings;   // ordered by file, line and column
-  std::vector<SCheckedBean> beans;  // by library, then reading order; none when loading failed
+  std::vector<SFinding> findings;   ///< Ordered by file, line and column.
+  std::vector<SCheckedBean> beans;  ///< By library, then reading order; none when loading failed.
 
+  /// Whether any finding is an error (warnings alone do not count).
   bool HasErrors() const {
     for (const SFinding& finding : findings) {
       if (finding.severity == ESeverity::eError) return true;
@@ -68,12 +81,12 @@ struct SCheckResult {
   }
 };
 
-// Checks the configuration `file` (UTF-8) and the files it includes. A configuration that
-// cannot be read gives one error at the place the loader names. Never throws for a
-// problem of the configuration or of its libraries: each becomes a finding.
+/// Checks the configuration `file` (UTF-8) and the files it includes. A configuration that
+/// cannot be read gives one error at the place the loader names. Never throws for a
+/// problem of the configuration or of its libraries: each becomes a finding.
 OSTREL_API SCheckResult CheckConfiguration(const std::string& file,
                                            const SCheckOptions& options = SCheckOptions());
-// The same for a file name in the form containers take.
+/// The same for a file name in the form containers take.
 OSTREL_API SCheckResult CheckConfiguration(const wchar_t* file,
                                            const SCheckOptions& options = SCheckOptions());
 

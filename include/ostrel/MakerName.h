@@ -9,6 +9,8 @@
 
 namespace Ostrel {
 
+/// The wrapper maker name of `className`, e.g. "create_shop_CBasket_Wrapper" for
+/// "shop::CBasket".
 inline std::string MakeMakerName(std::string_view className) {
   std::string name = "create_";
   name.reserve(className.size() + 16);

@@ -21,3 +21,10 @@
 #include <ostrel/Optional.h>
 #include <ostrel/BeanWrapper.h>
 #include <ostrel/CheckConfiguration.h>
+
+/// @namespace Ostrel
+/// The container: loading configurations, making and wiring beans, looking services
+/// up, checking configurations, and the toolkit for writing bean wrappers.
+
+/// @namespace Logging
+/// The logging facade through which Ostrel, and any client, writes its records.

@@ -5,6 +5,8 @@
 // const char* ("char*", valid during the call), std::wstring ("wchar_t*"), and bean or
 // service references as CbSmartPointer<U> or U* ("bean"), which refuse a reference that
 // resolved to nothing, or as Optional<U>, which accepts it.
+// The readers keep no state: wrapper calls on different threads may convert their
+// arguments at once.
 #pragma once
 
 #include <cstddef>

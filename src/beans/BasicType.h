@@ -1,6 +1,7 @@
 // BasicType<T, conv>: a literal type; converts the value text, made wide, with `conv`.
 // NarrowTextType: the narrow text type, whose values keep the configuration's UTF-8 as
 // it is (no wide copy, which would take four times a large text's size).
+// Stateless: a conversion may run on any thread.
 #pragma once
 
 #include <memory>

@@ -1,4 +1,6 @@
 // CValuePointer<T>: a literal value of a basic type; its address is never null.
+// Immutable after construction: CopyTo may run on several threads at once, each call into
+// its own SValueCopy.
 #pragma once
 
 #include <new>

@@ -2,6 +2,8 @@
 // depends-on beans and factory beans (service references are left out: which bean
 // answers one is known only at run time). Works without recursion, so a chain of any
 // length is safe.
+// Find only reads: a finder may be used from several threads while its beans do not
+// change.
 #pragma once
 
 #include <string>

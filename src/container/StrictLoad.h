@@ -1,6 +1,8 @@
 // The strict side of a configuration load: reading with notices kept, checking what was
 // read against the factory before anything changes, and refusing a load whose load-time
 // beans fail.
+// Reading and the process-wide switch may be used on several threads at once; the check
+// runs under the loading mutex.
 #pragma once
 
 #include <memory>

@@ -2,6 +2,8 @@
 // the factory is emptied: the configuration, what resolution works out once (the
 // wrappers, the wrapper's method entries, the statistics counts) and the singleton
 // instance with the state of its creation.
+// Members are guarded as marked below: the prepared part by the factory's lock until
+// `prepared` is set, the singleton's creation by the factory's singleton mutex.
 #pragma once
 
 #include <atomic>

@@ -2,6 +2,7 @@
 // in silence: elements and attributes the format does not name (with the nearest known
 // name as a suggestion), repeated parts of which only the first is read, and names or
 // values that are not valid UTF-8. Reads the parsed document only; one use per object.
+// Used by the thread that reads the document.
 #pragma once
 
 #include <memory>

@@ -2,6 +2,7 @@
 // the loop checks its attributes and counts its passes against the load's budget, so
 // a loop too large fails before its first pass. Each pass sets the loop variable in a
 // copy of the variables in scope, made once per loop.
+// One object per loop being read, used only by the loading thread.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // The private state of a CXMLResource, shared by its two source files.
+// Belongs to its CXMLResource: one load, on one thread.
 #pragma once
 
 #include <cstdint>

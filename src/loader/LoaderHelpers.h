@@ -1,5 +1,7 @@
 // Helpers of the configuration loader: the expansion of loop variables and the readers
 // of bool and numeric attribute values.
+// The helpers keep no state of their own: safe on any thread, each with its own
+// arguments.
 #pragma once
 
 #include <string>

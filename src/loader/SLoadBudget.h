@@ -2,6 +2,7 @@
 // includes). Each bound fails the load with a CException before the work is done, so
 // a hostile or mistaken configuration cannot make a load run for minutes or exhaust
 // memory; the limits are far above what real configurations use.
+// One budget per load, used only by the loading thread.
 #pragma once
 
 #include <cstddef>

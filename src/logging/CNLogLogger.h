@@ -1,4 +1,6 @@
 // CNLogLogger: forwards every record to the five entry points of libNLogC.so, unchanged.
+// Holds only the entry points, fixed at construction: every call may come from any thread
+// at once, as the back end allows.
 #pragma once
 
 #include <ostrel/Logger.h>

@@ -1,5 +1,6 @@
 // CVoidLogger: the dispatcher used when no logging back end is available; drops every
 // record and reports every level as disabled.
+// Stateless: safe from any thread.
 #pragma once
 
 #include <ostrel/Logger.h>

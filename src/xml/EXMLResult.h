@@ -1,5 +1,6 @@
 // Result codes of the XML parser. Codes from eXMLEmptyFile up stop the parse and give
 // the empty node; eXMLNotClosed is a warning and the tree is kept.
+// Plain constants: safe on any thread.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,8 @@
 // Records, their arrays (at exact lengths) and their strings are made in the XMLArena of
 // the parse that read them, and their memory goes back with the arena. Each child is
 // referenced by a slot of its parent.
+// Reference counts are plain integers: a tree belongs to one thread at a time (see
+// XMLNode).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 // Where a running parse stands in its text.
+// Belongs to the one thread running the parse.
 #pragma once
 
 #include <cstddef>

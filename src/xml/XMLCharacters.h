@@ -1,5 +1,6 @@
 // Character-level rules shared by the XML parser: stepping through UTF-8, blanks,
 // ASCII case-insensitive names, the clear-tag table and entity decoding.
+// The tables are constant and the functions keep no state: safe on any thread.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
 // Reading a document file into the UTF-8 text the parser takes.
+// Keeps no state: safe on any thread, each call with its own file and text.
 #pragma once
 
 #include <cstddef>

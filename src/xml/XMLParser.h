@@ -7,6 +7,7 @@
 // arrays are made at their exact lengths. The scratch vectors grow geometrically, which
 // keeps the parse linear however many entries an element has. Records, arrays and strings
 // come from one XMLArena per parse.
+// One parser per parse, used by one thread; parses on different threads share nothing.
 #pragma once
 
 #include <cstddef>

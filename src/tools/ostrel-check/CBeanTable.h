@@ -1,5 +1,6 @@
 // CBeanTable: the beans of checked configurations as a table with aligned columns:
 // name, class, library, singleton, lazy, exported, provided interfaces, place.
+// Not synchronised: used by ostrel-check's one thread.
 #pragma once
 
 #include <ostream>

@@ -1,5 +1,6 @@
 // CDotRenderer: renders DOT text to an SVG file with Graphviz's "dot" program, found on
 // the PATH.
+// Keeps no state; ostrel-check calls it from its one thread.
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 // dashed (to each bean that provides the interface), depends-on dotted, factory beans
 // bold with a diamond head. A bean that is not configured gets a red node, an interface
 // that no bean provides an ellipse.
+// Not synchronised: used by ostrel-check's one thread.
 #pragma once
 
 #include <ostream>

@@ -1,5 +1,6 @@
 // CFindingPrinter: findings as compilers print diagnostics, one line each:
 // "FILE:LINE:COL: error|warning: MESSAGE [bean 'NAME']".
+// Not synchronised: used by ostrel-check's one thread.
 #pragma once
 
 #include <ostream>

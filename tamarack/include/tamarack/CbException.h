@@ -1,6 +1,7 @@
-// CbException: the base library's exception, thrown by value. It records the throw
-// site; catch it as IException.
-// One exception object is used by the thread that caught it; its getters are const.
+/// @class CbException
+/// CbException: the base library's exception, thrown by value. It records the throw
+/// site; catch it as IException.
+/// One exception object is used by the thread that caught it; its getters are const.
 #pragma once
 
 #include <cstdint>
@@ -17,17 +18,25 @@ class TAMARACK_API CbException : public IException,
                                  public IReferenceCounted,
                                  public CbIDumpable<1> {
 public:
+  /// Records the throw site (pass __FILE__, __LINE__ and the qualified function name;
+  /// null counts as empty) and the calling thread's id.
   CbException(const char* file, unsigned line, const char* function);
+  /// Copies the throw site and thread id; the copy has a reference count of its own.
   CbException(const CbException& other);
   ~CbException() override;
   CbException& operator=(const CbException&) = delete;
 
+  /// @copydoc IException::GetFileName
   const char* GetFileName() const override { return m_file.c_str(); }
+  /// @copydoc IException::GetLineNumber
   std::uint32_t GetLineNumber() const override { return m_line; }
+  /// @copydoc IException::GetFunctionName
   const char* GetFunctionName() const override { return m_function.c_str(); }
+  /// @copydoc IException::GetThreadID
   std::uint32_t GetThreadID() const override { return m_threadId; }
+  /// The exception's own counter record, so it can be held by CbSmartPointer.
   SReferenceCounter* GetReferenceCounter() const override { return &m_counter; }
-  // "<function> (<file>:<line>)".
+  /// "<function> (<file>:<line>)".
   std::string Dump() const override;
 
 private:

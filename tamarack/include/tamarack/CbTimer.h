@@ -1,4 +1,5 @@
-// CbTimer: measures elapsed wall-clock time between Start and Stop. Not thread-safe.
+/// @class CbTimer
+/// CbTimer: measures elapsed wall-clock time between Start and Stop. Not thread-safe.
 #pragma once
 
 #include <chrono>
@@ -8,18 +9,24 @@
 
 class TAMARACK_API CbTimer {
 public:
-  // Ticks per second of the formatted result: 1 gives seconds, 1000 milliseconds,
-  // 1000000 microseconds.
-  enum EResolution : unsigned { Seconds = 1, Milliseconds = 1000, Microseconds = 1000000 };
+  /// Ticks per second of the formatted result: 1 gives seconds, 1000 milliseconds,
+  /// 1000000 microseconds.
+  enum EResolution : unsigned {
+    Seconds = 1,            ///< Seconds ("s").
+    Milliseconds = 1000,    ///< Milliseconds ("ms").
+    Microseconds = 1000000  ///< Microseconds ("us").
+  };
 
+  /// A timer reporting in `resolution` units; it reads 0 until started.
   explicit CbTimer(EResolution resolution = Milliseconds);
 
+  /// Starts (or restarts) the measurement now.
   void Start();
-  // Ends the measurement; without a Stop the formatted time runs up to now.
+  /// Ends the measurement; without a Stop the formatted time runs up to now.
   void Stop();
-  // Elapsed time in the resolution's unit, with fractions.
+  /// Elapsed time in the resolution's unit, with fractions.
   double GetElapsed() const;
-  // Elapsed time as readable text with three decimals and its unit, e.g. "12.345 ms".
+  /// Elapsed time as readable text with three decimals and its unit, e.g. "12.345 ms".
   std::wstring GetFormatted() const;
 
 private:

@@ -2,7 +2,8 @@
 // copied: it must outlive the configuration), the prototype wrapper that the class's
 // maker returned, and the properties validated against the wrapper's argument types.
 // Built once per bean when its library is first needed; neither copied nor moved
-// afterwards. Read under the owning factory's lock.
+// afterwards. Built, and its FactoryMismatch answer kept, under the owning factory's lock;
+// the rest never changes afterwards and is read without that lock while beans are made.
 #pragma once
 
 #include <memory>

@@ -1,5 +1,7 @@
 // CBeanProperty: a validated property of a bean configuration, referring to the
 // property's definition. Objects live in a process-wide pool (see CBeanConfig).
+// Immutable: built with its bean configuration under the factory's lock, then read
+// without it while beans are made.
 #pragma once
 
 #include <string>

@@ -1,6 +1,7 @@
 // CTypeManager: the type names of literal values ("int", "char*", ...) and their
 // conversions. "bean" and "service" name references, which the factory resolves.
-// Read-only after construction; one per bean factory.
+// Read-only after construction, so its look-ups may run on several threads at once; one
+// per bean factory.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,7 @@
 // A bean reference written "::name" names bean "name" of the default factory instead of
 // one of the factory being resolved in. Factory and configuration check read reference
 // texts through these two functions, so that they agree on which bean is meant.
+// Pure functions: safe on any thread.
 #pragma once
 
 #include <string_view>

@@ -1,4 +1,5 @@
 // IType: a literal type; turns the value text of an argument into a value pointer.
+// Implementations keep no state: CreateValuePointer may run on any thread.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,9 @@
 // SArgument: one argument of a constructor or a property as configured: its type text
 // and its value text, plus what the factory works out from them at the first use of
 // the argument and reuses for every later one. Copies carry the texts only.
+// The texts do not change once read; the worked-out members are written once, under the
+// lock of the factory that owns the configuration, before any thread reads them without
+// it.
 #pragma once
 
 #include <memory>

@@ -1,4 +1,6 @@
 // SBeanDefinition: how one named bean is made, as the configuration describes it.
+// Filled by the loader on the loading thread; read-only once a factory holds it, and then
+// read from any thread (its arguments' worked-out members aside, see SArgument).
 #pragma once
 
 #include <memory_resource>

@@ -1,6 +1,9 @@
 // SLibrary: a library of a configuration: its path as written and the bean definitions
 // read for it. Neither a record nor a definition moves once it is made (definitions are
 // only appended), so bean configurations refer to them.
+// Not synchronised: the owner of its definition set serialises access (a factory, under
+// its lock); a definition is read without that lock through the references to it, which
+// stay valid.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,8 @@
 // SPlace: where a definition stands in its configuration, for messages that send a user
 // to the element: the file ("<text>" for a configuration given as text) and the line and
 // column of the element's start tag.
+// A plain value; copies share the file name, which never changes, so they may be used on
+// different threads.
 #pragma once
 
 #include <cstdint>

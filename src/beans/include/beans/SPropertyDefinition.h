@@ -1,5 +1,6 @@
 // SPropertyDefinition: one property of a bean as configured: a method name and its
 // arguments in document order.
+// A plain record, read-only (from any thread) once a factory holds it (see SBeanDefinition).
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // SValueCopy: room for one literal copied for one wrapper call. The string types keep
 // buffers of their own, so that copying into a reused SValueCopy reuses their storage;
 // every other basic value lies in `bytes`.
+// Belongs to one wrapper call on one thread; never shared.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,6 @@
 // The configuration check of a strict load: what a loader has just read, checked the way
 // CheckConfiguration checks a file, against the definitions a factory holds already.
+// Runs on the loading thread, under the loading mutex of a strict load.
 #pragma once
 
 #include <functional>

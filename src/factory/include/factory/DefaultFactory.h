@@ -1,4 +1,5 @@
 // The factory that integrated containers share, held only weakly.
+// Thread-safe: the weak reference is guarded by a lock of its own.
 #pragma once
 
 #include <memory>

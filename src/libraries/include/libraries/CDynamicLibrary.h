@@ -1,6 +1,7 @@
 // CDynamicLibrary: a client library loaded by path at run time. The module is never
 // unloaded, so wrappers and beans made from it stay valid after the configuration
 // that loaded it is gone.
+// Immutable once loaded: look-ups may run on several threads at once.
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 // ILibrary: a source of wrapper makers, either a library loaded at run time
 // (CDynamicLibrary) or the process itself (CLocalLibrary).
+// Implementations answer look-ups from any thread at once (CLocalLibrary under a lock of
+// its own).
 #pragma once
 
 namespace Ostrel {

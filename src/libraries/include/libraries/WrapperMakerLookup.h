@@ -1,6 +1,7 @@
 // Where a class's wrapper maker is found, for the factory and the configuration check
 // alike: in the library that declares the class first, then among the makers the
 // program registered locally, so that a plug-in's own wrapper wins over a local one.
+// Thread-safe: the local library guards its table with a lock of its own.
 #pragma once
 
 #include <string>

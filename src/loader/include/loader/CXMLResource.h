@@ -2,6 +2,8 @@
 // it includes, into definition records (CDefinitionSet): libraries, bean definitions
 // with their arguments, properties, interfaces and dependencies, loops unrolled and
 // variables substituted. Knows no factory and loads no library.
+// One object per load, used by one thread at a time; separate loads may run on different
+// threads at once.
 #pragma once
 
 #include <memory>

@@ -1,5 +1,6 @@
 // SNotice: something a configuration says that the lenient reader passes over in
 // silence, at the element concerned.
+// A plain value: safe to copy and read on any thread.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
 // The five C entry points of a logging back end (libNLogC.so), as the dispatcher looks
 // them up by name and every back end defines them. None may let an exception out.
+// Every entry point may be called from any thread at once.
 #pragma once
 
 #include <cstdarg>

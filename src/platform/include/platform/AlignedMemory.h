@@ -1,4 +1,5 @@
 // Memory blocks with an alignment beyond that of operator new.
+// Safe on any thread, like malloc and free.
 #pragma once
 
 #include <cstddef>

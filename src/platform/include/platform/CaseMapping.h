@@ -1,5 +1,6 @@
 // Upper and lower case with fixed rules (those of C.UTF-8), whatever the locale of the
 // host program: a configuration reads the same in every process.
+// Thread-safe: the fixed locale is made once and then only read.
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
 // Numbers in configurations: a decimal point whatever locale the host program has set.
+// Thread-safe: the "C" locale it uses is made once and then only read.
 #pragma once
 
 namespace Platform {

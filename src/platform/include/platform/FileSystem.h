@@ -1,4 +1,5 @@
 // File-system calls of the loader.
+// Both calls keep no state and may run on any thread.
 #pragma once
 
 #include <cstdio>

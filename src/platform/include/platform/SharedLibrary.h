@@ -1,4 +1,6 @@
 // The operating system's dynamic loader. Libraries are never unloaded.
+// Thread-safe: loads are serialised by a lock of their own, so each failure's reason
+// reaches the thread whose load failed.
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 // on Windows; both are handled, and a surrogate pair is one character for either width.
 // Invalid input never fails: each bad UTF-8 sequence, each unpaired surrogate and each
 // value that is no code point becomes U+FFFD.
+// The conversions keep no state: safe on any thread.
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
 // New random UUIDs in their standard text form (36 lower-case characters).
+// May be called from any thread.
 #pragma once
 
 #include <string>

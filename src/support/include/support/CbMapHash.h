@@ -1,6 +1,7 @@
 // Hash policies of CbMap. Narrow strings: h = h * 33 + byte, the byte taken as a signed
 // char; wide strings: h = h * 33 + code unit; std::string statistics keys and pointers:
 // 64-bit FNV-1a. All arithmetic wraps in 64 bits.
+// Stateless functions: safe on any thread.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 // CbNodeLinked<T, 1>: one node of a doubly linked CbList.
+// Not synchronised: a node belongs to its list, whose owner serialises access between
+// threads.
 #pragma once
 
 #include <utility>

@@ -1,5 +1,6 @@
 // Readable names of types for the function context of pool exceptions, in one form:
 // class types carry the prefix "class ", e.g. "class Ostrel::CBeanProperty".
+// Keeps no state: safe on any thread.
 #pragma once
 
 #include <cstdlib>

@@ -1,4 +1,6 @@
 // INonCopyable: a base that forbids copying and assignment.
+// Holds no state; whether a derived class may be shared between threads is that class's
+// promise.
 #pragma once
 
 class INonCopyable {

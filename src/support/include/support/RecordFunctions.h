@@ -1,6 +1,7 @@
 // Function names that records and exceptions carry although the work moved out of the
 // function they name: clients and tests match these texts, so they stay what they were
 // wherever the code now lives.
+// Constant texts: safe to read on any thread.
 #pragma once
 
 namespace Ostrel {

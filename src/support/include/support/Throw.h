@@ -1,5 +1,6 @@
 // The one way the library raises its own failures: a CException carrying this throw
 // site's file and line and the given qualified function name.
+// Safe on any thread, as constructing a CException is.
 #pragma once
 
 #include <string>

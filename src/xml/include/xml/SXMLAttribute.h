@@ -1,4 +1,5 @@
 // One attribute of an element, as written in its start tag.
+// Part of its element's record: used by the thread that holds the tree.
 #pragma once
 
 namespace Ostrel {

@@ -1,4 +1,5 @@
 // A section kept verbatim: comment, CDATA, DOCTYPE, <PRE> or <Script> block.
+// Part of its element's record: used by the thread that holds the tree.
 #pragma once
 
 namespace Ostrel {

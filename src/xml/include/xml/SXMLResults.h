@@ -1,5 +1,6 @@
 // Outcome of a parse: an EXMLResult code and, for a failure inside the text, where it
 // happened (both counted from 1; 0 when the failure has no place in the text).
+// A plain value; DescribeXMLResult returns constant texts and may run on any thread.
 #pragma once
 
 #include <cstdint>
