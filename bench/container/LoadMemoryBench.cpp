@@ -5,7 +5,8 @@
 //   - a lazily loaded document of 100,000 beans: heap bytes per definition, beside the
 //     document's bytes per definition;
 //   - a 20 MB text value: the peak resident set while it loads and while its bean is
-//     made, against the value's size.
+//     made, against the value's size;
+//   - the allocations (operator new) of one one-bean integrated load, and their bytes.
 // Figures are printed, never asserted; the table at the end relates each to its goal.
 // Peaks come from the kernel's high-water mark, reset before each measurement.
 #include <malloc.h>
@@ -13,7 +14,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <new>
 #include <fstream>
 #include <map>
 #include <string>
@@ -21,6 +25,24 @@
 
 #include <benchmark/benchmark.h>
 #include <ostrel/Ostrel.h>
+
+// Every allocation through operator new, in this program and the libraries it loads.
+// The replacements take their memory from malloc, so free gives it back.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+std::atomic<long> g_allocations{0};
+std::atomic<long> g_allocatedBytes{0};
+
+void* operator new(std::size_t size) {
+  g_allocations.fetch_add(1, std::memory_order_relaxed);
+  g_allocatedBytes.fetch_add(static_cast<long>(size), std::memory_order_relaxed);
+  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -100,6 +122,12 @@ void IntegratedLoads(benchmark::State& state) {
     g_figures["integrated-rss"] = ResidentBytes() - resident;
     g_figures["load-first"] = before;
     g_figures["load-after"] = TimeLoads(serial);
+    const std::string text = OneBean(serial++);
+    const long allocations = g_allocations.load();
+    const long bytes = g_allocatedBytes.load();
+    Ostrel::CContainer(text.c_str(), true);
+    g_figures["load-allocations"] = static_cast<double>(g_allocations.load() - allocations);
+    g_figures["load-allocated"] = static_cast<double>(g_allocatedBytes.load() - bytes);
     holder.Reset();
   }
 }
@@ -179,6 +207,8 @@ void PrintTable() {
        static_cast<double>(kValueBytes), "MB", 1.0 / (1 << 20), 3.0);
   Line("20 MB value: peak while made vs size", Figure("value-bean"),
        static_cast<double>(kValueBytes), "MB", 1.0 / (1 << 20), 3.0);
+  std::printf("  one-bean integrated load: %.0f allocations (operator new), %.0f bytes\n",
+              Figure("load-allocations"), Figure("load-allocated"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "factory/CBeanFactoryImpl.h"
 #include "factory/DefaultFactory.h"
 #include "StrictLoad.h"
+#include "beans/CDefinitionSet.h"
 #include "loader/CXMLResource.h"
 #include "platform/TextConversion.h"
 #include "support/CbTypeName.h"
@@ -40,36 +41,30 @@ CBeanFactoryImpl& Impl(const std::shared_ptr<IBeanFactory>& factory, const char*
   return *impl;
 }
 
-// Merges a parsed configuration into the factory, then creates its non-lazy beans. The
+// Merges a parsed configuration into the factory (a reset: puts it in the place of the
+// factory's whole configuration, in one step), then creates its non-lazy beans. The
 // merge checks every name before it changes anything; no library is loaded and no
-// client code runs before that check has passed. A bean that cannot be made is logged
-// by resolution; a strict load then fails and takes back what it merged. Called under
-// the loading mutex.
-void Merge(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options,
-           const char* function) {
-  if (!options.strict) {
-    factory.Integrate(resource.GetDefinitions());
-    factory.CreateEagerBeans();
-    return;
+// client code runs before that check has passed. What failed to parse never gets here,
+// so a failed reset leaves the configuration as it was. A bean that cannot be made is
+// logged by resolution; a strict load then fails and puts the factory back as it was.
+// Called under the loading mutex.
+void Install(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options,
+             bool replace, const char* function) {
+  CDefinitionSet& loaded = resource.GetDefinitions();
+  const auto load = options.strict ? CBeanFactoryImpl::ELoad::eStrict
+                                   : CBeanFactoryImpl::ELoad::eDefault;
+  std::vector<std::string> eager;
+  if (options.strict) eager = loaded.GetEagerNames();
+  if (replace) {
+    factory.Replace(loaded, load);
+  } else {
+    factory.Integrate(loaded, load);
   }
-  const std::vector<std::string> eager = resource.GetDefinitions().GetEagerNames();
-  factory.Integrate(resource.GetDefinitions(), CBeanFactoryImpl::ELoad::eStrict);
-  Internal::MakeEagerBeansStrictly(factory, eager, function);
-}
-
-// Puts a parsed configuration in the place of the factory's whole configuration in one
-// step, then creates its non-lazy beans. What failed to parse never gets here, so a
-// failed reset leaves the configuration as it was; so does a strict one whose
-// non-lazy beans fail. Called under the loading mutex.
-void Swap(CBeanFactoryImpl& factory, CXMLResource& resource, const SLoadOptions& options) {
-  if (!options.strict) {
-    factory.Replace(resource.GetDefinitions());
+  if (options.strict) {
+    Internal::MakeEagerBeansStrictly(factory, eager, function);
+  } else {
     factory.CreateEagerBeans();
-    return;
   }
-  const std::vector<std::string> eager = resource.GetDefinitions().GetEagerNames();
-  factory.Replace(resource.GetDefinitions(), CBeanFactoryImpl::ELoad::eStrict);
-  Internal::MakeEagerBeansStrictly(factory, eager, kReset);
 }
 
 const char* CheckedText(const char* xml, const char* function) {
@@ -92,7 +87,7 @@ void Load(CBeanFactoryImpl& factory, Source source, const SLoadOptions& options)
   std::unique_ptr<CXMLResource> resource = Internal::ReadConfiguration(source, options);
   LoadingLock lock(s_loadingMutex);
   if (options.strict) Internal::CheckStrictly(factory, *resource, false, kConstructor);
-  Merge(factory, *resource, options, kConstructor);
+  Install(factory, *resource, options, false, kConstructor);
 }
 
 // Whether `factory` is the default factory; never creates one.
@@ -200,7 +195,7 @@ void ResetFrom(CBeanFactoryImpl& impl, Source source, const SLoadOptions& given)
   std::unique_ptr<CXMLResource> resource = Internal::ReadConfiguration(source, options);
   LoadingLock lock(s_loadingMutex);
   if (options.strict) Internal::CheckStrictly(impl, *resource, true, kReset);
-  Swap(impl, *resource, options);
+  Install(impl, *resource, options, true, kReset);
   timer.Stop();
   LogSuccess(timer, kReset);
 }

@@ -148,15 +148,16 @@ void CDocumentLint::Run(const XMLNode& root) {
   if (root.IsEmpty()) return;
   CheckAttributes(root, {});
   // An explicit stack: documents may nest deeper than the thread's stack would allow.
+  // Nodes by address: children stay in place in their parents while the tree lives.
   struct SStep {
-    XMLNode element;
+    const XMLNode* element;
     int context;
   };
-  std::vector<SStep> stack{{root, eRoot}};
+  std::vector<SStep> stack{{&root, eRoot}};
   while (!stack.empty()) {
     const SStep step = stack.back();
     stack.pop_back();
-    const XMLNode& element = step.element;
+    const XMLNode& element = *step.element;
     const std::vector<SChild>& allowed = Children(step.context);
     const char* parent = element.GetName() != nullptr ? element.GetName() : "";
     int seen[8] = {};  // no context reads more kinds of children
@@ -211,7 +212,7 @@ void CDocumentLint::Run(const XMLNode& root) {
       if (allowed[k].context == eLeaf) {
         CheckText(child, name, child.GetText(0));
       }
-      stack.push_back({child, allowed[k].context});
+      stack.push_back({&child, allowed[k].context});
     }
     std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(first), stack.end());
   }
