@@ -144,23 +144,25 @@ void CBeanWrapperBase::EndInstance(SReferenceCounter& counter, ReferenceDeleter 
 void CBeanWrapperBase::AddCreator(std::string name, const char* const* types, std::size_t count,
                                   bool bindsExit, CreateFunction create, const void* target,
                                   std::size_t size) {
-  m_creators.emplace_back();
-  SEntry& entry = m_creators.back();
+  // Built aside and copied in: push_back of an lvalue returns nothing, so no vector member
+  // named after an entry joins the library's exported symbols in an unoptimised build.
+  SEntry entry;
   entry.name = std::move(name);
   entry.types.assign(types, types + count);
   entry.create = create;
   entry.bindsExit = bindsExit;
-  std::memcpy(entry.target, target, size);
+  if (size != 0) std::memcpy(entry.target, target, size);
+  m_creators.push_back(entry);
 }
 
 void CBeanWrapperBase::AddMethod(std::string name, const char* const* types, std::size_t count,
                                  CallFunction call, const void* target, std::size_t size) {
-  m_methods.emplace_back();
-  SEntry& entry = m_methods.back();
+  SEntry entry;
   entry.name = std::move(name);
   entry.types.assign(types, types + count);
   entry.call = call;
   std::memcpy(entry.target, target, size);
+  m_methods.push_back(entry);
 }
 
 // The last registration with this name and argument count.
