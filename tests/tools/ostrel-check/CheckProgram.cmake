@@ -37,9 +37,14 @@ expect(1 expected/broken.txt 0 ${interfaces} ${dir}/shop-class-typo.xml
 expect(0 expected/list.txt 0 ${interfaces} --list examples/config/shop.xml)
 expect(0 expected/graph.dot 0 ${interfaces} --graph ${own}/graph.xml)
 # A cycle and a reference the export rule refuses are drawn in red, the reason on the
-# edge; the findings (and the records of the second library, which does not load) go to
-# standard error.
-expect(1 expected/graph-alarms.dot 5 --graph ${own}/graph-alarms.xml)
+# edge; the findings go to standard error, here with the records of the second library,
+# which does not load from the source tree (a Windows program finds it in its own folder).
+if(EMULATOR)
+  set(alarm_lines 2)
+else()
+  set(alarm_lines 5)
+endif()
+expect(1 expected/graph-alarms.dot ${alarm_lines} --graph ${own}/graph-alarms.xml)
 expect(2 "" 1)
 expect(2 "" 1 --lists examples/config/shop.xml)
 expect(2 "" 1 examples/config/shop.xml --register)
