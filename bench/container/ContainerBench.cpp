@@ -30,6 +30,8 @@
 #include <ostrel/Ostrel.h>
 #include <pugixml.hpp>
 
+#include "PlainNode.h"
+
 namespace {
 
 constexpr const char* kBeansLibrary = CONTAINER_BENCH_BEANS;
@@ -248,23 +250,8 @@ void CachedSingleton(benchmark::State& state) {
   }
 }
 
-// The baseline objects: a class with virtual setters, used through its base.
-class IPlainNode {
- public:
-  virtual ~IPlainNode() = default;
-  virtual void SetLimit(double limit) = 0;
-  virtual void SetLabel(const std::string& label) = 0;
-};
-
-class CPlainNode final : public IPlainNode {
- public:
-  void SetLimit(double limit) override { m_limit = limit; }
-  void SetLabel(const std::string& label) override { m_label = label; }
-
- private:
-  double m_limit = 0;
-  std::string m_label;
-};
+using bench::CPlainNode;
+using bench::IPlainNode;
 
 // Baseline: a hand-written registry of the same names under a recursive lock.
 void MapLookup(benchmark::State& state) {

@@ -28,6 +28,7 @@
 #include <ostrel/Ostrel.h>
 
 #include "BenchBeans.h"
+#include "PlainNode.h"
 
 namespace {
 
@@ -103,22 +104,8 @@ Ostrel::CContainer& Container(int beans) {
 // ---------------------------------------------------------------------------------------
 // One thread
 
-class IPlainNode {
- public:
-  virtual ~IPlainNode() = default;
-  virtual void SetLimit(double limit) = 0;
-  virtual void SetLabel(const std::string& label) = 0;
-};
-
-class CPlainNode final : public IPlainNode {
- public:
-  void SetLimit(double limit) override { m_limit = limit; }
-  void SetLabel(const std::string& label) override { m_label = label; }
-
- private:
-  double m_limit = 0;
-  std::string m_label;
-};
+using bench::CPlainNode;
+using bench::IPlainNode;
 
 void PlainNew(benchmark::State& state) {
   const std::string label = "node 7";
